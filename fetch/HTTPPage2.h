@@ -1,0 +1,69 @@
+#pragma once
+// Fetches one web page without blocking the UI: an asynchronous GET polled
+// every 10 ms, a wall-clock time limit in whole seconds, the body decoded by
+// charset name, and exactly one HttpEvent with the text, "失败" or "".
+//
+// Owners never start a second request on an instance from inside its
+// HttpEvent: they make a new instance and release the old one with
+// deleteLater, so it can finish its own tick first.
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class XTimer;
+
+class HTTPPage2 final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(HTTPPage2)
+
+public:
+    static constexpr qint64 MaxBodyBytes = 16 * 1024 * 1024;
+    static constexpr int PollMilliseconds = 10;
+
+    // nam == nullptr uses the program's shared manager.
+    explicit HTTPPage2(QNetworkAccessManager *nam = nullptr, QObject *parent = nullptr);
+    ~HTTPPage2() override;
+
+    // Starts the fetch and returns at once. nSencond is the limit in whole
+    // seconds as decimal text; an unreadable limit throws std::invalid_argument
+    // before anything is sent.
+    void SubIniData(const QString &Url, const QString &nUnicode, const QString &nSencond);
+    // Abandons the request in flight without an event.
+    void StopByHand();
+
+    static QNetworkAccessManager *SharedManager();
+    // The request URL for a text: blanks, control characters and "#" are
+    // percent-encoded, so typed text can neither add a header nor lose its tail.
+    static QUrl MakeUrl(const QString &text);
+
+    // Clock in whole seconds; tests may replace it (nullptr restores).
+    static void SetClock(std::function<qint64()> clock);
+    static qint64 NowSeconds();
+
+    // Leak accounting.
+    static int LiveInstances();
+    static int LiveReplies();
+
+Q_SIGNALS:
+    void HttpEvent(const QString &HereReturnCode);
+
+private:
+    void xTimer1_Tick();
+    void Finish(const QString &HereReturnCode, bool releaseFirst);
+    void ReleaseRequest();
+
+    QNetworkAccessManager *mNam;
+    std::shared_ptr<XTimer> xTimer1;
+    QPointer<QNetworkReply> mHttp;
+    qint64 mStartTime = 0;
+    QString mCharset;
+    qint32 mTimeoutSeconds = 0;
+};

@@ -1,0 +1,49 @@
+#include "TextFile.h"
+
+#include "Charset.h"
+
+#include <QFile>
+
+namespace TextFile {
+
+QByteArray Encode(const QStringList &lines)
+{
+    if (lines.isEmpty())
+        return QByteArray();
+    QString text = lines.join(QLatin1String("\r\n"));
+    text += QLatin1String("\r\n");
+    return Charset::EncodeAnsi(text);
+}
+
+AppendResult AppendLines(const QString &path, const QStringList &lines)
+{
+    AppendResult result;
+    const QByteArray bytes = Encode(lines);
+    QFile file(path);
+    if (path.isEmpty()) {
+        result.error = QStringLiteral("没有指定文件名");
+        return result;
+    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        result.error = file.errorString();
+        return result;
+    }
+    const qint64 before = file.size();
+    const bool written = file.write(bytes) == bytes.size();
+    // Errors such as a full disk may show only when the data is flushed.
+    const bool flushed = written && file.flush();
+    QString error = (written && flushed) ? QString() : file.errorString();
+    file.close();
+    if (error.isEmpty() && file.error() != QFileDevice::NoError)
+        error = file.errorString();
+    if (!error.isEmpty()) {
+        if (file.isSequential() == false && before >= 0)
+            QFile::resize(path, before);
+        result.error = error;
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace TextFile

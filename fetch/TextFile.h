@@ -1,0 +1,23 @@
+#pragma once
+// Appending records to the result files: GBK, CR LF after every line, the
+// file created when missing and never truncated.
+
+#include <QString>
+#include <QStringList>
+
+namespace TextFile {
+
+struct AppendResult
+{
+    bool ok = false;
+    QString error; // the system's reason when ok is false
+};
+
+// Appends every line, or nothing: a write that fails part-way is taken back,
+// so the file keeps exactly what it held before.
+AppendResult AppendLines(const QString &path, const QStringList &lines);
+
+// The bytes AppendLines writes for these lines.
+QByteArray Encode(const QStringList &lines);
+
+} // namespace TextFile
