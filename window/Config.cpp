@@ -1,0 +1,55 @@
+#include "Config.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace {
+QString DefaultPath(const QString &fileName)
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("D:\\") + fileName;
+#else
+    return QDir::toNativeSeparators(QDir::home().filePath(fileName));
+#endif
+}
+} // namespace
+
+Config Config::Defaults()
+{
+    Config c;
+    c.statsHost = QStringLiteral("baidurank.aizhan.com");
+    c.searchHost = QStringLiteral("www.baidu.com");
+    c.updateUrl = QStringLiteral("http://www.morvane.cn/update.htm");
+    c.exampleDomain = QStringLiteral("www.qq.com");
+    c.exampleList = QStringLiteral("www.sina.com.cn\r\nwww.163.com\r\nwww.sohu.com\r\n");
+    c.domainListPath = DefaultPath(QStringLiteral("批量网址.txt"));
+    c.batchResultPath = DefaultPath(QStringLiteral("批量结果.txt"));
+    c.keywordResultPath = DefaultPath(QStringLiteral("单条结果.txt"));
+    c.programFolder = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+    return c;
+}
+
+Config Config::FromEnvironment()
+{
+    Config c = Defaults();
+    const QString stats = qEnvironmentVariable("MORVANE_STATS_HOST");
+    const QString search = qEnvironmentVariable("MORVANE_SEARCH_HOST");
+    const QString update = qEnvironmentVariable("MORVANE_UPDATE_URL");
+    if (!stats.isEmpty())
+        c.statsHost = stats;
+    if (!search.isEmpty())
+        c.searchHost = search;
+    if (!update.isEmpty())
+        c.updateUrl = update;
+    return c;
+}
+
+QString Config::statsBase() const
+{
+    return QStringLiteral("http://") + statsHost + QStringLiteral("/baidu/");
+}
+
+QString Config::searchBase() const
+{
+    return QStringLiteral("http://") + searchHost;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Where the program goes on the network and the defaults it opens with.
+// Compiled defaults; three environment variables let the program run
+// against a local test server.
+
+#include <QString>
+
+struct Config
+{
+    QString statsHost;      // the SEO statistics site, host or host:port
+    QString searchHost;     // the search engine, host or host:port
+    QString updateUrl;      // the maker's update page, a whole URL
+    QString exampleDomain;  // Text5 at start-up
+    QString exampleList;    // Text1 at start-up, CR LF after every line
+    QString domainListPath; // Text2
+    QString batchResultPath;   // Text3
+    QString keywordResultPath; // Text7
+    QString programFolder;     // where the open-file dialog starts
+
+    // The compiled defaults, with MORVANE_STATS_HOST, MORVANE_SEARCH_HOST and
+    // MORVANE_UPDATE_URL applied when set.
+    static Config FromEnvironment();
+    static Config Defaults();
+
+    QString statsBase() const;  // "http://" + statsHost + "/baidu/"
+    QString searchBase() const; // "http://" + searchHost
+};

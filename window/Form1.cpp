@@ -1,0 +1,355 @@
+#include "Form1.h"
+
+#include "HTTPPage2.h"
+#include "Platform.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+const QStringList kFamilies = {QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
+                               QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")};
+
+QFont SongFont(double points, bool bold)
+{
+    QFont font;
+    font.setFamilies(kFamilies);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+void Place(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
+
+template<typename W>
+W *Make(QWidget *parent, int left, int top, int width, int height)
+{
+    auto *w = new W(parent);
+    Place(w, left, top, width, height);
+    return w;
+}
+
+QPushButton *Button(QWidget *parent, const QString &caption, int l, int t, int w, int h, bool bold)
+{
+    auto *b = Make<QPushButton>(parent, l, t, w, h);
+    b->setText(caption);
+    if (bold)
+        b->setFont(SongFont(9, true));
+    return b;
+}
+
+QLineEdit *TextBox(QWidget *parent, const QString &text, int l, int t, int w, int h)
+{
+    auto *e = Make<QLineEdit>(parent, l, t, w, h);
+    e->setText(text);
+    e->setCursorPosition(0);
+    return e;
+}
+
+QCheckBox *CheckBox(QWidget *parent, const QString &caption, int l, int t, int w, int h)
+{
+    auto *c = Make<QCheckBox>(parent, l, t, w, h);
+    c->setText(caption);
+    return c;
+}
+
+QGroupBox *Frame(QWidget *parent, const QString &caption, int l, int t, int w, int h)
+{
+    auto *f = Make<QGroupBox>(parent, l, t, w, h);
+    f->setTitle(caption);
+    f->setFlat(false);
+    // Frames are opaque: the single-site view covers the batch view.
+    f->setAutoFillBackground(true);
+    return f;
+}
+
+// Earlier in the design's list lies above later; labels lie beneath all.
+void Stack(const QList<QWidget *> &topFirst)
+{
+    for (auto it = topFirst.crbegin(); it != topFirst.crend(); ++it)
+        (*it)->raise();
+    for (QWidget *w : topFirst) {
+        if (qobject_cast<QLabel *>(w))
+            w->lower();
+    }
+}
+
+} // namespace
+
+Form1::Form1(Platform &platform, const Config &config, QNetworkAccessManager *nam, QWidget *parent)
+    : QWidget(parent)
+    , mPlatform(platform)
+    , mConfig(config)
+    , mNam(nam)
+{
+    BuildControls();
+}
+
+Form1::~Form1() = default;
+
+const QStringList &Form1::BatchHeaders()
+{
+    static const QStringList headers = {
+        QStringLiteral("序号"),     QStringLiteral("查询域名地址"), QStringLiteral("百度权重"),
+        QStringLiteral("关键字条数"), QStringLiteral("百度来量"),     QStringLiteral("百度收录"),
+        QStringLiteral("百度反链"),   QStringLiteral("百度快照")};
+    return headers;
+}
+
+const QList<int> &Form1::BatchWidths()
+{
+    static const QList<int> widths = {40, 100, 65, 90, 150, 90, 90, 90};
+    return widths;
+}
+
+const QStringList &Form1::KeywordHeaders()
+{
+    static const QStringList headers = {QStringLiteral("序号"),       QStringLiteral("关键字"),
+                                        QStringLiteral("百度排名"),   QStringLiteral("百度搜索指数"),
+                                        QStringLiteral("百度收录量"), QStringLiteral("网页标题")};
+    return headers;
+}
+
+const QList<int> &Form1::KeywordWidths()
+{
+    static const QList<int> widths = {40, 150, 90, 90, 90, 330};
+    return widths;
+}
+
+void Form1::BuildControls()
+{
+    setFont(SongFont(9, false));
+    resize(ClientWidth, ClientHeight);
+
+    auto label = [this](std::map<int, FormLabel *> &array, int index, QWidget *parent, const QString &caption,
+                        int l, int t, int w, int h) {
+        auto *lab = new FormLabel(parent, caption, l, t, w, h);
+        lab->setFont(SongFont(9, true));
+        lab->setText(caption);
+        array[index] = lab;
+        return lab;
+    };
+    auto value = [](QWidget *parent, int l, int t, int w, int h, double points, bool centred) {
+        auto *lab = new FormLabel(parent, QStringLiteral("0"), l, t, w, h, centred);
+        lab->setFont(SongFont(points, true));
+        QPalette pal = lab->palette();
+        pal.setColor(QPalette::WindowText, QColor(255, 0, 0));
+        lab->setPalette(pal);
+        lab->setText(QStringLiteral("0"));
+        return lab;
+    };
+
+    // ---- the window itself ----
+    Frame2 = Frame(this, QStringLiteral("Frame2"), 0, 0, 12375, 9615);
+    Command12 = Button(this, QStringLiteral("手动导入"), 4560, 600, 1215, 375, true);
+    Text1 = Make<QPlainTextEdit>(this, 0, 120, 4335, 2295);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setPlainText(QString(mConfig.exampleList).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    Frame1 = Frame(this, QString(), 5880, 0, 6495, 2415);
+    Command10 = Button(this, QStringLiteral("停止"), 4560, 1080, 1215, 375, true);
+    Command9 = Button(this, QStringLiteral("暂停"), 4560, 1560, 1215, 375, true);
+    Command3 = Button(this, QStringLiteral("开始"), 4560, 2040, 1215, 375, true);
+    Command2 = Button(this, QStringLiteral("清空地址"), 4560, 120, 1215, 375, true);
+    ListView1 = Make<QTreeWidget>(this, 0, 2520, 12375, 6855);
+
+    // ---- Frame2: the single-site view ----
+    ListView3 = Make<QTreeWidget>(Frame2, 0, 1800, 12375, 7575);
+    ListView2 = Make<QTreeWidget>(Frame2, 0, 1800, 12375, 7575);
+    Frame3 = Frame(Frame2, QString(), 0, 0, 12375, 1815);
+
+    // ---- Frame3: the single-site control panel ----
+    Text7 = TextBox(Frame3, mConfig.keywordResultPath, 7200, 1400, 1815, 270);
+    Command18 = Button(Frame3, QStringLiteral("重选路径"), 9120, 1400, 975, 300, false);
+    Command17 = Button(Frame3, QStringLiteral("查看结果"), 10200, 1400, 975, 300, false);
+    Command16 = Button(Frame3, QStringLiteral("确认保存"), 11280, 1400, 975, 300, false);
+    Command14 = Button(Frame3, QStringLiteral("批量查询"), 9480, 240, 1215, 375, true);
+    Command15 = Button(Frame3, QStringLiteral("返 回"), 5280, 1400, 855, 300, true);
+    Combo2 = Make<QComboBox>(Frame3, 1080, 1400, 1815, 300);
+    Combo2->setEditable(true);
+    Combo2->addItems({QStringLiteral("搜索包含关键词:"), QStringLiteral("查看百度指数大于"),
+                      QStringLiteral("查看百度收录大于")});
+    Combo2->setEditText(QStringLiteral("搜索包含关键词:"));
+    Command13 = Button(Frame3, QStringLiteral("开 始"), 4320, 1400, 855, 300, true);
+    Text6 = TextBox(Frame3, QStringLiteral("请输入关键词"), 3000, 1400, 1215, 270);
+    Command11 = Button(Frame3, QStringLiteral("开  始"), 8040, 240, 1215, 375, true);
+    Text5 = TextBox(Frame3, mConfig.exampleDomain, 3480, 240, 4455, 375);
+    Text5->setFont(SongFont(9, true));
+    Check4 = CheckBox(Frame3, QStringLiteral("Check4"), 7440, 360, 255, 255);
+    Frame4 = Frame(Frame3, QString(), 0, 720, 12375, 615);
+
+    // ---- Frame4: the overview strip ----
+    Timer3 = new WindowTimer(this, true, 5000);
+    Check5 = CheckBox(Frame4, QStringLiteral("保存关键词+结果"), 10560, 360, 1695, 200);
+    mLabel5[4] = value(Frame4, 5160, 360, 120, 210, 10.5, false);
+    mLabel5[3] = value(Frame4, 8640, 360, 120, 210, 10.5, false);
+    mLabel5[2] = value(Frame4, 8640, 120, 120, 210, 10.5, false);
+    mLabel5[1] = value(Frame4, 5160, 120, 120, 210, 10.5, false);
+    mLabel5[0] = value(Frame4, 1920, 195, 165, 285, 14.25, false);
+    label(mLabel4, 5, Frame4, QStringLiteral("关键字条数:"), 3960, 120, 1080, 180);
+    label(mLabel4, 4, Frame4, QStringLiteral("估计百度能带来IP:"), 6840, 120, 1680, 180);
+    label(mLabel4, 3, Frame4, QStringLiteral("百度快照:"), 7680, 360, 885, 180);
+    label(mLabel4, 2, Frame4, QStringLiteral("百度收录:"), 4080, 360, 885, 180);
+    label(mLabel4, 0, Frame4, QStringLiteral("百度权重:"), 840, 240, 885, 180);
+
+    // ---- labels of Frame3 ----
+    label(mLabel1, 4, Frame3, QStringLiteral("保存路径:"), 6240, 1440, 885, 180);
+    label(mLabel4, 8, Frame3, QStringLiteral("结果过滤:"), 120, 1440, 885, 180);
+    mLabel5[6] = value(Frame3, 870, 480, 135, 210, 10.5, true);
+    mLabel5[5] = value(Frame3, 870, 180, 135, 210, 10.5, true);
+    label(mLabel4, 7, Frame3, QStringLiteral("完成:        页"), 120, 525, 1530, 180)->setGapControls({mLabel5[6]});
+    label(mLabel4, 1, Frame3, QStringLiteral("共有:        页"), 120, 240, 1530, 180)->setGapControls({mLabel5[5]});
+    label(mLabel4, 6, Frame3, QStringLiteral("http://"), 2160, 290, 1155, 285)->setFont(SongFont(14.25, true));
+    mLabel4[6]->setText(mLabel4[6]->text());
+
+    // ---- Frame1: the batch settings ----
+    Command19 = Button(Frame1, QStringLiteral("单条详细查询"), 4560, 1920, 1575, 375, true);
+    Check3 = CheckBox(Frame1, QStringLiteral("保存域名+结果"), 4800, 1200, 1575, 255);
+    Timer2 = new WindowTimer(this, true, 0);
+    Timer1 = new WindowTimer(this, false, 10);
+    Combo1 = Make<QComboBox>(Frame1, 2640, 1440, 735, 300);
+    Combo1->setEditable(true);
+    Combo1->addItems({QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("15"), QStringLiteral("20"),
+                      QStringLiteral("25"), QStringLiteral("30"), QStringLiteral("40"), QStringLiteral("50"),
+                      QStringLiteral("55"), QStringLiteral("59")});
+    Combo1->setEditText(QStringLiteral("1"));
+    Text4 = TextBox(Frame1, QStringLiteral("10"), 1080, 1440, 855, 270);
+    Command8 = Button(Frame1, QStringLiteral("确认保存"), 5400, 840, 975, 270, false);
+    Command7 = Button(Frame1, QStringLiteral("查看结果"), 4320, 840, 975, 270, false);
+    Command6 = Button(Frame1, QStringLiteral("确认导入"), 5400, 240, 975, 270, false);
+    Command5 = Button(Frame1, QStringLiteral("查看网址"), 4320, 240, 975, 270, false);
+    Command4 = Button(Frame1, QStringLiteral("重选路径"), 3240, 840, 975, 270, false);
+    Text3 = TextBox(Frame1, mConfig.batchResultPath, 1080, 840, 2175, 270);
+    Command1 = Button(Frame1, QStringLiteral("重选路径"), 3240, 240, 975, 270, false);
+    Text2 = TextBox(Frame1, mConfig.domainListPath, 1080, 240, 2175, 270);
+    Check1 = CheckBox(Frame1, QStringLiteral("Check1"), 2280, 840, 255, 180);
+    Check2 = CheckBox(Frame1, QStringLiteral("Check2"), 2520, 840, 255, 180);
+    Label3 = value(Frame1, 1080, 2040, 105, 180, 9, false);
+    label(mLabel1, 3, Frame1, QStringLiteral("查询:          条，停        秒"), 480, 1480, 3165, 180)
+        ->setGapControls({Text4, Combo1});
+    label(mLabel1, 1, Frame1, QStringLiteral("保存路径:"), 120, 880, 885, 180);
+    label(mLabel1, 0, Frame1, QStringLiteral("导入路径:"), 120, 280, 885, 180);
+    label(mLabel1, 5, Frame1, QStringLiteral("共导入       条"), 240, 2040, 1515, 180)->setGapControls({Label3});
+    Label2 = value(Frame1, 3240, 2040, 105, 180, 9, false);
+    label(mLabel1, 6, Frame1, QStringLiteral("已查询       条"), 2400, 2040, 1515, 180)->setGapControls({Label2});
+
+    // The state flags are never seen or reached by the user.
+    for (QCheckBox *flag : {Check1, Check2, Check4}) {
+        flag->setFocusPolicy(Qt::NoFocus);
+        flag->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+    Stack({Frame2, Command12, Text1, Frame1, Command10, Command9, Command3, Command2, ListView1});
+    Stack({ListView3, ListView2, Frame3});
+    Stack({Text7, Command18, Command17, Command16, Command14, Command15, Combo2, Command13, Text6, Command11,
+           Text5, Check4, Frame4, mLabel1[4], mLabel4[8], mLabel5[6], mLabel5[5], mLabel4[7], mLabel4[1],
+           mLabel4[6]});
+    Stack({Check5, mLabel5[4], mLabel5[3], mLabel5[2], mLabel5[1], mLabel5[0], mLabel4[5], mLabel4[4],
+           mLabel4[3], mLabel4[2], mLabel4[0]});
+    Stack({Command19, Check3, Combo1, Text4, Command8, Command7, Command6, Command5, Command4, Text3, Command1,
+           Text2, Check1, Check2, Label3, mLabel1[3], mLabel1[1], mLabel1[0], mLabel1[5], Label2, mLabel1[6]});
+
+    // Keyword tables get their columns when a scan or a filter builds them;
+    // until then they show their headers so the view does not look broken.
+    Cells::Rebuild(ListView2, KeywordHeaders(), KeywordWidths());
+    Cells::Rebuild(ListView3, KeywordHeaders(), KeywordWidths());
+}
+
+FormLabel *Form1::Label1(int index) const
+{
+    const auto it = mLabel1.find(index);
+    return it == mLabel1.end() ? nullptr : it->second;
+}
+
+FormLabel *Form1::Label4(int index) const
+{
+    const auto it = mLabel4.find(index);
+    return it == mLabel4.end() ? nullptr : it->second;
+}
+
+FormLabel *Form1::Label5(int index) const
+{
+    const auto it = mLabel5.find(index);
+    return it == mLabel5.end() ? nullptr : it->second;
+}
+
+QTreeWidgetItem *Form1::BatchRow(int n) const
+{
+    return (n >= 1 && n <= batchRows.size()) ? batchRows[n - 1] : nullptr;
+}
+
+void Form1::Notify(const QString &prompt)
+{
+    mPlatform.MessageBox(this, prompt, QStringLiteral("Morvane"), false, Platform::Icon::None);
+}
+
+HTTPPage2 *Form1::Renew(QPointer<HTTPPage2> &slot, void (Form1::*handler)(const QString &))
+{
+    if (HTTPPage2 *old = slot.data()) {
+        old->disconnect(this);
+        old->deleteLater();
+    }
+    auto *fetcher = new HTTPPage2(mNam, this);
+    connect(fetcher, &HTTPPage2::HttpEvent, this, handler);
+    slot = fetcher;
+    return fetcher;
+}
+
+void Form1::Form_Load()
+{
+    for (QPushButton *b : {Command2, Command3, Command9, Command10})
+        b->setEnabled(false);
+    ListView3->hide();
+    nIndex[0] = nIndex[1] = nIndex[2] = 1;
+    nCheckRow = 1;
+    Cells::Rebuild(ListView1, BatchHeaders(), BatchWidths());
+    sCaption = QStringLiteral("Morvane 1.1 - 网站SEO综合查询");
+    setWindowTitle(sCaption);
+
+    // Centred on the screen, as the window opens.
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    const int answer = mPlatform.MessageBox(this, QStringLiteral("真的退出吗?"), QStringLiteral("退出"), true,
+                                            Platform::Icon::Question);
+    if (answer == Platform::Ok)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void Form1::ChoosePath(QLineEdit *box)
+{
+    const QString chosen = mPlatform.ChooseExistingFile(this, QStringLiteral("打开文件"), mConfig.programFolder,
+                                                        QStringLiteral("*.*"));
+    if (!chosen.isEmpty())
+        box->setText(QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()));
+}
+
+void Form1::ViewPath(QLineEdit *box)
+{
+    const QString path = box->text();
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return;
+    mPlatform.ShellOpen(path);
+}
+
+void Form1::Command1_Click() { ChoosePath(Text2); }
+void Form1::Command4_Click() { ChoosePath(Text3); }
+void Form1::Command18_Click() { ChoosePath(Text7); }
+void Form1::Command5_Click() { ViewPath(Text2); }
+void Form1::Command7_Click() { ViewPath(Text3); }
+void Form1::Command17_Click() { ViewPath(Text7); }

@@ -1,0 +1,80 @@
+// Routes every control and timer event to its handler. This unit sits above
+// the subsystems, so the window itself never depends on them.
+
+#include "Form1.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QMouseEvent>
+
+namespace {
+
+class EventHook final : public QObject
+{
+public:
+    EventHook(QObject *parent, QEvent::Type type, std::function<void()> action)
+        : QObject(parent)
+        , mType(type)
+        , mAction(std::move(action))
+    {
+        parent->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == mType) {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() == Qt::LeftButton)
+                mAction();
+        }
+        return false;
+    }
+
+private:
+    QEvent::Type mType;
+    std::function<void()> mAction;
+};
+
+} // namespace
+
+std::unique_ptr<Form1> Form1::Create(Platform &platform, const Config &config, QNetworkAccessManager *nam)
+{
+    auto form = std::make_unique<Form1>(platform, config, nam);
+    form->Wire();
+    form->Form_Load();
+    return form;
+}
+
+void Form1::Wire()
+{
+    const std::pair<QPushButton *, void (Form1::*)()> buttons[] = {
+        {Command1, &Form1::Command1_Click},   {Command2, &Form1::Command2_Click},
+        {Command3, &Form1::Command3_Click},   {Command4, &Form1::Command4_Click},
+        {Command5, &Form1::Command5_Click},   {Command6, &Form1::Command6_Click},
+        {Command7, &Form1::Command7_Click},   {Command8, &Form1::Command8_Click},
+        {Command9, &Form1::Command9_Click},   {Command10, &Form1::Command10_Click},
+        {Command11, &Form1::Command11_Click}, {Command12, &Form1::Command12_Click},
+        {Command13, &Form1::Command13_Click}, {Command14, &Form1::Command14_Click},
+        {Command15, &Form1::Command15_Click}, {Command16, &Form1::Command16_Click},
+        {Command17, &Form1::Command17_Click}, {Command18, &Form1::Command18_Click},
+        {Command19, &Form1::Command19_Click},
+    };
+    for (const auto &[button, handler] : buttons)
+        connect(button, &QPushButton::clicked, this, handler);
+
+    connect(Timer1, &WindowTimer::Timer, this, &Form1::Timer1_Timer);
+    connect(Timer2, &WindowTimer::Timer, this, &Form1::Timer2_Timer);
+    connect(Timer3, &WindowTimer::Timer, this, &Form1::Timer3_Timer);
+    connect(Combo1, qOverload<int>(&QComboBox::activated), this, &Form1::Combo1_Click);
+    connect(Combo2, qOverload<int>(&QComboBox::activated), this, &Form1::Combo2_Click);
+
+    ListView1->header()->setSectionsClickable(true);
+    connect(ListView1->header(), &QHeaderView::sectionClicked, this,
+            [this](int logical) { ListView1_ColumnClick(logical + 1); });
+    new EventHook(ListView1->viewport(), QEvent::MouseButtonDblClick, [this] { ListView1_DblClick(); });
+    new EventHook(ListView2->viewport(), QEvent::MouseButtonDblClick, [this] { ListView2_DblClick(); });
+    new EventHook(ListView3->viewport(), QEvent::MouseButtonDblClick, [this] { ListView3_DblClick(); });
+    new EventHook(Text5, QEvent::MouseButtonRelease, [this] { Text5_Click(); });
+    new EventHook(Text6, QEvent::MouseButtonRelease, [this] { Text6_Click(); });
+}
