@@ -12,7 +12,9 @@ constexpr int kOwnedColumns[] = {3, 4, 5, 8};
 
 void Form1::RequestSiteOverview()
 {
-    if (Value(Check1) == 1)
+    // The halt flag belongs to the batch run: a paused or stopped batch must
+    // not keep the user's own single-site start from fetching.
+    if (Value(Check1) == 1 && Value(Check4) == 0)
         return;
     HTTPPage2 *fetcher = Renew(pr1, &Form1::pr1_HttpEvent);
     if (Value(Check4) == 0) {
