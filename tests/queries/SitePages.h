@@ -1,0 +1,51 @@
+#pragma once
+// Canned pages of the statistics site, in the markup the scrapers rely on,
+// for the loopback server of the tests and benchmarks.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace SitePages {
+
+inline QByteArray Overview(const QString &weight, const QString &keywords, const QString &traffic = "1200 ~ 1500",
+                           const QString &snapshot = "2024-05-01", const QString &indexed = "34567")
+{
+    return (QStringLiteral("<html><body><div class=\"box\">百度权重值为") + weight +
+            QStringLiteral("，该站累计找到 <span style=\"color:#F00\">") + keywords +
+            QStringLiteral("</span> 个关键词，网站的流量为：<span style=\"color:#F00\">") + traffic +
+            QStringLiteral("</span> IP，百度快照日期：") + snapshot + QStringLiteral(" 收录数：") + indexed +
+            QStringLiteral(" 条</div></body></html>"))
+        .toUtf8();
+}
+
+inline QString Row(const QString &keyword, const QString &rank, const QString &index, const QString &indexed,
+                   const QString &title)
+{
+    return QStringLiteral("<tr><td><a href=\"http://s/?wd=k\" rel=\"nofollow\">") + keyword +
+           QStringLiteral("</a></td><td><span style=\"width:110%\" width=\"110%\">") + rank +
+           QStringLiteral("</span></td><td align=\"right\">") + index + QStringLiteral("</td><td align=\"right\">") +
+           indexed + QStringLiteral("</td><td><a href=\"http://t/\" rel=\"nofollow\">") + title +
+           QStringLiteral("</a></td></tr>\n");
+}
+
+inline QByteArray Page(const QStringList &rows)
+{
+    return (QStringLiteral("<html><body><table><tr><td>关键词</td><td>排名</td><td>指数</td><td>收录</td>"
+                           "<td>网页标题</td></tr>\n") +
+            rows.join(QString()) + QStringLiteral("</table><div class=\"pager\">页号：1 2 3</div></body></html>"))
+        .toUtf8();
+}
+
+// Rows numbered first .. first + count - 1: keyword "kw<n>", rank "<n>",
+// index "<n * 10>", indexed "<n * 100>", title "title <n>".
+inline QByteArray NumberedPage(int first, int count)
+{
+    QStringList rows;
+    for (int n = first; n < first + count; ++n)
+        rows << Row(QStringLiteral("kw%1").arg(n), QString::number(n), QString::number(n * 10),
+                    QString::number(n * 100), QStringLiteral("title %1").arg(n));
+    return Page(rows);
+}
+
+} // namespace SitePages
