@@ -2,9 +2,7 @@
 // input box conveniences, the filter, the save and the copy.
 
 #include "Form1.h"
-#include "KeywordExport.h"
 #include "HTTPPage2.h"
-#include "KeywordFilter.h"
 #include "mock/FakePlatform.h"
 
 #include <QFile>
@@ -84,7 +82,6 @@ private slots:
     void saveAppendsWholeTable();
     void failedSave_data();
     void failedSave();
-    void clickedColumn();
     void copy_data();
     void copy();
     void copyByRealDoubleClick();
@@ -337,18 +334,6 @@ void SingleSiteView::failedSave()
     QVERIFY2(prompt.contains(QStringLiteral("原因：")) && !prompt.endsWith(QStringLiteral("原因：")),
              qPrintable(prompt));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("no"))));
-}
-
-void SingleSiteView::clickedColumn()
-{
-    const QList<int> edges{0, 40, 190, 280};
-    QCOMPARE(KeywordExport::ClickedColumn(edges, 0), 0);
-    QCOMPARE(KeywordExport::ClickedColumn(edges, 1), 1);
-    QCOMPARE(KeywordExport::ClickedColumn(edges, 40), 1); // the edge pixel belongs to the left column
-    QCOMPARE(KeywordExport::ClickedColumn(edges, 41), 2);
-    QCOMPARE(KeywordExport::ClickedColumn(edges, 5000), 4);
-    // Scrolled to the right: edges may be negative.
-    QCOMPARE(KeywordExport::ClickedColumn({-100, -60, 90}, 10), 2);
 }
 
 void SingleSiteView::copy_data()
