@@ -1,9 +1,0 @@
-file(REMOVE_RECURSE
-  "CMakeFiles/morvane_detail_autogen"
-  "morvane_detail_autogen/mocs_compilation.cpp"
-)
-
-# Per-language clean rules from dependency scanning.
-foreach(lang )
-  include(CMakeFiles/morvane_detail_autogen.dir/cmake_clean_${lang}.cmake OPTIONAL)
-endforeach()

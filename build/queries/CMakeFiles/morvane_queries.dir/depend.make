@@ -1,2 +1,0 @@
-# Empty dependencies file for morvane_queries.
-# This may be replaced when dependencies are built.
