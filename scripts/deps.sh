@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what building and running Morvane needs on Debian 12, only what
+# is missing. Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev
+          fonts-wqy-microhei fonts-noto-cjk)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
