@@ -37,7 +37,7 @@ std::optional<QString> Between(const QString &text, const QString &marker, const
 
 bool IsFailedFetch(const QString &HereReturnCode)
 {
-    return HereReturnCode.isEmpty() || HereReturnCode == QLatin1String("失败");
+    return HereReturnCode.isEmpty() || HereReturnCode == QStringLiteral("失败");
 }
 
 Overview ScrapeOverview(const QString &page)
