@@ -1,7 +1,6 @@
-// The plain rules of the batch view: list splitting and file decoding,
-// pacing readings, header and double-click arithmetic.
+// The plain rules of the batch view: list splitting, file decoding and the
+// pacing readings.
 
-#include "BatchTable.h"
 #include "DomainList.h"
 #include "RunPacing.h"
 
@@ -72,33 +71,6 @@ private Q_SLOTS:
         QCOMPARE(RunPacing::NextRestAt(9, 10), qint16(19));
         QCOMPARE(RunPacing::NextRestAt(9, 0), qint16(0)); // would rest again at once
         QCOMPARE(RunPacing::NextRestAt(30000, 5000), qint16(0));
-    }
-
-    void columnUnderPointer_data()
-    {
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("column");
-        // Left edges of 40, 100, 65 ... pixel columns.
-        QTest::newRow("before the first edge") << 0 << 0;
-        QTest::newRow("inside number") << 1 << 1;
-        QTest::newRow("left edge pixel counts left") << 40 << 1;
-        QTest::newRow("inside domain") << 41 << 2;
-        QTest::newRow("far right") << 5000 << 3;
-    }
-    void columnUnderPointer()
-    {
-        QFETCH(int, x);
-        QFETCH(int, column);
-        QCOMPARE(BatchTable::ColumnAt({0, 40, 140}, x), column);
-    }
-
-    void sortAlternation()
-    {
-        QCOMPARE(BatchTable::NextSort("").order, Qt::DescendingOrder);
-        QCOMPARE(BatchTable::NextSort("").nextTag, 1);
-        QCOMPARE(BatchTable::NextSort("1").order, Qt::AscendingOrder);
-        QCOMPARE(BatchTable::NextSort("1").nextTag, 0);
-        QCOMPARE(BatchTable::NextSort("0").order, Qt::DescendingOrder);
     }
 };
 

@@ -1,5 +1,5 @@
 // The overview chain's batch path: the four cells it owns for every kind of
-// answer, and how it walks the list, halts and survives an import.
+// answer, and how it walks the list and halts.
 
 #include "batch/BatchHarness.h"
 
@@ -84,22 +84,6 @@ private Q_SLOTS:
         QTest::qWait(50);
         QCOMPARE(h.asked("/baidu/"), (QStringList{"a.com/", "b.com/", "c.com/"}));
         QCOMPARE(f.nIndex[0], qint16(3));
-    }
-
-    void answerForAReplacedList()
-    {
-        BatchHarness h;
-        Form1 &f = *h.form;
-        TestServer::Reply late = TestServer::page(Full("1").toUtf8());
-        late.delayMs = 100;
-        h.server.route("/baidu/old.com/", late);
-        h.server.route("/baidu/new.com/", TestServer::page(Full("9").toUtf8()));
-        h.importList({"old.com"});
-        f.nIndex[0] = 1;
-        f.RequestSiteOverview();
-        h.importList({"new.com", "next.com"});
-        QTRY_COMPARE(Cells::Text(f.BatchRow(1), 3), "9");
-        QCOMPARE(h.asked("/baidu/").mid(0, 2), (QStringList{"old.com/", "new.com/"}));
     }
 };
 
