@@ -20,10 +20,12 @@ std::function<qint64()> gClock;
 
 qint64 MonotonicSeconds()
 {
+    // elapsed(), not msecsSinceReference(): the latter is the fixed moment
+    // the timer was started, so the limit would never strike.
     static QElapsedTimer since;
     if (!since.isValid())
         since.start();
-    return since.msecsSinceReference() / 1000;
+    return since.elapsed() / 1000;
 }
 
 const QString &FailureWord()

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <QObject>
 #include <QPointer>
-#include <QSet>
+#include <QHash>
 #include <QTimerEvent>
 
 #include <limits>
@@ -20,7 +20,11 @@ XTimerError::XTimerError(qint32 number, const QString &description)
 
 namespace {
 
-// The platform side: the event loop's timers on a hidden object.
+// The platform side: the event loop's timers on a hidden object. Qt gives a
+// stopped timer's number to the very next timer, but owners and the table
+// keep an id after its timer stopped (a handler that threw leaves its id
+// behind), so every start gets a fresh number, as the system's own timers
+// give, and a stale id can never reach another timer.
 class PlatformTimers final : public QObject
 {
 public:
@@ -28,22 +32,41 @@ public:
     {
         if (failStarts)
             return 0;
-        const int id = startTimer(interval, Qt::PreciseTimer);
-        if (id != 0)
-            running.insert(id);
-        return id;
+        const int qtId = startTimer(interval, Qt::PreciseTimer);
+        if (qtId == 0)
+            return 0;
+        do {
+            lastId = lastId == std::numeric_limits<qint32>::max() ? 1 : lastId + 1;
+        } while (qtIdOf.contains(lastId));
+        qtIdOf.insert(lastId, qtId);
+        idOf.insert(qtId, lastId);
+        return lastId;
     }
     void stop(qint32 id)
     {
-        if (running.remove(id))
-            killTimer(id);
+        const auto it = qtIdOf.find(id);
+        if (it == qtIdOf.end())
+            return;
+        killTimer(it.value());
+        idOf.remove(it.value());
+        qtIdOf.erase(it);
     }
+    bool isRunning(qint32 id) const { return qtIdOf.contains(id); }
 
-    QSet<qint32> running;
     bool failStarts = false;
 
 protected:
-    void timerEvent(QTimerEvent *event) override { XTimerSupport::TimerCallback(event->timerId()); }
+    void timerEvent(QTimerEvent *event) override
+    {
+        const qint32 id = idOf.value(event->timerId(), 0);
+        if (id != 0)
+            XTimerSupport::TimerCallback(id);
+    }
+
+private:
+    QHash<qint32, int> qtIdOf; // our id -> Qt's
+    QHash<int, qint32> idOf;   // Qt's id -> ours
+    qint32 lastId = 0;
 };
 
 struct Entry
@@ -215,7 +238,7 @@ qint32 StartRawPlatformTimer(qint32 interval)
 bool PlatformTimerIsRunning(qint32 id)
 {
     PlatformTimers *host = HostSlot().data();
-    return host && host->running.contains(id);
+    return host && host->isRunning(id);
 }
 
 } // namespace XTimerSupport
