@@ -8,6 +8,8 @@
 #include "HTTPPage2.h"
 #include "Scraping.h"
 
+#include <exception>
+
 namespace SearchCounts {
 
 QString CountCell(const QString &HereReturnCode)
@@ -50,8 +52,13 @@ void Request(Form1 &form, const Chain &chain)
     if (!row)
         return;
     form.askedGeneration[chain.cursor] = form.batchGeneration;
-    fetcher->SubIniData(form.config().searchBase() + QLatin1String(chain.path) + Cells::Text(row, 2),
-                        QStringLiteral("gb2312"), QStringLiteral("5"));
+    // A request that cannot be sent (no timer left for its poll) ends the
+    // chain here instead of unwinding through the event loop.
+    try {
+        fetcher->SubIniData(form.config().searchBase() + QLatin1String(chain.path) + Cells::Text(row, 2),
+                            QStringLiteral("gb2312"), QStringLiteral("5"));
+    } catch (const std::exception &) {
+    }
 }
 
 void Answer(Form1 &form, const Chain &chain, const QString &HereReturnCode)

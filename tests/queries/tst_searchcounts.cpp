@@ -2,6 +2,7 @@
 // addresses, the GB2312 pages, and single-site mode.
 
 #include "SearchCounts.h"
+#include "XTimerSupport.h"
 #include "batch/BatchHarness.h"
 
 class TestSearchCounts final : public QObject
@@ -64,6 +65,11 @@ private Q_SLOTS:
         f.RequestIndexedCount();
         QTRY_COMPARE(h.asked("/s?wd=site:").size(), 4);
         QCOMPARE(h.asked("/s?wd=domain:").size(), 2);
+
+        // A request that cannot get its poll timer ends the chain quietly.
+        XTimerSupport::SetPlatformStartFails(true);
+        f.RequestIndexedCount();
+        XTimerSupport::SetPlatformStartFails(false);
     }
 };
 
