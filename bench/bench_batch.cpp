@@ -1,0 +1,181 @@
+// Speed and memory of the batch view: a run with rests off against a
+// loopback server that answers at once, and the table operations on a full
+// list of 32767 rows.
+
+#include "Form1.h"
+#include "mock/FakePlatform.h"
+#include "support/TestServer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int kFullList = 32767;
+
+struct Bench
+{
+    TestServer server;
+    FakePlatform desktop;
+    std::unique_ptr<Form1> form;
+
+    Bench()
+    {
+        server.start();
+        Config config = Config::Defaults();
+        config.statsHost = config.searchHost = server.hostPort();
+        config.updateUrl = server.url(QStringLiteral("/update"));
+        form = Form1::Create(desktop, config);
+        form->Frame2->hide();
+        form->show();
+        QCoreApplication::processEvents();
+    }
+
+    void setList(int rows)
+    {
+        QStringList lines;
+        lines.reserve(rows);
+        for (int i = 1; i <= rows; ++i)
+            lines << QStringLiteral("www.domain%1.com").arg(i);
+        form->Text1->setPlainText(lines.join(QLatin1Char('\n')));
+    }
+
+    // Every row as a finished run leaves it.
+    void fill(int rows)
+    {
+        setList(rows);
+        form->Command12->click();
+        for (int n = 1; n <= rows; ++n) {
+            QTreeWidgetItem *row = form->BatchRow(n);
+            const QStringList cells{
+                QString::number(n % 10), QStringLiteral("%1,%2").arg(n % 97).arg(n % 1000),
+                QString::number(n * 7),  QStringLiteral("约%1").arg(n * 13),
+                QStringLiteral("失败"),  QStringLiteral("2024-%1-%2").arg(1 + n % 12).arg(1 + n % 28)};
+            for (int c = 0; c < 6; ++c)
+                Cells::SetText(row, c + 3, cells[c]);
+        }
+        QCoreApplication::processEvents();
+    }
+};
+
+long PeakKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+void BM_PeakMemoryFullList(benchmark::State &state)
+{
+    for (auto _ : state) {
+        // Start the peak afresh, so it belongs to this measurement alone.
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (clear.open(QIODevice::WriteOnly))
+            clear.write("5");
+        clear.close();
+        Bench b;
+        b.fill(kFullList);
+        state.counters["peak_MB"] = double(PeakKilobytes()) / 1024;
+    }
+}
+
+void BM_RunRestsOff(benchmark::State &state)
+{
+    const int rows = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        Bench b;
+        const QString span = QStringLiteral("<span style=\"color:#F00\">");
+        const QByteArray overview =
+            (QStringLiteral("<div>百度权重值为3，累计找到 ") + span + QStringLiteral("120</span>网站的流量为：") +
+             span + QStringLiteral("45</span>百度快照日期：2024-05-01 收录数：9 </div>"))
+                .toUtf8();
+        const QByteArray counts = QStringEncoder("GBK").encode(QStringLiteral("百度为您找到相关结果约1,230个"));
+        b.server.setHandler([&](const TestServer::Request &r) {
+            return TestServer::page(r.path.startsWith(QLatin1String("/baidu/")) ? overview : counts);
+        });
+        b.setList(rows);
+        b.form->Command12->click();
+        b.form->Text4->setText(QStringLiteral("0"));
+        const QString done = QString::number(rows);
+        state.ResumeTiming();
+
+        QElapsedTimer elapsed;
+        elapsed.start();
+        b.form->Command3->click();
+        while (b.form->Label2->text() != done)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        state.counters["ratio_to_10ms_per_row"] = double(elapsed.elapsed()) / (10.0 * rows);
+    }
+}
+
+void BM_ImportFullList(benchmark::State &state)
+{
+    Bench b;
+    b.setList(kFullList);
+    for (auto _ : state) {
+        b.form->Command12->click();
+        QCoreApplication::processEvents();
+    }
+    state.counters["rows"] = double(b.form->batchRows.size());
+}
+
+void BM_SortFullList(benchmark::State &state)
+{
+    Bench b;
+    b.fill(kFullList);
+    int column = 3;
+    for (auto _ : state) {
+        b.form->ListView1_ColumnClick(column);
+        QCoreApplication::processEvents();
+        column = column == 8 ? 1 : column + 1;
+    }
+}
+
+void BM_ExportFullList(benchmark::State &state)
+{
+    Bench b;
+    b.fill(kFullList);
+    QTemporaryDir dir;
+    b.form->Check3->setChecked(true);
+    b.form->Text3->setText(dir.filePath(QStringLiteral("批量结果.txt")));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(b.form->Text3->text());
+        state.ResumeTiming();
+        b.form->Command8->click();
+    }
+    if (b.desktop.prompts().value(0) != QStringLiteral("恭喜保存成功！"))
+        state.SkipWithError("the save failed");
+}
+
+} // namespace
+
+BENCHMARK(BM_PeakMemoryFullList)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunRestsOff)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ImportFullList)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SortFullList)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ExportFullList)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
