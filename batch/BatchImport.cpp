@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHeaderView>
 
 namespace {
 
@@ -25,9 +24,6 @@ void LoadRows(Form1 &form, const QList<DomainList::Row> &rows)
     form.batchRows.clear();
     ++form.batchGeneration;
     Cells::Rebuild(form.ListView1, Form1::BatchHeaders(), Form1::BatchWidths());
-    // Turning sorting mode off makes the header deaf to clicks; the table
-    // sorts on header clicks, so they are switched back on.
-    form.ListView1->header()->setSectionsClickable(true);
 
     const QString pending = QStringLiteral("...");
     QList<QTreeWidgetItem *> items;

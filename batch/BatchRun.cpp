@@ -69,12 +69,14 @@ void Form1::Command9_Click()
     DisarmRest(*this);
     SetValue(Check2, 1);
     SetValue(Check1, 1);
+    ++haltsRaised;
 }
 
 void Form1::Command10_Click()
 {
     DisarmRest(*this);
     SetValue(Check1, 1);
+    ++haltsRaised;
 }
 
 void Form1::Timer1_Timer()

@@ -11,6 +11,7 @@ void Form1::Command11_Click()
     nIndex[0] = nIndex[1] = nIndex[2] = nIndex[3] = 1;
     nIndex[4] = 0;
     SetValue(Check4, 1);
+    haltsAtScanStart = haltsRaised;
     RequestSiteOverview();
 }
 

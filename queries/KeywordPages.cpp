@@ -129,8 +129,10 @@ void Form1::BeginKeywordScan()
 
 void Form1::RequestKeywordPage()
 {
-    // No halt test: the halt flag stops the batch chains, and a paused or
-    // stopped batch run must not end the user's single-site scan.
+    // A pause or stop pressed during the scan ends it; a batch run that was
+    // already paused or stopped when the scan began does not.
+    if (Value(Check1) == 1 && haltsRaised != haltsAtScanStart)
+        return;
     HTTPPage2 *fetcher = Renew(pr4, &Form1::pr4_HttpEvent);
     try {
         fetcher->SubIniData(KeywordPages::PageUrl(mConfig.statsBase(), Text5->text(), nIndex[4]),

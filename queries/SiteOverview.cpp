@@ -5,6 +5,8 @@
 #include "HTTPPage2.h"
 #include "Scraping.h"
 
+#include <exception>
+
 namespace {
 const QString kFailed = QStringLiteral("失败");
 constexpr int kOwnedColumns[] = {3, 4, 5, 8};
@@ -17,15 +19,20 @@ void Form1::RequestSiteOverview()
     if (Value(Check1) == 1 && Value(Check4) == 0)
         return;
     HTTPPage2 *fetcher = Renew(pr1, &Form1::pr1_HttpEvent);
+    QString url;
     if (Value(Check4) == 0) {
         const QTreeWidgetItem *row = BatchRow(nIndex[0]);
         if (!row)
             return;
         askedGeneration[0] = batchGeneration;
-        fetcher->SubIniData(mConfig.statsBase() + Cells::Text(row, 2) + QLatin1Char('/'), QStringLiteral("utf-8"),
-                            QStringLiteral("5"));
+        url = mConfig.statsBase() + Cells::Text(row, 2) + QLatin1Char('/');
     } else {
-        fetcher->SubIniData(mConfig.statsBase() + Text5->text(), QStringLiteral("utf-8"), QStringLiteral("5"));
+        url = mConfig.statsBase() + Text5->text();
+    }
+    try {
+        fetcher->SubIniData(url, QStringLiteral("utf-8"), QStringLiteral("5"));
+    } catch (const std::exception &) {
+        // No poll timer to be had: no request, and the chain rests here.
     }
 }
 

@@ -168,6 +168,9 @@ void Rebuild(QTreeWidget *table, const QStringList &headers, const QList<int> &w
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setAllColumnsShowFocus(true);
     table->setSortingEnabled(false);
+    // Turning sorting off also makes the header deaf to clicks; the batch
+    // table sorts on header clicks of its own.
+    table->header()->setSectionsClickable(true);
     table->header()->setSortIndicatorShown(false);
     table->header()->setStretchLastSection(false);
     table->header()->setSectionsMovable(false);

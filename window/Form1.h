@@ -82,6 +82,12 @@ public:
     // Row n (1-based) of the batch list in import order, or nullptr.
     QTreeWidgetItem *BatchRow(int n) const;
 
+    // Times the halt flag was raised (pause, stop, automatic rest). A
+    // keyword scan ends when it is raised after the scan began, but a halt
+    // left over from the batch view does not hold a new single-site start.
+    quint32 haltsRaised = 0;
+    quint32 haltsAtScanStart = 0;
+
     // The check-box flags as 0 or 1.
     static int Value(const QCheckBox *box) { return box->isChecked() ? 1 : 0; }
     static void SetValue(QCheckBox *box, int value) { box->setChecked(value != 0); }

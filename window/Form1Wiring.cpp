@@ -69,7 +69,6 @@ void Form1::Wire()
     connect(Combo1, qOverload<int>(&QComboBox::activated), this, &Form1::Combo1_Click);
     connect(Combo2, qOverload<int>(&QComboBox::activated), this, &Form1::Combo2_Click);
 
-    ListView1->header()->setSectionsClickable(true);
     connect(ListView1->header(), &QHeaderView::sectionClicked, this,
             [this](int logical) { ListView1_ColumnClick(logical + 1); });
     new EventHook(ListView1->viewport(), QEvent::MouseButtonDblClick, [this] { ListView1_DblClick(); });

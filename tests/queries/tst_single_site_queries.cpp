@@ -100,6 +100,7 @@ private slots:
     void cellsKeptAsOnThePage();
     void secondStartMidScan();
     void batchHaltDoesNotHoldSingleSite();
+    void stopDuringScanEndsIt();
 };
 
 void SingleSiteQueries::pageTotal_data()
@@ -395,6 +396,24 @@ void SingleSiteQueries::batchHaltDoesNotHoldSingleSite()
     Form1::SetValue(form.Check4, 0);
     form.RequestSiteOverview();
     QVERIFY(run.Ended(3));
+}
+
+void SingleSiteQueries::stopDuringScanEndsIt()
+{
+    Run run;
+    run.Site("www.ten.com", "250", 10);
+    for (int p = 0; p <= 10; ++p) {
+        TestServer::Reply slow = TestServer::page(SitePages::NumberedPage(p * 25 + 1, 25));
+        slow.delayMs = 40;
+        run.server.route(QStringLiteral("/baidu/www.ten.com/%1/").arg(p), slow);
+    }
+    run.Start("www.ten.com");
+    QVERIFY(WaitUntil([&] { return run.Label(6) == QStringLiteral("2"); }));
+    run.form->Command10_Click();
+    QVERIFY(run.Settled());
+    // The page in flight is still read; no page after it is asked for.
+    QCOMPARE(run.Label(6), QStringLiteral("3"));
+    QVERIFY(!run.Paths().contains(QStringLiteral("/baidu/www.ten.com/4/")));
 }
 
 QTEST_MAIN(SingleSiteQueries)
