@@ -2,31 +2,26 @@
 // Canned pages of the statistics site, in the markup the scrapers rely on,
 // for the loopback server of the tests and benchmarks.
 
-#include <QByteArray>
-#include <QString>
 #include <QStringList>
 
 namespace SitePages {
 
-inline QByteArray Overview(const QString &weight, const QString &keywords, const QString &traffic = "1200 ~ 1500",
-                           const QString &snapshot = "2024-05-01", const QString &indexed = "34567")
+inline QByteArray Overview(const QString &weight, const QString &keywords)
 {
-    return (QStringLiteral("<html><body><div class=\"box\">百度权重值为") + weight +
-            QStringLiteral("，该站累计找到 <span style=\"color:#F00\">") + keywords +
-            QStringLiteral("</span> 个关键词，网站的流量为：<span style=\"color:#F00\">") + traffic +
-            QStringLiteral("</span> IP，百度快照日期：") + snapshot + QStringLiteral(" 收录数：") + indexed +
-            QStringLiteral(" 条</div></body></html>"))
+    return QStringLiteral("<html><body><div class=\"box\">百度权重值为%1，该站累计找到 <span style=\"color:#F00\">%2"
+                          "</span> 个关键词，网站的流量为：<span style=\"color:#F00\">1200 ~ 1500</span> IP，"
+                          "百度快照日期：2024-05-01 收录数：34567 条</div></body></html>")
+        .arg(weight, keywords)
         .toUtf8();
 }
 
 inline QString Row(const QString &keyword, const QString &rank, const QString &index, const QString &indexed,
                    const QString &title)
 {
-    return QStringLiteral("<tr><td><a href=\"http://s/?wd=k\" rel=\"nofollow\">") + keyword +
-           QStringLiteral("</a></td><td><span style=\"width:110%\" width=\"110%\">") + rank +
-           QStringLiteral("</span></td><td align=\"right\">") + index + QStringLiteral("</td><td align=\"right\">") +
-           indexed + QStringLiteral("</td><td><a href=\"http://t/\" rel=\"nofollow\">") + title +
-           QStringLiteral("</a></td></tr>\n");
+    return QStringLiteral("<tr><td><a href=\"http://s/?wd=k\" rel=\"nofollow\">%1</a></td><td><span "
+                          "style=\"width:110%\" width=\"110%\">%2</span></td><td align=\"right\">%3</td><td "
+                          "align=\"right\">%4</td><td><a href=\"http://t/\" rel=\"nofollow\">%5</a></td></tr>\n")
+        .arg(keyword, rank, index, indexed, title);
 }
 
 inline QByteArray Page(const QStringList &rows)
