@@ -9,8 +9,6 @@
 #include <QStringEncoder>
 #include <QtTest>
 
-#include <memory>
-
 struct BatchHarness
 {
     TestServer server;

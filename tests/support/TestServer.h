@@ -4,9 +4,7 @@
 // dripping or cut short so the fetcher's failure paths can be driven.
 
 #include <QHash>
-#include <QList>
 #include <QObject>
-#include <QString>
 
 #include <functional>
 
