@@ -209,18 +209,22 @@ private Q_SLOTS:
         QCOMPARE(ticks, 1);
     }
 
-    // A tick that spins the event loop gets no nested tick of its own, while
+    // A tick that pumps messages may be called back for its own timer again
+    // (here the platform's callback is called directly, as Qt itself never
+    // nests a timer's events): that call is dropped, not queued, while
     // other timers go on ticking.
     void reentrantTickIsDropped()
     {
         int depth = 0, maxDepth = 0, ticks = 0, otherDuringNested = 0;
         bool nested = false;
+        std::shared_ptr<XTimer> busy;
         make(10, true, [&] { otherDuringNested += nested; });
-        make(10, true, [&] {
+        busy = make(10, true, [&] {
             ++ticks;
             maxDepth = qMax(maxDepth, ++depth);
             if (ticks == 1) {
                 nested = true;
+                TimerCallback(busy->TimerID());
                 QEventLoop loop;
                 QTimer::singleShot(50, &loop, &QEventLoop::quit);
                 loop.exec();
@@ -311,6 +315,7 @@ private Q_SLOTS:
         QCOMPARE(w.events, QStringList{text});
         QCOMPARE(server->requestCount(), 1);
         QTRY_COMPARE(server->openConnections(), 0); // the fetcher hung up
+        QCOMPARE(RunningTimers(), 0);               // and polls no more
         // Whole seconds from the send, checked at every poll: a struck limit
         // strikes after more than the limit and at most a second and a poll more.
         const qint64 limitMs = limit * 1000;
