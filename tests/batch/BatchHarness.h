@@ -6,11 +6,8 @@
 #include "mock/FakePlatform.h"
 #include "support/TestServer.h"
 
-#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QtTest>
-
-#include <memory>
 
 struct BatchHarness
 {
@@ -24,18 +21,16 @@ struct BatchHarness
             qFatal("loopback server did not start");
         Config config = Config::Defaults();
         config.statsHost = config.searchHost = server.hostPort();
-        config.updateUrl = server.url(QStringLiteral("/update"));
+        config.updateUrl = server.url("/update");
         form = Form1::Create(desktop, config);
-        form->Combo1->setEditText(QStringLiteral("0.05"));
+        form->Combo1->setEditText("0.05");
     }
-
     // Types the list into Text1 and presses "手动导入".
     void importList(const QStringList &lines)
     {
-        form->Text1->setPlainText(lines.join(QLatin1Char('\n')));
+        form->Text1->setPlainText(lines.join('\n'));
         form->Command12->click();
     }
-
     // Row n in import order: its cells 1 to 8.
     QStringList row(int n) const
     {
@@ -44,8 +39,7 @@ struct BatchHarness
             cells << Cells::Text(form->BatchRow(n), c);
         return cells;
     }
-
-    // Requests the server saw whose decoded path starts with the prefix.
+    // The decoded paths asked for that start with the prefix, without it.
     QStringList asked(const QString &prefix) const
     {
         QStringList paths;
@@ -60,4 +54,10 @@ struct BatchHarness
 inline QByteArray Gbk(const QString &text)
 {
     return QStringEncoder("GBK").encode(text);
+}
+
+inline QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }

@@ -1,5 +1,5 @@
-// The search result count chains: the cell a result page gives, the two
-// addresses, the GB2312 pages, and single-site mode.
+// The search result count chains: the cell a result page gives, and what a
+// single-site run or a refused timer does to the chains.
 
 #include "SearchCounts.h"
 #include "XTimerSupport.h"
@@ -10,63 +10,29 @@ class TestSearchCounts final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void cell_data()
-    {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("cell");
-        QTest::newRow("about, with comma") << "<p>百度为您找到相关结果约1,230个</p>"
-                                           << "1,230";
-        QTest::newRow("leading blank kept") << "找到相关结果 0个"
-                                            << " 0";
-        QTest::newRow("every 约 removed") << "找到相关结果约1约2个"
-                                          << "12";
-        QTest::newRow("second phrase ends it") << "找到相关结果3个 找到相关结果4个"
-                                               << "3";
-        QTest::newRow("no 个: the rest of the page") << "找到相关结果约77</p>"
-                                                     << "77</p>";
-        QTest::newRow("no phrase") << "<h1>404</h1>"
-                                   << "0";
-        QTest::newRow("security check") << "<title>百度安全验证</title>找到相关结果约5个"
-                                        << "失败";
-        QTest::newRow("failed fetch") << "失败"
-                                      << "失败";
-        QTest::newRow("blank address") << ""
-                                       << "失败";
-    }
+    // Beyond the pages of the whole runs in tst_batch.
     void cell()
     {
-        QFETCH(QString, page);
-        QFETCH(QString, cell);
-        QCOMPARE(SearchCounts::CountCell(page), cell);
+        QCOMPARE(SearchCounts::CountCell("找到相关结果约1约2个"), "12"); // every 约 goes
+        QCOMPARE(SearchCounts::CountCell(""), "失败");                   // a blank address is a failed query
     }
 
+    // Whole runs drive both chains; here, what only a single-site run or a
+    // refused poll timer does.
     void chains()
     {
         BatchHarness h;
         Form1 &f = *h.form;
-        h.server.route("/s?wd=domain:a.com", TestServer::page(Gbk("找到相关结果约1,230个")));
-        h.server.route("/s?wd=site:a.com", TestServer::page(Gbk("找到相关结果约45个")));
-        h.server.setFallback(TestServer::page(Gbk("百度安全验证")));
         h.importList({"a.com", "b.com"});
+        f.Check4->setChecked(true); // a single-site run: only the indexed chain asks
         f.nIndex[1] = f.nIndex[2] = 1;
         f.RequestBacklinkCount();
         f.RequestIndexedCount();
-        QTRY_COMPARE(h.row(2).mid(5, 2), (QStringList{"失败", "失败"}));
-        QCOMPARE(h.row(1).mid(2), (QStringList{"...", "...", "...", "45", "1,230", "..."}));
-        QTest::qWait(50); // the last row ends both chains
-        QCOMPARE(h.asked("/s?wd=domain:"), (QStringList{"a.com", "b.com"}));
-        QCOMPARE(h.asked("/s?wd=site:"), (QStringList{"a.com", "b.com"}));
-        QCOMPARE(f.nIndex[1], qint16(2));
+        QTRY_COMPARE(h.asked("/s?wd=site:"), (QStringList{"a.com", "b.com"}));
+        QTest::qWait(50);
+        QCOMPARE(h.asked("/s?wd=domain:"), QStringList());
 
-        // In a single-site run only the indexed chain asks.
-        f.Check4->setChecked(true);
-        f.nIndex[1] = f.nIndex[2] = 1;
-        f.RequestBacklinkCount();
-        f.RequestIndexedCount();
-        QTRY_COMPARE(h.asked("/s?wd=site:").size(), 4);
-        QCOMPARE(h.asked("/s?wd=domain:").size(), 2);
-
-        // A request that cannot get its poll timer ends the chain quietly.
+        // A request that cannot get its poll timer ends the chain, nothing thrown.
         XTimerSupport::SetPlatformStartFails(true);
         f.RequestIndexedCount();
         XTimerSupport::SetPlatformStartFails(false);
