@@ -103,9 +103,9 @@ void BM_RunRestsOff(benchmark::State &state)
              span + QStringLiteral("45</span>百度快照日期：2024-05-01 收录数：9 </div>"))
                 .toUtf8();
         const QByteArray counts = QStringEncoder("GBK").encode(QStringLiteral("百度为您找到相关结果约1,230个"));
-        b.server.setHandler([&](const TestServer::Request &r) {
+        b.server.handler = [&](const TestServer::Request &r) {
             return TestServer::page(r.path.startsWith(QLatin1String("/baidu/")) ? overview : counts);
-        });
+        };
         b.setList(rows);
         b.form->Command12->click();
         b.form->Text4->setText(QStringLiteral("0"));

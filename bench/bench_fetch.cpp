@@ -19,7 +19,8 @@ namespace {
 TestServer *Server()
 {
     static TestServer *server = [] {
-        auto *s = new TestServer(QCoreApplication::instance());
+        auto *s = new TestServer();
+        s->setParent(QCoreApplication::instance());
         s->route(QStringLiteral("/page"), TestServer::page(QByteArray("<html>", 6) + QByteArray(2000, 'x')));
         s->start();
         return s;
