@@ -6,7 +6,6 @@
 #include "mock/FakePlatform.h"
 #include "support/TestServer.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringEncoder>
@@ -168,14 +167,3 @@ BENCHMARK(BM_RunRestsOff)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecon
 BENCHMARK(BM_ImportFullList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortFullList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ExportFullList)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

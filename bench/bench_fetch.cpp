@@ -70,12 +70,3 @@ void ThroughFetcher(benchmark::State &state)
 
 BENCHMARK(RawStack)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(ThroughFetcher)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

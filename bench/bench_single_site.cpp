@@ -9,7 +9,6 @@
 #include "queries/WaitUntil.h"
 #include "support/TestServer.h"
 
-#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -77,13 +76,3 @@ void Filter(benchmark::State &state)
 BENCHMARK(Filter)->Arg(0)->Arg(1)->Arg(2)->ArgName("mode")->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
