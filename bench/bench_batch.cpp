@@ -6,6 +6,7 @@
 #include "mock/FakePlatform.h"
 #include "support/TestServer.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringEncoder>
