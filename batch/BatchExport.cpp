@@ -1,41 +1,26 @@
-// Saving the batch table: appended to the file in Text3, GBK, CR LF.
-
 #include "BatchExport.h"
-
-#include "Form1.h"
-#include "TextFile.h"
 
 namespace BatchExport {
 
-QString Line(const QTreeWidgetItem *row, bool withResults)
+QString Line(const Batch::Row &row, bool withResults)
 {
     if (!withResults)
-        return Cells::Text(row, 2);
+        return row.domain;
     QStringList fields;
-    fields.reserve(7);
-    for (int column = 2; column <= 8; ++column)
-        fields.append(Cells::Text(row, column));
+    fields.reserve(1 + Batch::FigureCount);
+    fields.append(row.domain);
+    for (const Batch::Figure &f : row.figures)
+        fields.append(f.text);
     return fields.join(QLatin1Char('|'));
 }
 
-QStringList Lines(const QTreeWidget *table, bool withResults)
+QStringList Lines(const QList<Batch::Row> &rows, const QList<int> &order, bool withResults)
 {
     QStringList lines;
-    const int count = Cells::RowCount(table);
-    lines.reserve(count);
-    for (int i = 1; i <= count; ++i)
-        lines.append(Line(Cells::Row(table, i), withResults));
+    lines.reserve(order.size());
+    for (int i : order)
+        lines.append(Line(rows.at(i), withResults));
     return lines;
 }
 
 } // namespace BatchExport
-
-void Form1::Command8_Click()
-{
-    const QString path = Text3->text();
-    const TextFile::AppendResult saved = TextFile::AppendLines(path, BatchExport::Lines(ListView1, Value(Check3) == 1));
-    if (saved.ok)
-        Notify(QStringLiteral("恭喜保存成功！"));
-    else
-        Notify(QStringLiteral("保存失败！文件：%1\n原因：%2").arg(path, saved.error));
-}

@@ -1,19 +1,19 @@
 #pragma once
 // The lines a save of the batch table appends to the results file.
 
-#include <QString>
-#include <QStringList>
+#include "BatchTypes.h"
 
-class QTreeWidget;
-class QTreeWidgetItem;
+#include <QList>
+#include <QStringList>
 
 namespace BatchExport {
 
 // The domain alone, or the domain and the six figures joined by "|", each
-// cell exactly as it stands.
-QString Line(const QTreeWidgetItem *row, bool withResults);
+// exactly as shown.
+QString Line(const Batch::Row &row, bool withResults);
 
-// One line per row, in the order the table shows them.
-QStringList Lines(const QTreeWidget *table, bool withResults);
+// One line per row, in the given order (indexes into rows: the order the
+// table shows them).
+QStringList Lines(const QList<Batch::Row> &rows, const QList<int> &order, bool withResults);
 
 } // namespace BatchExport

@@ -1,120 +1,285 @@
-// The paced batch run: start, pause and stop, the completion watcher on
-// Timer1 and the automatic rests on Timer2.
+#include "BatchRun.h"
 
-#include "Form1.h"
+#include "Renew.h"
 #include "RunPacing.h"
+#include "Scraping.h"
+#include "SearchCounts.h"
+
+#include <QElapsedTimer>
+
+#include <exception>
+
+const QString BatchRun::kRowsOutOfRange = QStringLiteral("每次查询条数不能超过32767条，请重新填写！");
+const QString BatchRun::kRestOutOfRange = QStringLiteral("停顿秒数只能在0到65秒之间，请重新填写！");
+const QString BatchRun::kRestRefusedPaused =
+    QStringLiteral("停顿秒数只能在0到65秒之间，查询已暂停。请重新填写后点击“开始”继续！");
 
 namespace {
 
-const QString kRowsOutOfRange = QStringLiteral("每次查询条数不能超过32767条，请重新填写！");
-const QString kRestOutOfRange = QStringLiteral("停顿秒数只能在0到65秒之间，请重新填写！");
-const QString kRestRefusedPaused =
-    QStringLiteral("停顿秒数只能在0到65秒之间，查询已暂停。请重新填写后点击“开始”继续！");
-
-// A rest warning is modal; the watcher keeps ticking under it and must not
-// stack a second one on top.
-bool gWarningOpen = false;
-
-void Warn(Form1 &form, const QString &text)
+qint64 MonotonicMs()
 {
-    if (gWarningOpen)
-        return;
-    gWarningOpen = true;
-    form.Notify(text);
-    gWarningOpen = false;
-}
-
-// A pending rest must never restart the run behind the user's back.
-void DisarmRest(Form1 &form)
-{
-    form.Timer2->setEnabled(false);
+    static QElapsedTimer since;
+    if (!since.isValid())
+        since.start();
+    return since.elapsed();
 }
 
 } // namespace
 
-void Form1::Command3_Click()
+BatchRun::BatchRun(const Config &config, QNetworkAccessManager *nam, QObject *parent)
+    : QObject(parent)
+    , mConfig(config)
+    , mNam(nam)
+    , mNow(MonotonicMs)
+    , mBacklinks{1, &pr2, &BatchRun::pr2_HttpEvent, &BatchRun::RequestBacklinkCount, "/s?wd=domain%3A",
+                 Batch::Backlinks}
+    , mIndexed{2, &pr3, &BatchRun::pr3_HttpEvent, &BatchRun::RequestIndexedCount, "/s?wd=site%3A", Batch::Indexed}
+{
+    Timer1.setInterval(WatchMilliseconds);
+    connect(&Timer1, &QTimer::timeout, this, &BatchRun::Timer1_Timer);
+}
+
+BatchRun::~BatchRun() = default;
+
+void BatchRun::SetClock(std::function<qint64()> nowMs)
+{
+    mNow = nowMs ? std::move(nowMs) : MonotonicMs;
+}
+
+void BatchRun::Load(const QList<DomainList::Row> &rows)
+{
+    Q_EMIT listAboutToBeReplaced();
+    mRows.clear();
+    mRows.reserve(rows.size());
+    for (const DomainList::Row &r : rows) {
+        Batch::Row row;
+        row.number = r.number;
+        row.domain = r.domain;
+        mRows.append(std::move(row));
+    }
+    ++mGeneration;
+    Q_EMIT listReplaced();
+}
+
+void BatchRun::Restore(const QList<Batch::Row> &rows)
+{
+    Q_EMIT listAboutToBeReplaced();
+    mRows = rows;
+    ++mGeneration;
+    Q_EMIT listReplaced();
+}
+
+void BatchRun::SetPacing(const QString &rowsPerStretch, const QString &restSeconds)
+{
+    mRowsPerStretch = RunPacing::RowsPerStretch(rowsPerStretch);
+    mRestMs = RunPacing::RestMilliseconds(restSeconds);
+}
+
+QString BatchRun::Start()
 {
     // Refused before anything changes, so a refused start leaves the run as
     // it was (a paused run stays paused).
-    const std::optional<qint16> rows = RunPacing::RowsPerStretch(Text4->text());
-    if (!rows) {
-        Notify(kRowsOutOfRange);
-        return;
-    }
-    if (!RunPacing::RestMilliseconds(Combo1->currentText())) {
-        Notify(kRestOutOfRange);
-        return;
-    }
-
-    DisarmRest(*this);
-    SetValue(Check1, 0);
-    SetValue(Check4, 0);
-    if (Value(Check2) == 1) {
-        SetValue(Check2, 0);
+    if (!mRowsPerStretch)
+        return kRowsOutOfRange;
+    if (!mRestMs)
+        return kRestOutOfRange;
+    DisarmRest();
+    mHalted = false;
+    if (mPaused) {
+        mPaused = false;
     } else {
-        nIndex[0] = nIndex[1] = nIndex[2] = nIndex[3] = 1;
-        nIndex[4] = 0;
+        nIndex[0] = nIndex[1] = nIndex[2] = 1;
         nCheckRow = 1;
-        nRestAt = *rows;
-        Label2->setText(QStringLiteral("0"));
+        nRestAt = *mRowsPerStretch;
+        mConfirmed = 0;
+        Q_EMIT confirmedChanged(0);
     }
+    Q_EMIT stateChanged();
     RequestSiteOverview();
     RequestBacklinkCount();
     RequestIndexedCount();
-    Timer1->setEnabled(true);
+    Timer1.start();
+    return {};
 }
 
-void Form1::Command9_Click()
+void BatchRun::Pause()
 {
-    DisarmRest(*this);
-    SetValue(Check2, 1);
-    SetValue(Check1, 1);
-    ++haltsRaised;
+    Halt(true);
 }
 
-void Form1::Command10_Click()
+void BatchRun::Stop()
 {
-    DisarmRest(*this);
-    SetValue(Check1, 1);
-    ++haltsRaised;
+    Halt(false);
 }
 
-void Form1::Timer1_Timer()
+void BatchRun::Halt(bool pause)
 {
+    // A pending rest must never restart the run behind the user's back.
+    DisarmRest();
+    if (pause)
+        mPaused = true;
+    mHalted = true;
+    Q_EMIT haltRaised();
+    Q_EMIT stateChanged();
+}
+
+void BatchRun::DisarmRest()
+{
+    mRestUntil.reset();
+}
+
+int BatchRun::restSecondsLeft() const
+{
+    if (!mRestUntil)
+        return 0;
+    const qint64 left = *mRestUntil - mNow();
+    return left <= 0 ? 0 : int((left + 999) / 1000);
+}
+
+void BatchRun::Timer1_Timer()
+{
+    if (mRestUntil && mNow() >= *mRestUntil) {
+        Timer2_Timer();
+        return;
+    }
     // Past row 32767 the cursor has no room left and wraps below 1: that
     // too means every row is confirmed.
-    if (nCheckRow < 1 || nCheckRow > batchRows.size())
+    if (nCheckRow < 1 || nCheckRow > mRows.size())
         return;
-    if (RunPacing::RowComplete(BatchRow(nCheckRow))) {
-        Label2->setText(QString::number(nCheckRow));
+    if (mRows[nCheckRow - 1].complete()) {
+        mConfirmed = nCheckRow;
+        Q_EMIT confirmedChanged(mConfirmed);
         nCheckRow = nCheckRow == 32767 ? qint16(-32768) : qint16(nCheckRow + 1);
+        if (mConfirmed == mRows.size())
+            Q_EMIT completed();
     }
     if (nCheckRow != nRestAt)
         return;
 
-    // Everything is settled before a warning is shown, so a tick that runs
-    // under the warning finds no rest to begin.
-    const std::optional<qint16> rows = RunPacing::RowsPerStretch(Text4->text());
+    // Everything is settled before a warning goes out, so a tick that runs
+    // under the warning's box finds no rest to begin.
+    const std::optional<qint16> rows = mRowsPerStretch;
     nRestAt = rows ? RunPacing::NextRestAt(nRestAt, *rows) : qint16(0);
-    Command9_Click();
-    const std::optional<qint32> ms = RunPacing::RestMilliseconds(Combo1->currentText());
-    if (ms) {
-        Timer2->setInterval(*ms);
-        Timer2->setEnabled(true);
+    Pause();
+    if (mRestMs) {
+        mRestUntil = mNow() + *mRestMs;
+        Q_EMIT stateChanged();
     }
     if (!rows)
-        Warn(*this, kRowsOutOfRange);
-    if (!ms)
-        Warn(*this, kRestRefusedPaused);
+        Q_EMIT warning(kRowsOutOfRange);
+    if (!mRestMs)
+        Q_EMIT warning(kRestRefusedPaused);
 }
 
-void Form1::Timer2_Timer()
+void BatchRun::Timer2_Timer()
 {
-    Timer2->setEnabled(false);
-    Command3_Click();
+    DisarmRest();
+    const QString refusal = Start();
+    if (!refusal.isEmpty())
+        Q_EMIT warning(refusal);
 }
 
-void Form1::Combo1_Click()
+void BatchRun::SetFigure(int row, int figure, const QString &text)
 {
-    // The rest length is read when a rest begins.
+    if (row < 0 || row >= mRows.size())
+        return;
+    Batch::Figure &f = mRows[row].figures[figure];
+    f.text = text;
+    f.state = text == Markers::kFailed ? Batch::CellState::Failed : Batch::CellState::Done;
+    Q_EMIT figureChanged(row, figure);
+}
+
+void BatchRun::RequestSiteOverview()
+{
+    if (mHalted)
+        return;
+    HTTPPage2 *fetcher = Renew(pr1, this, &BatchRun::pr1_HttpEvent, mNam);
+    const int n = nIndex[0];
+    if (n < 1 || n > mRows.size())
+        return;
+    mAskedGeneration[0] = mGeneration;
+    try {
+        fetcher->SubIniData(mConfig.statsBase() + mRows[n - 1].domain + QLatin1Char('/'), QStringLiteral("utf-8"),
+                            QStringLiteral("5"));
+    } catch (const std::exception &) {
+        // No poll timer to be had: no request, and the chain rests here.
+    }
+}
+
+void BatchRun::pr1_HttpEvent(const QString &HereReturnCode)
+{
+    // The row asked about went with an import: ask again for the row now at
+    // the cursor rather than write into another domain's row.
+    if (mAskedGeneration[0] != mGeneration) {
+        RequestSiteOverview();
+        return;
+    }
+    const Scraping::Overview o = Scraping::ScrapeOverview(HereReturnCode);
+    // Every owned figure lands, so the watcher never stalls: a failed fetch
+    // reads "失败", a figure the page lacks "0".
+    const QString rest = Scraping::IsFailedFetch(HereReturnCode) ? Markers::kFailed : QStringLiteral("0");
+    const int row = nIndex[0] - 1;
+    const std::pair<int, std::optional<QString>> figures[] = {
+        {Batch::Weight, o.hasWeightLine ? std::optional<QString>(o.weight) : std::nullopt},
+        {Batch::Keywords, o.keywords},
+        {Batch::Traffic, o.traffic},
+        {Batch::Snapshot, o.snapshot}};
+    for (const auto &[figure, text] : figures)
+        SetFigure(row, figure, text.value_or(rest));
+    if (nIndex[0] < mRows.size()) {
+        ++nIndex[0];
+        RequestSiteOverview();
+    }
+}
+
+void BatchRun::Request(Chain &chain)
+{
+    if (mHalted)
+        return;
+    HTTPPage2 *fetcher = Renew(*chain.fetcher, this, chain.handler, mNam);
+    const int n = nIndex[chain.cursor];
+    if (n < 1 || n > mRows.size())
+        return;
+    mAskedGeneration[chain.cursor] = mGeneration;
+    // A request that cannot be sent (no timer left for its poll) ends the
+    // chain here instead of unwinding through the event loop.
+    try {
+        fetcher->SubIniData(mConfig.searchBase() + QLatin1String(chain.path) + mRows[n - 1].domain,
+                            QStringLiteral("gb2312"), QStringLiteral("5"));
+    } catch (const std::exception &) {
+    }
+}
+
+void BatchRun::Answer(Chain &chain, const QString &HereReturnCode)
+{
+    if (mAskedGeneration[chain.cursor] != mGeneration) {
+        (this->*chain.request)();
+        return;
+    }
+    qint16 &cursor = nIndex[chain.cursor];
+    SetFigure(cursor - 1, chain.figure, SearchCounts::CountCell(HereReturnCode));
+    if (cursor < mRows.size()) {
+        ++cursor;
+        (this->*chain.request)();
+    }
+}
+
+void BatchRun::RequestBacklinkCount()
+{
+    Request(mBacklinks);
+}
+
+void BatchRun::RequestIndexedCount()
+{
+    Request(mIndexed);
+}
+
+void BatchRun::pr2_HttpEvent(const QString &HereReturnCode)
+{
+    Answer(mBacklinks, HereReturnCode);
+}
+
+void BatchRun::pr3_HttpEvent(const QString &HereReturnCode)
+{
+    Answer(mIndexed, HereReturnCode);
 }

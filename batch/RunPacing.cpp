@@ -1,20 +1,8 @@
 #include "RunPacing.h"
 
-#include "Controls.h"
 #include "TextNumbers.h"
 
 namespace RunPacing {
-
-bool RowComplete(const QTreeWidgetItem *row)
-{
-    if (!row)
-        return false;
-    for (int column = 3; column <= 8; ++column) {
-        if (Cells::Text(row, column) == QLatin1String("..."))
-            return false;
-    }
-    return true;
-}
 
 std::optional<qint16> RowsPerStretch(const QString &text)
 {

@@ -5,15 +5,10 @@
 
 #include <optional>
 
-class QTreeWidgetItem;
-
 namespace RunPacing {
 
 // Rests are capped at 65 seconds, within the 65535 ms a window timer can wait.
 constexpr int kMaxRestMilliseconds = 65000;
-
-// The six result cells (columns 3 to 8) have all left "...".
-bool RowComplete(const QTreeWidgetItem *row);
 
 // Rows per stretch from Text4 (lenient reading, rounded half to even);
 // nullopt when it does not fit a 16-bit cursor.

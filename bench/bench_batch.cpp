@@ -2,6 +2,7 @@
 // loopback server that answers at once, and the table operations on a full
 // list of 32767 rows.
 
+#include "BatchRun.h"
 #include "Form1.h"
 #include "mock/FakePlatform.h"
 #include "support/TestServer.h"
@@ -50,17 +51,21 @@ struct Bench
     // Every row as a finished run leaves it.
     void fill(int rows)
     {
-        setList(rows);
-        form->Command12->click();
+        QList<Batch::Row> list;
+        list.reserve(rows);
         for (int n = 1; n <= rows; ++n) {
-            QTreeWidgetItem *row = form->BatchRow(n);
-            const QStringList cells{
+            Batch::Row row;
+            row.number = n;
+            row.domain = QStringLiteral("www.domain%1.com").arg(n);
+            const QString cells[] = {
                 QString::number(n % 10), QStringLiteral("%1,%2").arg(n % 97).arg(n % 1000),
                 QString::number(n * 7),  QStringLiteral("约%1").arg(n * 13),
                 QStringLiteral("失败"),  QStringLiteral("2024-%1-%2").arg(1 + n % 12).arg(1 + n % 28)};
             for (int c = 0; c < 6; ++c)
-                Cells::SetText(row, c + 3, cells[c]);
+                row.figures[c] = {cells[c], Batch::CellState::Done};
+            list.append(std::move(row));
         }
+        form->batch().Restore(list);
         QCoreApplication::processEvents();
     }
 };
@@ -129,7 +134,7 @@ void BM_ImportFullList(benchmark::State &state)
         b.form->Command12->click();
         QCoreApplication::processEvents();
     }
-    state.counters["rows"] = double(b.form->batchRows.size());
+    state.counters["rows"] = double(b.form->batch().rows().size());
 }
 
 void BM_SortFullList(benchmark::State &state)

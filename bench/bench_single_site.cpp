@@ -3,12 +3,12 @@
 
 #include "Form1.h"
 #include "HTTPPage2.h"
+#include "KeywordModel.h"
 #include "KeywordPages.h"
 #include "mock/FakePlatform.h"
-#include "queries/SitePages.h"
-#include "queries/WaitUntil.h"
+#include "support/SitePages.h"
 #include "support/TestServer.h"
-
+#include "support/WaitUntil.h"
 
 #include <benchmark/benchmark.h>
 
@@ -62,16 +62,20 @@ void Filter(benchmark::State &state)
     config.updateUrl.clear();
     auto form = Form1::Create(platform, config);
     form->Timer3->setEnabled(false);
-    Cells::Rebuild(form->ListView2, Form1::KeywordHeaders(), Form1::KeywordWidths());
-    for (int n = 1; n <= 1000; ++n)
-        form->ListView2->addTopLevelItem(new QTreeWidgetItem(
-            QStringList{QString::number(n), QStringLiteral("kw%1").arg(n), QString::number(n % 50),
-                        QString::number(n * 10), QString::number(n * 100), QStringLiteral("title %1").arg(n)}));
+    QList<Site::KeywordRow> rows;
+    for (int n = 1; n <= 1000; ++n) {
+        Site::KeywordRow row;
+        row.number = n;
+        row.fields = {QStringLiteral("kw%1").arg(n), QString::number(n % 50), QString::number(n * 10),
+                      QString::number(n * 100), QStringLiteral("title %1").arg(n)};
+        rows.append(row);
+    }
+    form->keywords().SetRows(rows);
     form->Combo2->setEditText(QString::fromUtf8(kModes[state.range(0)]));
     form->Text6->setText(QString::fromUtf8(kValues[state.range(0)]));
     for (auto _ : state)
         form->Command13_Click();
-    state.counters["rows"] = form->ListView3->topLevelItemCount();
+    state.counters["rows"] = form->filtered().rowCount();
 }
 BENCHMARK(Filter)->Arg(0)->Arg(1)->Arg(2)->ArgName("mode")->Unit(benchmark::kMillisecond);
 

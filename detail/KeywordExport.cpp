@@ -12,6 +12,15 @@ QString Line(const QStringList &subItems, bool withResults)
     return fields.join(QLatin1Char('|'));
 }
 
+QStringList Lines(const QList<Site::KeywordRow> &rows, bool withResults)
+{
+    QStringList lines;
+    lines.reserve(rows.size());
+    for (const Site::KeywordRow &row : rows)
+        lines.append(Line(QStringList(row.fields.begin(), row.fields.end()), withResults));
+    return lines;
+}
+
 int ClickedColumn(const QList<int> &leftEdges, int x)
 {
     for (qsizetype i = leftEdges.size() - 1; i >= 0; --i) {

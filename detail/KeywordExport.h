@@ -2,6 +2,8 @@
 // What leaves the keyword tables: the lines a save appends and the column a
 // double click lands in. Plain functions, testable without a window.
 
+#include "SiteTypes.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -12,6 +14,9 @@ namespace KeywordExport {
 // index, indexed count, title): the keyword alone, or all five joined by
 // "|" exactly as shown, without quoting, escaping or trimming.
 QString Line(const QStringList &subItems, bool withResults);
+
+// The saved lines of a keyword table, in its order.
+QStringList Lines(const QList<Site::KeywordRow> &rows, bool withResults);
 
 // The 1-based display column under x: the last column whose left edge is
 // strictly less than x, so a click on an edge pixel counts for the column

@@ -79,4 +79,15 @@ bool Passes(const Rule &rule, const QString &testedCell)
     return true;
 }
 
+QList<Site::KeywordRow> Apply(const QList<Site::KeywordRow> &rows, const Rule &rule)
+{
+    const int tested = TestedSubItem(rule.mode);
+    QList<Site::KeywordRow> picked;
+    for (const Site::KeywordRow &row : rows) {
+        if (Passes(rule, tested > 0 ? row.fields[tested - 1] : QString()))
+            picked.append(row);
+    }
+    return picked;
+}
+
 } // namespace KeywordFilter

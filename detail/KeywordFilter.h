@@ -3,6 +3,9 @@
 // value box gets when a mode is picked, and which rows pass. Plain functions
 // of text, testable without a window.
 
+#include "SiteTypes.h"
+
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -35,5 +38,8 @@ std::optional<Rule> MakeRule(const QString &comboText, const QString &value);
 // Whether a row passes, given the text of the sub-item the rule tests
 // (any text for Mode::None).
 bool Passes(const Rule &rule, const QString &testedCell);
+
+// The rows that pass, in order.
+QList<Site::KeywordRow> Apply(const QList<Site::KeywordRow> &rows, const Rule &rule);
 
 } // namespace KeywordFilter

@@ -1,16 +1,9 @@
-// The keyword ranking pages of a single-site run: the table is laid out with
-// one placeholder row per keyword, then the pages are fetched one after
-// another on pr4 and their rows copied in order.
 
 #include "KeywordPages.h"
 
-#include "Form1.h"
-#include "HTTPPage2.h"
 #include "TextNumbers.h"
 
 #include <algorithm>
-#include <exception>
-#include <limits>
 
 namespace KeywordPages {
 
@@ -99,72 +92,3 @@ std::optional<qint16> PlaceholderRows(double keywordCount)
 
 } // namespace KeywordPages
 
-namespace {
-// The cursors are 16-bit; passing the top ends the scan instead of wrapping.
-bool Advance(qint16 &counter)
-{
-    if (counter == std::numeric_limits<qint16>::max())
-        return false;
-    ++counter;
-    return true;
-}
-} // namespace
-
-void Form1::BeginKeywordScan()
-{
-    Cells::Rebuild(ListView2, KeywordHeaders(), KeywordWidths());
-    // Capped at what 40 pages can fill: a huge keyword count neither makes
-    // rows no page will reach nor, beyond 16 bits, stops the scan.
-    const std::optional<qint16> count = KeywordPages::PlaceholderRows(TextNumbers::Val(Label5(1)->text()));
-    if (!count)
-        return;
-    QList<QTreeWidgetItem *> rows;
-    rows.reserve(qMax<int>(*count, 0));
-    const QString unknown = QStringLiteral("...");
-    for (int n = 1; n <= *count; ++n)
-        rows.append(new QTreeWidgetItem(QStringList{QString::number(n), unknown, unknown, unknown, unknown, unknown}));
-    ListView2->addTopLevelItems(rows);
-    RequestKeywordPage();
-}
-
-void Form1::RequestKeywordPage()
-{
-    // A pause or stop pressed during the scan ends it; a batch run that was
-    // already paused or stopped when the scan began does not.
-    if (Value(Check1) == 1 && haltsRaised != haltsAtScanStart)
-        return;
-    HTTPPage2 *fetcher = Renew(pr4, &Form1::pr4_HttpEvent);
-    try {
-        fetcher->SubIniData(KeywordPages::PageUrl(mConfig.statsBase(), Text5->text(), nIndex[4]),
-                            QStringLiteral("utf-8"), QStringLiteral("5"));
-    } catch (const std::exception &) {
-        // No request, no reply: the scan ends here.
-    }
-}
-
-void Form1::pr4_HttpEvent(const QString &HereReturnCode)
-{
-    const double total = TextNumbers::Val(Label5(5)->text());
-    const double done = TextNumbers::Val(Label5(6)->text());
-    if (total < done + 1)
-        return;
-    const std::optional<QStringList> tableRows = KeywordPages::TableRows(HereReturnCode);
-    if (!tableRows)
-        return;
-    for (const QString &text : *tableRows) {
-        if (TextNumbers::Val(Label5(1)->text()) < nIndex[3])
-            break;
-        QTreeWidgetItem *row = Cells::Row(ListView2, nIndex[3]);
-        if (!row)
-            break; // every placeholder row is filled
-        const KeywordPages::KeywordRow cells = KeywordPages::ReadRow(text);
-        for (int i = 0; i < cells.found; ++i)
-            Cells::SetText(row, i + 2, cells.cells[i]);
-        if (!cells.complete() || !Advance(nIndex[3]))
-            return;
-    }
-    if (!Advance(nIndex[4]))
-        return;
-    Label5(6)->setText(QString::number(nIndex[4]));
-    RequestKeywordPage();
-}

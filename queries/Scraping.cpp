@@ -1,5 +1,6 @@
 #include "Scraping.h"
 
+#include "Markers.h"
 #include "TextNumbers.h"
 
 #include <cmath>
@@ -37,7 +38,7 @@ std::optional<QString> Between(const QString &text, const QString &marker, const
 
 bool IsFailedFetch(const QString &HereReturnCode)
 {
-    return HereReturnCode.isEmpty() || HereReturnCode == QStringLiteral("失败");
+    return HereReturnCode.isEmpty() || HereReturnCode == Markers::kFailed;
 }
 
 Overview ScrapeOverview(const QString &page)

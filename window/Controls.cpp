@@ -1,10 +1,13 @@
 #include "Controls.h"
 
+#include "KeywordModel.h"
+
+#include <QColor>
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QRegularExpression>
-#include <QTreeWidget>
+#include <QTreeView>
 
 FormLabel::FormLabel(QWidget *parent, const QString &caption, int left, int top, int width, int height,
                      bool centred)
@@ -129,37 +132,9 @@ void WindowTimer::Apply()
         mTimer.stop();
 }
 
-namespace Cells {
-
-QString Text(const QTreeWidgetItem *row, int column)
+void SetUpTable(QTreeView *table, QAbstractItemModel *model, const QList<int> &widths)
 {
-    return row ? row->text(column - 1) : QString();
-}
-
-void SetText(QTreeWidgetItem *row, int column, const QString &text)
-{
-    if (row)
-        row->setText(column - 1, text);
-}
-
-QTreeWidgetItem *Row(const QTreeWidget *table, int n)
-{
-    if (n < 1 || n > table->topLevelItemCount())
-        return nullptr;
-    return table->topLevelItem(n - 1);
-}
-
-int RowCount(const QTreeWidget *table)
-{
-    return table->topLevelItemCount();
-}
-
-void Rebuild(QTreeWidget *table, const QStringList &headers, const QList<int> &widths)
-{
-    table->clear();
-    // A new header item: its per-column tags start empty, as new headers do.
-    table->setHeaderItem(new QTreeWidgetItem(headers));
-    table->setColumnCount(headers.size());
+    table->setModel(model);
     table->setRootIsDecorated(false);
     table->setUniformRowHeights(true);
     table->setItemsExpandable(false);
@@ -168,8 +143,8 @@ void Rebuild(QTreeWidget *table, const QStringList &headers, const QList<int> &w
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setAllColumnsShowFocus(true);
     table->setSortingEnabled(false);
-    // Turning sorting off also makes the header deaf to clicks; the batch
-    // table sorts on header clicks of its own.
+    // Sorting off also makes the header deaf to clicks; the batch table
+    // sorts on header clicks of its own.
     table->header()->setSectionsClickable(true);
     table->header()->setSortIndicatorShown(false);
     table->header()->setStretchLastSection(false);
@@ -178,4 +153,16 @@ void Rebuild(QTreeWidget *table, const QStringList &headers, const QList<int> &w
         table->setColumnWidth(i, widths[i]);
 }
 
-} // namespace Cells
+RedColumnProxy::RedColumnProxy(KeywordModel *source, QObject *parent)
+    : QIdentityProxyModel(parent)
+    , mSource(source)
+{
+    setSourceModel(source);
+}
+
+QVariant RedColumnProxy::data(const QModelIndex &index, int role) const
+{
+    if (role == Qt::ForegroundRole && index.column() == mSource->highlightColumn())
+        return QColor(255, 0, 0);
+    return QIdentityProxyModel::data(index, role);
+}

@@ -1,8 +1,8 @@
 #pragma once
 // The few control behaviours Qt does not have as they are: labels that grow
 // with their text, legends with gaps that other controls sit in, window
-// timers that run only while enabled with a non-zero interval, and cell
-// access to report tables by 1-based column.
+// timers that run only while enabled with a non-zero interval, and the
+// report tables' set-up.
 
 #include <QLabel>
 #include <QList>
@@ -12,8 +12,11 @@
 
 #include <functional>
 
-class QTreeWidget;
-class QTreeWidgetItem;
+#include <QIdentityProxyModel>
+
+class KeywordModel;
+class QAbstractItemModel;
+class QTreeView;
 
 // Twips to logical pixels (15 twips per pixel at normal density); Qt's own
 // high-DPI scaling keeps the layout right on any screen.
@@ -79,14 +82,21 @@ private:
     int mInterval;
 };
 
-// Report-table cells by 1-based column: column 1 is the row's own text.
-namespace Cells {
-QString Text(const QTreeWidgetItem *row, int column);
-void SetText(QTreeWidgetItem *row, int column, const QString &text);
-// Row n (1-based) in display order, or nullptr.
-QTreeWidgetItem *Row(const QTreeWidget *table, int n);
-int RowCount(const QTreeWidget *table);
-// Report view, no in-place editing, whole-row selection, the given
-// headers and pixel widths; rows and old columns removed first.
-void Rebuild(QTreeWidget *table, const QStringList &headers, const QList<int> &widths);
-} // namespace Cells
+// A report table as the design has it: no root decoration, no in-place
+// editing, whole-row single selection, a clickable header that sorts only
+// when asked, and the given pixel widths.
+void SetUpTable(QTreeView *table, QAbstractItemModel *model, const QList<int> &widths);
+
+// Shows a keyword model with the column its filter tested in red.
+class RedColumnProxy final : public QIdentityProxyModel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(RedColumnProxy)
+
+public:
+    explicit RedColumnProxy(KeywordModel *source, QObject *parent = nullptr);
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+private:
+    KeywordModel *mSource;
+};

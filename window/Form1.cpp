@@ -1,7 +1,12 @@
 #include "Form1.h"
 
+#include "BatchModel.h"
+#include "BatchRun.h"
 #include "HTTPPage2.h"
+#include "KeywordModel.h"
 #include "Platform.h"
+#include "SiteScan.h"
+#include "UpdateCheck.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -87,34 +92,24 @@ Form1::Form1(Platform &platform, const Config &config, QNetworkAccessManager *na
     : QWidget(parent)
     , mPlatform(platform)
     , mConfig(config)
-    , mNam(nam)
 {
+    QNetworkAccessManager *manager = nam ? nam : HTTPPage2::SharedManager();
+    mBatch = new BatchRun(mConfig, manager, this);
+    mSite = new SiteScan(mConfig, manager, this);
+    mUpdate = new UpdateCheck(mConfig.updateUrl, manager, this);
+    mBatchModel = new BatchModel(*mBatch, this);
+    mBatchSorted = new BatchSortModel(mBatchModel, this);
+    mKeywords = new KeywordModel(this);
+    mFiltered = new KeywordModel(this);
     BuildControls();
 }
 
 Form1::~Form1() = default;
 
-const QStringList &Form1::BatchHeaders()
-{
-    static const QStringList headers = {
-        QStringLiteral("序号"),     QStringLiteral("查询域名地址"), QStringLiteral("百度权重"),
-        QStringLiteral("关键字条数"), QStringLiteral("百度来量"),     QStringLiteral("百度收录"),
-        QStringLiteral("百度反链"),   QStringLiteral("百度快照")};
-    return headers;
-}
-
 const QList<int> &Form1::BatchWidths()
 {
     static const QList<int> widths = {40, 100, 65, 90, 150, 90, 90, 90};
     return widths;
-}
-
-const QStringList &Form1::KeywordHeaders()
-{
-    static const QStringList headers = {QStringLiteral("序号"),       QStringLiteral("关键字"),
-                                        QStringLiteral("百度排名"),   QStringLiteral("百度搜索指数"),
-                                        QStringLiteral("百度收录量"), QStringLiteral("网页标题")};
-    return headers;
 }
 
 const QList<int> &Form1::KeywordWidths()
@@ -159,11 +154,11 @@ void Form1::BuildControls()
     Command9 = Button(this, QStringLiteral("暂停"), 4560, 1560, 1215, 375, true);
     Command3 = Button(this, QStringLiteral("开始"), 4560, 2040, 1215, 375, true);
     Command2 = Button(this, QStringLiteral("清空地址"), 4560, 120, 1215, 375, true);
-    ListView1 = Make<QTreeWidget>(this, 0, 2520, 12375, 6855);
+    ListView1 = Make<QTreeView>(this, 0, 2520, 12375, 6855);
 
     // ---- Frame2: the single-site view ----
-    ListView3 = Make<QTreeWidget>(Frame2, 0, 1800, 12375, 7575);
-    ListView2 = Make<QTreeWidget>(Frame2, 0, 1800, 12375, 7575);
+    ListView3 = Make<QTreeView>(Frame2, 0, 1800, 12375, 7575);
+    ListView2 = Make<QTreeView>(Frame2, 0, 1800, 12375, 7575);
     Frame3 = Frame(Frame2, QString(), 0, 0, 12375, 1815);
 
     // ---- Frame3: the single-site control panel ----
@@ -213,8 +208,6 @@ void Form1::BuildControls()
     // ---- Frame1: the batch settings ----
     Command19 = Button(Frame1, QStringLiteral("单条详细查询"), 4560, 1920, 1575, 375, true);
     Check3 = CheckBox(Frame1, QStringLiteral("保存域名+结果"), 4800, 1200, 1575, 255);
-    Timer2 = new WindowTimer(this, true, 0);
-    Timer1 = new WindowTimer(this, false, 10);
     Combo1 = Make<QComboBox>(Frame1, 2640, 1440, 735, 300);
     Combo1->setEditable(true);
     Combo1->addItems({QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("15"), QStringLiteral("20"),
@@ -257,10 +250,9 @@ void Form1::BuildControls()
     Stack({Command19, Check3, Combo1, Text4, Command8, Command7, Command6, Command5, Command4, Text3, Command1,
            Text2, Check1, Check2, Label3, mLabel1[3], mLabel1[1], mLabel1[0], mLabel1[5], Label2, mLabel1[6]});
 
-    // Keyword tables get their columns when a scan or a filter builds them;
-    // until then they show their headers so the view does not look broken.
-    Cells::Rebuild(ListView2, KeywordHeaders(), KeywordWidths());
-    Cells::Rebuild(ListView3, KeywordHeaders(), KeywordWidths());
+    SetUpTable(ListView1, mBatchSorted, BatchWidths());
+    SetUpTable(ListView2, mKeywords, KeywordWidths());
+    SetUpTable(ListView3, new RedColumnProxy(mFiltered, this), KeywordWidths());
 }
 
 FormLabel *Form1::Label1(int index) const
@@ -281,26 +273,9 @@ FormLabel *Form1::Label5(int index) const
     return it == mLabel5.end() ? nullptr : it->second;
 }
 
-QTreeWidgetItem *Form1::BatchRow(int n) const
-{
-    return (n >= 1 && n <= batchRows.size()) ? batchRows[n - 1] : nullptr;
-}
-
 void Form1::Notify(const QString &prompt)
 {
     mPlatform.MessageBox(this, prompt, QStringLiteral("Morvane"), false, Platform::Icon::None);
-}
-
-HTTPPage2 *Form1::Renew(QPointer<HTTPPage2> &slot, void (Form1::*handler)(const QString &))
-{
-    if (HTTPPage2 *old = slot.data()) {
-        old->disconnect(this);
-        old->deleteLater();
-    }
-    auto *fetcher = new HTTPPage2(mNam, this);
-    connect(fetcher, &HTTPPage2::HttpEvent, this, handler);
-    slot = fetcher;
-    return fetcher;
 }
 
 void Form1::Form_Load()
@@ -308,9 +283,6 @@ void Form1::Form_Load()
     for (QPushButton *b : {Command2, Command3, Command9, Command10})
         b->setEnabled(false);
     ListView3->hide();
-    nIndex[0] = nIndex[1] = nIndex[2] = 1;
-    nCheckRow = 1;
-    Cells::Rebuild(ListView1, BatchHeaders(), BatchWidths());
     sCaption = QStringLiteral("Morvane 1.1 - 网站SEO综合查询");
     setWindowTitle(sCaption);
 
@@ -345,6 +317,12 @@ void Form1::ViewPath(QLineEdit *box)
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     mPlatform.ShellOpen(path);
+}
+
+void Form1::Timer3_Timer()
+{
+    Timer3->setEnabled(false);
+    mUpdate->RequestUpdateNotice();
 }
 
 void Form1::Command1_Click() { ChoosePath(Text2); }

@@ -1,23 +1,28 @@
-// The main window as it opens and closes: controls, defaults, stacking,
-// fonts, the window variables, and the quit confirmation.
+// The window over its controllers: what the controls start as, that each
+// handler reaches its controller and each change of state reaches the
+// controls, and what only the window does (hit tests, labels, dialogs).
 
+#include "BatchModel.h"
+#include "BatchRun.h"
 #include "Form1.h"
 #include "HTTPPage2.h"
+#include "KeywordModel.h"
+#include "SiteScan.h"
 #include "mock/FakePlatform.h"
+#include "support/SitePages.h"
+#include "support/TestServer.h"
+#include "support/WaitUntil.h"
 
-#include <QCloseEvent>
 #include <QHeaderView>
-#include <QMetaMethod>
-#include <QSignalSpy>
-#include <QTest>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QtTest>
 
 namespace {
-Config TestConfig()
+QByteArray ReadAll(const QString &path)
 {
-    Config c = Config::Defaults();
-    c.statsHost = c.searchHost = QStringLiteral("127.0.0.1:1");
-    c.updateUrl = QStringLiteral("http://127.0.0.1:1/update");
-    return c;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 bool IsInside(const QWidget *w, const QWidget *ancestor)
@@ -34,178 +39,355 @@ class TestMainWindow final : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<FakePlatform> desktop;
+    std::unique_ptr<Form1> f;
+
+    // Column c (0-based) of a table, top to bottom, as shown.
+    static QStringList column(const QTreeView *table, int c)
+    {
+        QStringList texts;
+        for (int r = 0; r < table->model()->rowCount(); ++r)
+            texts << table->model()->index(r, c).data().toString();
+        return texts;
+    }
+    void importList(const QStringList &lines)
+    {
+        f->Text1->setPlainText(lines.join('\n'));
+        f->Command12->click();
+    }
+    // The pointer over row r, x pixels into column c of a table.
+    void pointAt(QTreeView *table, int r, int c, int dx)
+    {
+        const QRect row = table->visualRect(table->model()->index(r, 0));
+        const QPoint at(table->header()->sectionViewportPosition(c) + dx, row.center().y());
+        desktop->pointer = table->viewport()->mapToGlobal(at);
+    }
+
 private Q_SLOTS:
     void init()
     {
-        platform = std::make_unique<FakePlatform>();
-        form = Form1::Create(*platform, TestConfig());
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        server = std::make_unique<TestServer>();
+        QVERIFY(server->start());
+        desktop = std::make_unique<FakePlatform>();
+        Config config = Config::Defaults();
+        config.statsHost = config.searchHost = server->hostPort();
+        config.updateUrl = server->url("/update.htm");
+        f = Form1::Create(*desktop, config);
+        f->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.get()));
     }
     void cleanup()
     {
-        platform->nextAnswer = Platform::Ok;
-        form.reset();
+        f.reset();
+        desktop.reset();
+        server.reset();
     }
 
-    void freshWindowState()
+    void freshWindow()
     {
-        QVERIFY(form->Frame2->isVisible());
-        QVERIFY(form->Frame1->isVisible());
-        QVERIFY(form->ListView3->isHidden());
-        QCOMPARE(form->ListView1->topLevelItemCount(), 0);
-        QCOMPARE(form->ListView1->columnCount(), 8);
-        QStringList headers;
-        for (int i = 0; i < 8; ++i)
-            headers << form->ListView1->headerItem()->text(i);
-        QCOMPARE(headers, QStringList({"序号", "查询域名地址", "百度权重", "关键字条数", "百度来量", "百度收录",
-                                       "百度反链", "百度快照"}));
-        const int widths[] = {40, 100, 65, 90, 150, 90, 90, 90};
-        for (int i = 0; i < 8; ++i)
-            QCOMPARE(form->ListView1->columnWidth(i), widths[i]);
-        QCOMPARE(form->ListView1->selectionBehavior(), QAbstractItemView::SelectRows);
-        QCOMPARE(form->ListView1->editTriggers(), QAbstractItemView::NoEditTriggers);
-
-        for (QPushButton *b : {form->Command2, form->Command3, form->Command9, form->Command10})
-            QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
-        for (QPushButton *b : {form->Command1, form->Command4, form->Command5, form->Command6, form->Command7,
-                               form->Command8, form->Command11, form->Command12, form->Command13,
-                               form->Command14, form->Command15, form->Command16, form->Command17,
-                               form->Command18, form->Command19})
-            QVERIFY2(b->isEnabled(), qPrintable(b->text()));
-
-        QCOMPARE(QList<int>(std::begin(form->nIndex), std::end(form->nIndex)), QList<int>({1, 1, 1, 0, 0}));
-        QCOMPARE(form->nCheckRow, qint16(1));
-        QCOMPARE(form->nRestAt, qint16(0));
-        for (QCheckBox *flag : {form->Check1, form->Check2, form->Check3, form->Check4, form->Check5})
-            QCOMPARE(Form1::Value(flag), 0);
-        QVERIFY(!form->Timer1->IsRunning());
-        QCOMPARE(form->Timer1->Interval(), 10);
-        QVERIFY(form->Timer2->Enabled());
-        QVERIFY(!form->Timer2->IsRunning()); // interval 0 never fires
-        QVERIFY(form->Timer3->IsRunning());
-        QCOMPARE(form->Timer3->Interval(), 5000);
-        QVERIFY(form->windowTitle().startsWith("Morvane"));
-        // Value labels are reachable by index, start at "0" and are red.
+        QVERIFY(f->Frame2->isVisible() && f->Frame1->isVisible() && f->ListView3->isHidden());
+        for (QPushButton *b : {f->Command2, f->Command3, f->Command9, f->Command10})
+            QVERIFY(!b->isEnabled());
+        for (QCheckBox *flag : {f->Check1, f->Check2, f->Check3, f->Check4, f->Check5})
+            QVERIFY(!flag->isChecked());
+        QCOMPARE(f->ListView1->model()->columnCount(), 8);
+        QVERIFY(f->Timer3->IsRunning());
+        QCOMPARE(f->sCaption, f->windowTitle());
         for (int i = 0; i <= 6; ++i) {
-            QCOMPARE(form->Label5(i)->text(), QStringLiteral("0"));
-            QCOMPARE(form->Label5(i)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+            QCOMPARE(f->Label5(i)->text(), "0");
+            QCOMPARE(f->Label5(i)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
         }
-        QVERIFY(form->Label5(7) == nullptr);
-        // The import splits Text1 at CR LF: the example list must give three lines.
-        QCOMPARE(form->Text1->toPlainText().replace("\n", "\r\n"), TestConfig().exampleList);
-        QCOMPARE(TestConfig().exampleList.count("\r\n"), 3);
-        QCOMPARE(form->sCaption, form->windowTitle());
-        QCOMPARE(form->size(), QSize(826, 638));
-    }
-
-    // The single-site view lies over the batch view; the state flags lie
-    // under text boxes where nobody can see or reach them.
-    void stacking()
-    {
-        const QPoint start = form->Command3->geometry().center();
-        QVERIFY(IsInside(form->childAt(start), form->Frame2));
-        form->Frame2->hide();
-        QCOMPARE(form->childAt(start), form->Command3);
-        form->Frame2->show();
-
-        const auto coveredBy = [](QCheckBox *flag, QLineEdit *box) {
-            QWidget *parent = flag->parentWidget();
-            QWidget *top = parent->childAt(flag->geometry().center());
-            return top == box || IsInside(top, box);
-        };
-        QVERIFY(coveredBy(form->Check1, form->Text3));
-        QVERIFY(coveredBy(form->Check2, form->Text3));
-        QVERIFY(coveredBy(form->Check4, form->Text5));
-        QCOMPARE(form->Check1->focusPolicy(), Qt::NoFocus);
-        // ListView3 lies above ListView2 once shown.
-        form->ListView3->show();
-        QCOMPARE(form->Frame2->childAt(form->ListView2->geometry().center())->parentWidget(), form->ListView3);
-    }
-
-    // A figure of any length stays readable: value labels grow with it.
-    void valueLabelsGrow()
-    {
-        FormLabel *count = form->Label5(1);
-        const int left = count->x();
-        count->setText(QStringLiteral("1234567890123"));
-        QVERIFY(count->width() >= count->sizeHint().width());
-        QCOMPARE(count->x(), left);
-
-        FormLabel *pages = form->Label5(5); // centred
-        const int centre = pages->geometry().center().x();
-        pages->setText(QStringLiteral("40000"));
-        QVERIFY(pages->width() >= pages->sizeHint().width());
-        QVERIFY(qAbs(pages->geometry().center().x() - centre) <= 1);
-
-        // The legend around a growing value still ends after it.
-        FormLabel *legend = form->Label4(1);
-        QVERIFY(legend->geometry().right() > pages->geometry().right());
-    }
-
-    void resizeMovesNothing()
-    {
-        const QRect before = form->ListView1->geometry();
-        const QRect start = form->Command11->geometry();
-        form->resize(1200, 900);
-        QCoreApplication::processEvents();
-        QCOMPARE(form->ListView1->geometry(), before);
-        QCOMPARE(form->Command11->geometry(), start);
+        // The single-site view lies over the batch view; the flags lie under
+        // text boxes where nobody can see or reach them.
+        QVERIFY(IsInside(f->childAt(f->Command3->geometry().center()), f->Frame2));
+        QCOMPARE(f->Frame1->childAt(f->Check1->geometry().center()), f->Text3);
+        QCOMPARE(f->Frame3->childAt(f->Check4->geometry().center()), f->Text5);
+        // A figure of any length stays readable, and the legend around it ends after it.
+        f->Label5(5)->setText("40000");
+        QVERIFY(f->Label5(5)->width() >= f->Label5(5)->sizeHint().width());
+        QVERIFY(f->Label4(1)->geometry().right() > f->Label5(5)->geometry().right());
     }
 
     void closeAsksFirst()
     {
-        platform->nextAnswer = Platform::Cancel;
-        QVERIFY(!form->close());
-        QVERIFY(form->isVisible());
-        QCOMPARE(platform->messages.size(), 1);
-        const FakePlatform::Message &m = platform->messages.first();
-        QCOMPARE(m.prompt, QStringLiteral("真的退出吗?"));
-        QCOMPARE(m.title, QStringLiteral("退出"));
-        QVERIFY(m.okCancel);
-        QCOMPARE(m.icon, Platform::Icon::Question);
-
-        platform->nextAnswer = Platform::Ok;
-        QVERIFY(form->close());
-        QVERIFY(!form->isVisible());
+        desktop->nextAnswer = Platform::Cancel;
+        QVERIFY(!f->close());
+        QCOMPARE(desktop->prompts(), QStringList{"真的退出吗?"});
+        QVERIFY(desktop->messages[0].okCancel && desktop->messages[0].icon == Platform::Icon::Question);
+        desktop->nextAnswer = Platform::Ok;
+        QVERIFY(f->close());
     }
 
-    // A replaced fetcher is released only after its own tick, and its
-    // late events never reach the window.
-    void renewReleasesTheOldFetcher()
+    void batchImport()
     {
-        const int before = HTTPPage2::LiveInstances();
-        HTTPPage2 *first = form->Renew(form->pr4, &Form1::pr4_HttpEvent);
-        QPointer<HTTPPage2> old(first);
-        HTTPPage2 *second = form->Renew(form->pr4, &Form1::pr4_HttpEvent);
-        QVERIFY(old); // still alive until the event loop runs
-        QCOMPARE(form->pr4.data(), second);
-        QVERIFY(!QObject::disconnect(old, nullptr, form.get(), nullptr)); // nothing left to cut
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!old);
-        QCOMPARE(HTTPPage2::LiveInstances(), before + 1); // only the new one
+        f->Command12->click(); // the example list, as it opens
+        QCOMPARE(f->Label3->text(), "3");
+        QCOMPARE(column(f->ListView1, 1), (QStringList{"www.sina.com.cn", "www.163.com", "www.sohu.com"}));
+        QCOMPARE(column(f->ListView1, 7), QStringList(3, "..."));
+        for (QPushButton *b : {f->Command2, f->Command3, f->Command9, f->Command10})
+            QVERIFY(b->isEnabled());
+        f->Command2->click(); // clears the text only
+        QCOMPARE(f->Text1->toPlainText(), "");
+        QCOMPARE(f->Label3->text(), "3");
+
+        QStringList lines;
+        for (int i = 0; i < 32768; ++i)
+            lines << QStringLiteral("d%1.com").arg(i);
+        importList(lines);
+        QCOMPARE(desktop->prompts(), QStringList{"导入的网址不能超过32767条，请分批导入！"});
+        QCOMPARE(f->Label3->text(), "3");
+
+        QTemporaryDir dir;
+        f->Text2->setText(dir.filePath("missing.txt"));
+        f->Command6->click();
+        QVERIFY(desktop->prompts().value(1).contains(dir.filePath("missing.txt")));
+        QFile list(dir.filePath("网址.txt"));
+        QVERIFY(list.open(QIODevice::WriteOnly) && list.write("a.com\r\n\r\nb.com\r\n") > 0);
+        list.close();
+        f->Text2->setText(list.fileName());
+        f->Command6->click();
+        QCOMPARE(column(f->ListView1, 0), (QStringList{"1", "3"}));
     }
 
-    void environmentOverridesHosts()
+    // Start, pause and the counter through the buttons; the flags mirror the run.
+    void batchRunThroughTheButtons()
     {
-        qputenv("MORVANE_STATS_HOST", "127.0.0.1:8081");
-        qputenv("MORVANE_SEARCH_HOST", "127.0.0.1:8082");
-        qputenv("MORVANE_UPDATE_URL", "http://127.0.0.1:8083/u.htm");
-        const Config c = Config::FromEnvironment();
-        qunsetenv("MORVANE_STATS_HOST");
-        qunsetenv("MORVANE_SEARCH_HOST");
-        qunsetenv("MORVANE_UPDATE_URL");
-        QCOMPARE(c.statsBase(), QStringLiteral("http://127.0.0.1:8081/baidu/"));
-        QCOMPARE(c.searchBase(), QStringLiteral("http://127.0.0.1:8082"));
-        QCOMPARE(c.updateUrl, QStringLiteral("http://127.0.0.1:8083/u.htm"));
-        const Config d = Config::FromEnvironment();
-        QVERIFY(!d.statsHost.startsWith("127."));
-        QVERIFY(d.updateUrl.startsWith("http://"));
+        server->fallback = TestServer::page(SitePages::Overview("2", "9"));
+        f->Combo1->setEditText("0.05");
+        f->Text4->setText("3");
+        importList({"a.com", "b.com", "c.com", "d.com"});
+        f->Command3->click();
+        QVERIFY(WaitUntil([&] { return f->Check2->isChecked(); })); // the rest after two rows
+        QCOMPARE(f->Label2->text(), "2");
+        QVERIFY(f->Check1->isChecked());
+        QVERIFY(WaitUntil([&] { return f->Label2->text() == "4"; }));
+        QVERIFY(!f->Check1->isChecked());
+        QCOMPARE(column(f->ListView1, 2), QStringList(4, "2"));
+        f->Command9->click();
+        QVERIFY(f->Check1->isChecked() && f->Check2->isChecked());
+        f->Command10->click();
+        QVERIFY(f->Check1->isChecked());
+
+        // A refused start and a refused rest are each said once.
+        f->Text4->setText("40000");
+        f->Command3->click();
+        QCOMPARE(desktop->prompts(), QStringList{BatchRun::kRowsOutOfRange});
     }
 
-private:
-    std::unique_ptr<FakePlatform> platform;
-    std::unique_ptr<Form1> form;
+    void sortByHeader()
+    {
+        QStringList lines;
+        for (int i = 1; i <= 12; ++i)
+            lines << QStringLiteral("d%1.com").arg(i);
+        importList(lines);
+        f->Command14_Click();
+        const auto click = [header = f->ListView1->header()](int c) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {header->sectionViewportPosition(c) + 5, 5});
+        };
+        click(0); // 序号, first click: descending, compared as text
+        QCOMPARE(column(f->ListView1, 0), (QStringList{"9", "8", "7", "6", "5", "4", "3", "2", "12", "11", "10", "1"}));
+        click(1);
+        QCOMPARE(column(f->ListView1, 1).first(), "d9.com");
+        click(0); // its own alternation: ascending now
+        QCOMPARE(column(f->ListView1, 0).first(), "1");
+        importList(lines); // a new list: import order, descending again on the next click
+        QCOMPARE(column(f->ListView1, 0).first(), "1");
+        click(0);
+        QCOMPARE(column(f->ListView1, 0).first(), "9");
+    }
+
+    void batchDoubleClick_data()
+    {
+        QTest::addColumn<int>("column"); // 0-based
+        QTest::addColumn<int>("dx");     // from the column's left edge
+        QTest::addColumn<bool>("clipboardWorks");
+        QTest::addColumn<QStringList>("prompts");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("domain") << 1 << 5 << true << QStringList{"复制成功，您可以粘贴到任意处！"} << "";
+        QTest::newRow("clipboard refused") << 1 << 5 << false << QStringList{} << "";
+        QTest::newRow("left edge of domain is number") << 1 << 0 << true << QStringList{} << "";
+        QTest::newRow("indexed") << 5 << 5 << true << QStringList{} << "/s?wd=site%3A a.com ";
+        QTest::newRow("backlinks") << 6 << 5 << true << QStringList{} << "/s?wd=domain%3A a.com ";
+        QTest::newRow("weight") << 2 << 5 << true << QStringList{} << "";
+    }
+    void batchDoubleClick()
+    {
+        QFETCH(int, column);
+        QFETCH(int, dx);
+        QFETCH(bool, clipboardWorks);
+        QFETCH(QStringList, prompts);
+        QFETCH(QString, opened);
+        f->Command14_Click();
+        importList({"x.com", " a.com ", "z.com"});
+        f->ListView1_ColumnClick(2); // descending: " a.com " shown last
+        desktop->clipboardWorks = clipboardWorks;
+        pointAt(f->ListView1, 2, column, dx);
+        f->ListView1_DblClick();
+        QCOMPARE(desktop->prompts(), prompts);
+        QCOMPARE(desktop->clipboard, prompts.isEmpty() ? QString() : " a.com ");
+        QCOMPARE(desktop->opened, opened.isEmpty() ? QStringList() : QStringList{f->config().searchBase() + opened});
+    }
+
+    void batchSave()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("结果.txt");
+        f->Text3->setText(path);
+        importList({"b.com", "a|b.com"});
+        f->ListView1_ColumnClick(2); // descending: b.com first
+        f->Command8->click();
+        f->Check3->setChecked(true);
+        f->Command8->click();
+        QCOMPARE(ReadAll(path), QByteArray("b.com\r\na|b.com\r\nb.com|...|...|...|...|...|...\r\n"
+                                           "a|b.com|...|...|...|...|...|...\r\n"));
+        QCOMPARE(desktop->prompts(), QStringList(2, "恭喜保存成功！"));
+        desktop->messages.clear();
+        f->Text3->setText("/nonexistent-folder/结果.txt");
+        f->Command8->click();
+        QVERIFY(desktop->prompts().value(0).startsWith("保存失败！"));
+    }
+
+    void singleSiteRun()
+    {
+        server->route("/baidu/www.a.com", TestServer::page(SitePages::Overview("3", "26")));
+        for (int p = 0; p <= 1; ++p)
+            server->route(QStringLiteral("/baidu/www.a.com/%1/").arg(p),
+                          TestServer::page(SitePages::NumberedPage(p * 25 + 1, 25)));
+        f->ListView3->show();
+        f->Text5->setText("www.a.com");
+        f->Command11->click();
+        QVERIFY(f->ListView3->isHidden());
+        QVERIFY(f->Check4->isChecked());
+        QVERIFY(WaitUntil([&] { return !f->Check4->isChecked(); }));
+        QStringList labels;
+        for (int i = 0; i <= 6; ++i)
+            labels << f->Label5(i)->text();
+        QCOMPARE(labels, (QStringList{"3", "26", "1200 ~ 1500", "2024-05-01", "34567", "1", "1"}));
+        QCOMPARE(f->ListView2->model()->rowCount(), 26);
+        QCOMPARE(column(f->ListView2, 1).mid(24), (QStringList{"kw25", "..."}));
+
+        // Filter: the tested column in red; Back hides the result.
+        f->Combo2->setEditText("查看百度指数大于");
+        f->Text6->setText("200");
+        f->Command13->click();
+        QVERIFY(f->ListView3->isVisible());
+        QCOMPARE(column(f->ListView3, 0), (QStringList{"20", "21", "22", "23", "24", "25"}));
+        const QModelIndex cell = f->ListView3->model()->index(0, 3);
+        QCOMPARE(cell.data(Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+        QVERIFY(!f->ListView3->model()->index(0, 1).data(Qt::ForegroundRole).isValid());
+
+        // Copy: a double click on the keyword column of the row the first click selected.
+        pointAt(f->ListView3, 1, 1, 10);
+        const QPoint at = f->ListView3->viewport()->mapFromGlobal(desktop->pointer);
+        QTest::mouseClick(f->ListView3->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(f->ListView3->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(desktop->clipboard, "kw21");
+        pointAt(f->ListView3, 1, 2, 10);
+        f->ListView3_DblClick(); // the rank column copies nothing
+        QCOMPARE(desktop->prompts(), QStringList{"关键词复制成功，您可以粘贴到任意处！"});
+        f->Command15->click();
+        QVERIFY(f->ListView3->isHidden());
+
+        // Save: the whole keyword table, whatever the filter shows.
+        QTemporaryDir dir;
+        f->Text7->setText(dir.filePath("单条结果.txt"));
+        f->Command16->click();
+        const QByteArray saved = ReadAll(f->Text7->text());
+        QVERIFY(saved.startsWith("kw1\r\nkw2\r\n") && saved.endsWith("kw25\r\n...\r\n"));
+        f->Text7->setText(dir.filePath("no/such/folder.txt"));
+        f->Command16->click();
+        QVERIFY(desktop->prompts().last().startsWith("保存失败，文件未改动："));
+    }
+
+    // A batch pause or stop ends a running keyword scan at its next page.
+    void batchHaltEndsTheScan()
+    {
+        server->route("/baidu/t.com", TestServer::page(SitePages::Overview("3", "250")));
+        for (int p = 0; p <= 10; ++p) {
+            TestServer::Reply page = TestServer::page(SitePages::NumberedPage(p * 25 + 1, 25));
+            page.delayMs = 40;
+            server->route(QStringLiteral("/baidu/t.com/%1/").arg(p), page);
+        }
+        f->Text5->setText("t.com");
+        f->Command11->click();
+        QVERIFY(WaitUntil([&] { return f->Label5(6)->text() == "2"; }));
+        f->Command10_Click();
+        QVERIFY(WaitUntil([&] { return !f->Check4->isChecked(); }));
+        QCOMPARE(f->Label5(6)->text(), "3");
+    }
+
+    void singleSiteBoxes()
+    {
+        f->Command14_Click();
+        QVERIFY(f->Frame2->isHidden() && f->Frame1->isVisible());
+        f->Command19_Click();
+        QVERIFY(f->Frame2->isVisible() && f->Frame1->isHidden());
+        // A click clears the example domain and the keyword prompt, never what the user typed.
+        QTest::mouseClick(f->Text5, Qt::LeftButton);
+        QCOMPARE(f->Text5->text(), "");
+        f->Text5->setText("typed.com");
+        QTest::mouseClick(f->Text5, Qt::LeftButton);
+        QCOMPARE(f->Text5->text(), "typed.com");
+        QTest::mouseClick(f->Text6, Qt::LeftButton);
+        QCOMPARE(f->Text6->text(), "");
+        f->Combo2->setCurrentIndex(2);
+        f->Combo2_Click();
+        QCOMPARE(f->Text6->text(), "10000");
+        // Filtering an empty table says so.
+        f->Command13->click();
+        QCOMPARE(desktop->prompts(), QStringList{"当前数据为空，请先查询！"});
+    }
+
+    void pathBoxes_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("inBox");  // what the box names first, in a temporary folder
+        QTest::addColumn<QString>("chosen"); // what the dialog gives; "" when cancelled
+        QTest::addColumn<bool>("opens");     // whether the view button then opens what the box names
+        for (int b = 0; b < 3; ++b) {
+            QTest::addRow("%d chosen", b) << b << QString("missing.txt") << QString("子目录/网址 列表.txt") << true;
+            QTest::addRow("%d cancelled", b) << b << QString("结果.txt") << QString() << true;
+            QTest::addRow("%d missing file", b) << b << QString("missing.txt") << QString() << false;
+            QTest::addRow("%d folder", b) << b << QString("子目录") << QString() << false;
+        }
+    }
+    void pathBoxes()
+    {
+        QFETCH(int, button);
+        QFETCH(QString, inBox);
+        QFETCH(QString, chosen);
+        QFETCH(bool, opens);
+        QLineEdit *boxes[] = {f->Text2, f->Text3, f->Text7};
+        void (Form1::*choose[])() = {&Form1::Command1_Click, &Form1::Command4_Click, &Form1::Command18_Click};
+        void (Form1::*view[])() = {&Form1::Command5_Click, &Form1::Command7_Click, &Form1::Command17_Click};
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir("子目录");
+        for (const char *name : {"结果.txt", "other.txt", "子目录/网址 列表.txt"})
+            QVERIFY(QFile(dir.filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly));
+        const auto at = [&](const QString &name) { return name.isEmpty() ? QString() : dir.filePath(name); };
+        // The other boxes name an existing file, so a button using the wrong box shows.
+        for (QLineEdit *box : boxes)
+            box->setText(at("other.txt"));
+        boxes[button]->setText(at(inBox));
+        desktop->chosenFile = at(chosen);
+        (f.get()->*choose[button])();
+        QCOMPARE(desktop->dialogTitles, QStringList{"打开文件"});
+        const QString named = at(chosen.isEmpty() ? inBox : chosen);
+        for (QLineEdit *box : boxes)
+            QCOMPARE(box->text(), box == boxes[button] ? named : at("other.txt"));
+        (f.get()->*view[button])();
+        QCOMPARE(desktop->opened, opens ? QStringList{named} : QStringList{});
+    }
+
+    void updateNotice()
+    {
+        server->route("/update.htm", TestServer::page(QStringEncoder("GBK").encode("新版 Morvane12")));
+        f->Timer3_Timer();
+        QVERIFY(!f->Timer3->IsRunning());
+        QVERIFY(WaitUntil([&] { return !desktop->messages.isEmpty(); }));
+        QVERIFY(desktop->prompts()[0].contains("有最新版本更新"));
+    }
 };
 
 QTEST_MAIN(TestMainWindow)

@@ -1,7 +1,12 @@
-// Routes every control and timer event to its handler. This unit sits above
-// the subsystems, so the window itself never depends on them.
+// Routes every control and timer event to its handler, and every change of
+// the controllers' state to the controls that show it.
 
+#include "BatchModel.h"
+#include "BatchRun.h"
 #include "Form1.h"
+#include "KeywordModel.h"
+#include "SiteScan.h"
+#include "UpdateCheck.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -63,8 +68,6 @@ void Form1::Wire()
     for (const auto &[button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, handler);
 
-    connect(Timer1, &WindowTimer::Timer, this, &Form1::Timer1_Timer);
-    connect(Timer2, &WindowTimer::Timer, this, &Form1::Timer2_Timer);
     connect(Timer3, &WindowTimer::Timer, this, &Form1::Timer3_Timer);
     connect(Combo1, qOverload<int>(&QComboBox::activated), this, &Form1::Combo1_Click);
     connect(Combo2, qOverload<int>(&QComboBox::activated), this, &Form1::Combo2_Click);
@@ -76,4 +79,43 @@ void Form1::Wire()
     new EventHook(ListView3->viewport(), QEvent::MouseButtonDblClick, [this] { ListView3_DblClick(); });
     new EventHook(Text5, QEvent::MouseButtonRelease, [this] { Text5_Click(); });
     new EventHook(Text6, QEvent::MouseButtonRelease, [this] { Text6_Click(); });
+
+    // The pacing the run reads is always what the boxes say.
+    const auto pacing = [this] { mBatch->SetPacing(Text4->text(), Combo1->currentText()); };
+    connect(Text4, &QLineEdit::textChanged, this, pacing);
+    connect(Combo1, &QComboBox::editTextChanged, this, pacing);
+    pacing();
+
+    connect(mBatch, &BatchRun::listReplaced, this, [this] {
+        for (QPushButton *b : {Command2, Command3, Command9, Command10})
+            b->setEnabled(true);
+        Label3->setText(QString::number(mBatch->rows().size()));
+        // A new list is shown in import order, and header clicks start over.
+        mSortTags = QStringList(BatchModel::ColumnCount, QString());
+        mBatchSorted->sort(-1);
+        ListView1->header()->setSortIndicatorShown(false);
+    });
+    connect(mBatch, &BatchRun::confirmedChanged, this, [this](int rows) { Label2->setText(QString::number(rows)); });
+    connect(mBatch, &BatchRun::stateChanged, this, [this] {
+        Check1->setChecked(mBatch->halted());
+        Check2->setChecked(mBatch->paused());
+    });
+    connect(mBatch, &BatchRun::haltRaised, mSite, &SiteScan::Halt);
+    connect(mBatch, &BatchRun::warning, this, &Form1::Warn);
+
+    connect(mSite, &SiteScan::overviewChanged, this, [this] {
+        const Site::Overview &o = mSite->overview();
+        const QString *texts[] = {&o.weight, &o.keywords, &o.traffic, &o.snapshot, &o.indexed};
+        for (int i = 0; i < 5; ++i)
+            Label5(i)->setText(*texts[i]);
+    });
+    connect(mSite, &SiteScan::pagesChanged, this, [this] {
+        Label5(5)->setText(QString::number(mSite->pagesTotal()));
+        Label5(6)->setText(QString::number(mSite->pagesDone()));
+    });
+    connect(mSite, &SiteScan::rowsReset, this, [this] { mKeywords->SetRows(mSite->rows()); });
+    connect(mSite, &SiteScan::rowChanged, this, [this](int i) { mKeywords->SetRow(i, mSite->rows().at(i)); });
+    connect(mSite, &SiteScan::runningChanged, this, [this](bool running) { Check4->setChecked(running); });
+
+    connect(mUpdate, &UpdateCheck::announced, this, &Form1::Notify);
 }

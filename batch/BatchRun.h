@@ -1,0 +1,124 @@
+#pragma once
+// The paced batch run over a domain list, without a window: the rows with
+// their typed figures, the three request chains (overview on pr1, backlink
+// count on pr2, indexed count on pr3), the completion watcher and the rests.
+// A view shows it through its signals; nothing here reads a widget.
+
+#include "BatchTypes.h"
+#include "Config.h"
+#include "DomainList.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+class HTTPPage2;
+class QNetworkAccessManager;
+
+class BatchRun final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(BatchRun)
+
+public:
+    static constexpr int WatchMilliseconds = 10;
+
+    BatchRun(const Config &config, QNetworkAccessManager *nam, QObject *parent = nullptr);
+    ~BatchRun() override;
+
+    // The rest countdown's clock in milliseconds; tests may replace it.
+    void SetClock(std::function<qint64()> nowMs);
+
+    // A new list: the rows of the old one are gone, and an answer still on
+    // its way for one of them is not written into the new list.
+    void Load(const QList<DomainList::Row> &rows);
+    // A list brought back with the figures it had, e.g. from a stored run.
+    void Restore(const QList<Batch::Row> &rows);
+    const QList<Batch::Row> &rows() const { return mRows; }
+
+    // Pacing as the user typed it: rows per stretch and rest seconds. Read
+    // at every start and whenever a rest begins.
+    void SetPacing(const QString &rowsPerStretch, const QString &restSeconds);
+
+    // Start or resume; returns the refusal to show, or "" when started.
+    QString Start();
+    void Pause();
+    void Stop();
+
+    bool halted() const { return mHalted; }
+    bool paused() const { return mPaused; }
+    bool resting() const { return mRestUntil.has_value(); }
+    bool watching() const { return Timer1.isActive(); }
+    // Whole seconds left of the rest under way (0 when none).
+    int restSecondsLeft() const;
+    // Rows confirmed complete, in import order, as Label2 shows.
+    int confirmedRows() const { return mConfirmed; }
+
+    // The chains' requests and answers, by their design names.
+    void RequestSiteOverview();
+    void RequestBacklinkCount();
+    void RequestIndexedCount();
+    void Timer1_Timer();
+    void Timer2_Timer();
+
+    static const QString kRowsOutOfRange;
+    static const QString kRestOutOfRange;
+    static const QString kRestRefusedPaused;
+
+Q_SIGNALS:
+    void listAboutToBeReplaced();
+    void listReplaced();
+    void figureChanged(int rowIndex, int figure);
+    void confirmedChanged(int rows);
+    // Pause, stop or a rest began: a running keyword scan ends at its next page.
+    void haltRaised();
+    // Every row of the list is confirmed complete.
+    void completed();
+    void stateChanged();
+    void warning(const QString &text);
+
+private:
+    // The two count chains are one machine with different parameters.
+    struct Chain
+    {
+        int cursor; // element of nIndex
+        QPointer<HTTPPage2> *fetcher;
+        void (BatchRun::*handler)(const QString &);
+        void (BatchRun::*request)();
+        const char *path;
+        int figure;
+    };
+    void Request(Chain &chain);
+    void Answer(Chain &chain, const QString &HereReturnCode);
+    void pr1_HttpEvent(const QString &HereReturnCode);
+    void pr2_HttpEvent(const QString &HereReturnCode);
+    void pr3_HttpEvent(const QString &HereReturnCode);
+    void SetFigure(int row, int figure, const QString &text);
+    void Halt(bool pause);
+    void DisarmRest();
+
+    Config mConfig;
+    QNetworkAccessManager *mNam;
+    std::function<qint64()> mNow;
+    QList<Batch::Row> mRows;
+    quint32 mGeneration = 0;
+
+    QPointer<HTTPPage2> pr1, pr2, pr3;
+    Chain mBacklinks, mIndexed;
+    qint16 nIndex[3] = {1, 1, 1};
+    quint32 mAskedGeneration[3] = {0, 0, 0};
+    qint16 nCheckRow = 1;
+    qint16 nRestAt = 0;
+    int mConfirmed = 0;
+
+    std::optional<qint16> mRowsPerStretch = qint16(10);
+    std::optional<qint32> mRestMs = 1000;
+    bool mHalted = false;
+    bool mPaused = false;
+    QTimer Timer1; // the completion watcher
+    std::optional<qint64> mRestUntil; // Timer2: the end of the rest under way
+};

@@ -1,0 +1,170 @@
+#include "SiteScan.h"
+
+#include "KeywordPages.h"
+#include "Renew.h"
+#include "Scraping.h"
+#include "TextNumbers.h"
+
+#include <exception>
+#include <limits>
+
+namespace {
+// The cursors are 16-bit; passing the top ends the scan instead of wrapping.
+bool Advance(qint16 &counter)
+{
+    if (counter == std::numeric_limits<qint16>::max())
+        return false;
+    ++counter;
+    return true;
+}
+} // namespace
+
+SiteScan::SiteScan(const Config &config, QNetworkAccessManager *nam, QObject *parent)
+    : QObject(parent)
+    , mConfig(config)
+    , mNam(nam)
+{
+}
+
+SiteScan::~SiteScan() = default;
+
+void SiteScan::Start(const QString &domain)
+{
+    // A page of the previous scan still on its way ends only that scan.
+    if (HTTPPage2 *old = pr4.data()) {
+        old->disconnect(this);
+        old->deleteLater();
+        pr4.clear();
+    }
+    mDomain = domain;
+    mOverview = Site::Overview();
+    mPagesTotal = 0;
+    nIndex[3] = 1;
+    nIndex[4] = 0;
+    mHalted = false;
+    mRunning = true;
+    Q_EMIT overviewChanged();
+    Q_EMIT pagesChanged();
+    Q_EMIT runningChanged(true);
+    RequestSiteOverview();
+}
+
+void SiteScan::Halt()
+{
+    mHalted = true;
+}
+
+void SiteScan::End()
+{
+    if (!mRunning)
+        return;
+    mRunning = false;
+    Q_EMIT runningChanged(false);
+}
+
+void SiteScan::RequestSiteOverview()
+{
+    HTTPPage2 *fetcher = Renew(pr1, this, &SiteScan::pr1_HttpEvent, mNam);
+    try {
+        fetcher->SubIniData(mConfig.statsBase() + mDomain, QStringLiteral("utf-8"), QStringLiteral("5"));
+    } catch (const std::exception &) {
+        End();
+    }
+}
+
+void SiteScan::pr1_HttpEvent(const QString &HereReturnCode)
+{
+    if (Scraping::IsFailedFetch(HereReturnCode)) {
+        // An unreachable site must not look like a domain with no figures.
+        mOverview.weight = mOverview.keywords = mOverview.traffic = mOverview.snapshot = mOverview.indexed =
+            Markers::kFailed;
+        Q_EMIT overviewChanged();
+        End();
+        return;
+    }
+    const Scraping::Overview o = Scraping::ScrapeOverview(HereReturnCode);
+    if (!o.hasWeightLine)
+        return End();
+    mOverview.weight = o.weight;
+    if (!o.keywords) {
+        Q_EMIT overviewChanged();
+        return End();
+    }
+    mOverview.keywords = *o.keywords;
+    Q_EMIT overviewChanged();
+    const std::optional<qint16> pages = Scraping::KeywordPageTotal(mOverview.keywords);
+    if (!pages)
+        return End();
+    mPagesTotal = *pages;
+    Q_EMIT pagesChanged();
+    // The scan starts before the remaining figures are shown.
+    BeginKeywordScan();
+    if (o.traffic)
+        mOverview.traffic = *o.traffic;
+    if (o.traffic && o.snapshot)
+        mOverview.snapshot = *o.snapshot;
+    if (o.traffic && o.snapshot && o.indexed)
+        mOverview.indexed = *o.indexed;
+    Q_EMIT overviewChanged();
+}
+
+void SiteScan::BeginKeywordScan()
+{
+    mRows.clear();
+    // Capped at what 40 pages can fill: a huge keyword count neither makes
+    // rows no page will reach nor, beyond 16 bits, stops the scan.
+    const std::optional<qint16> count = KeywordPages::PlaceholderRows(TextNumbers::Val(mOverview.keywords));
+    if (count) {
+        mRows.reserve(qMax<int>(*count, 0));
+        for (int n = 1; n <= *count; ++n) {
+            Site::KeywordRow row;
+            row.number = n;
+            mRows.append(row);
+        }
+    }
+    Q_EMIT rowsReset();
+    if (!count)
+        return End();
+    RequestKeywordPage();
+}
+
+void SiteScan::RequestKeywordPage()
+{
+    // A pause or stop pressed during the scan ends it; a batch run that was
+    // already paused or stopped when the scan began does not.
+    if (mHalted)
+        return End();
+    HTTPPage2 *fetcher = Renew(pr4, this, &SiteScan::pr4_HttpEvent, mNam);
+    try {
+        fetcher->SubIniData(KeywordPages::PageUrl(mConfig.statsBase(), mDomain, nIndex[4]), QStringLiteral("utf-8"),
+                            QStringLiteral("5"));
+    } catch (const std::exception &) {
+        End();
+    }
+}
+
+void SiteScan::pr4_HttpEvent(const QString &HereReturnCode)
+{
+    if (mPagesTotal < nIndex[4] + 1)
+        return End();
+    const std::optional<QStringList> tableRows = KeywordPages::TableRows(HereReturnCode);
+    if (!tableRows)
+        return End();
+    const double keywords = TextNumbers::Val(mOverview.keywords);
+    for (const QString &text : *tableRows) {
+        if (keywords < nIndex[3] || nIndex[3] > mRows.size())
+            break; // every placeholder row is filled
+        const int at = nIndex[3] - 1;
+        const KeywordPages::KeywordRow cells = KeywordPages::ReadRow(text);
+        for (int i = 0; i < cells.found; ++i)
+            mRows[at].fields[i] = cells.cells[i];
+        if (cells.found > 0)
+            Q_EMIT rowChanged(at);
+        if (!cells.complete() || !Advance(nIndex[3]))
+            return End();
+    }
+    if (!Advance(nIndex[4]))
+        return End();
+    Q_EMIT pagesChanged();
+    RequestKeywordPage();
+}

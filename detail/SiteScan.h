@@ -1,0 +1,65 @@
+#pragma once
+// The single-site scan without a window: the domain's overview on pr1, then
+// its keyword ranking pages one after another on pr4, filling placeholder
+// rows in order. A view shows it through its signals.
+
+#include "Config.h"
+#include "SiteTypes.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+class HTTPPage2;
+class QNetworkAccessManager;
+
+class SiteScan final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SiteScan)
+
+public:
+    SiteScan(const Config &config, QNetworkAccessManager *nam, QObject *parent = nullptr);
+    ~SiteScan() override;
+
+    // Starts over for the domain exactly as typed: figures back to "0".
+    void Start(const QString &domain);
+    // A batch pause, stop or rest: the scan ends at its next page.
+    void Halt();
+
+    const QString &domain() const { return mDomain; }
+    const Site::Overview &overview() const { return mOverview; }
+    int pagesTotal() const { return mPagesTotal; }
+    int pagesDone() const { return nIndex[4]; }
+    const QList<Site::KeywordRow> &rows() const { return mRows; }
+    // From the start until the scan ends, whatever ends it.
+    bool running() const { return mRunning; }
+
+    void RequestSiteOverview();
+    void BeginKeywordScan();
+    void RequestKeywordPage();
+
+Q_SIGNALS:
+    void overviewChanged();
+    void pagesChanged();
+    void rowsReset();
+    void rowChanged(int index);
+    void runningChanged(bool running);
+
+private:
+    void pr1_HttpEvent(const QString &HereReturnCode);
+    void pr4_HttpEvent(const QString &HereReturnCode);
+    void End();
+
+    Config mConfig;
+    QNetworkAccessManager *mNam;
+    QPointer<HTTPPage2> pr1, pr4;
+    QString mDomain;
+    Site::Overview mOverview;
+    int mPagesTotal = 0;
+    QList<Site::KeywordRow> mRows;
+    // 3: the next keyword row to fill (1-based); 4: keyword pages done.
+    qint16 nIndex[5] = {0, 0, 0, 1, 0};
+    bool mHalted = false;
+    bool mRunning = false;
+};

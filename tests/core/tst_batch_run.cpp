@@ -1,0 +1,306 @@
+// The batch run without a window, against a loopback copy of both services:
+// whole runs over every kind of page, sorting and importing mid-run, the
+// rests on a fake clock, the run's state transitions and the fetch limit.
+
+#include "BatchExport.h"
+#include "BatchModel.h"
+#include "BatchRun.h"
+#include "HTTPPage2.h"
+#include "RunPages.h"
+#include "XTimerSupport.h"
+#include "support/WaitUntil.h"
+
+#include <QAbstractItemModelTester>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace RunPages;
+
+class TestBatchRun final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<BatchRun> run;
+    qint64 now = 0; // the rests' clock, in ms
+    QHash<QString, QStringList> want; // the six figures each served domain must end with
+
+    QStringList serve(const QString &pattern, int count, int firstId, int idStep = 1)
+    {
+        QStringList domains;
+        for (int i = 0; i < count; ++i) {
+            const QString d = pattern.arg(i + 1);
+            const int id = firstId + i * idStep;
+            QStringList overview;
+            QString indexed, backlinks;
+            server->route("/baidu/" + d + "/", Overview(id, &overview));
+            server->route("/s?wd=site:" + d, Count(id, 3, &indexed));
+            server->route("/s?wd=domain:" + d, Count(id, 0, &backlinks));
+            want.insert(d, overview.mid(0, 3) << indexed << backlinks << overview[3]);
+            domains << d;
+        }
+        return domains;
+    }
+    void load(const QStringList &domains) { run->Load(DomainList::RowsFromPieces(domains)); }
+    QStringList figures(int i) const
+    {
+        QStringList texts;
+        for (const Batch::Figure &f : run->rows()[i].figures)
+            texts << f.text;
+        return texts;
+    }
+    // Row i shows its own domain's figures (or, where allowed, "...").
+    bool ownFigures(int i, bool pendingAllowed) const
+    {
+        const QStringList got = figures(i), expected = want.value(run->rows()[i].domain);
+        for (int c = 0; c < 6; ++c) {
+            if (got[c] != expected.value(c) && !(pendingAllowed && got[c] == "...")) {
+                qWarning() << "row" << i << got << "wants" << expected;
+                return false;
+            }
+        }
+        return true;
+    }
+    QStringList asked(const QString &prefix) const
+    {
+        QStringList paths;
+        for (const TestServer::Request &r : server->requests())
+            if (r.path.startsWith(prefix))
+                paths << r.path.mid(prefix.size());
+        return paths;
+    }
+    // Every answer in flight has landed (or, for a silent server, is still
+    // waiting) and nothing more is asked for.
+    bool quiet(bool answered = true)
+    {
+        if (answered && !WaitUntil([] { return HTTPPage2::LiveReplies() == 0; }))
+            return false;
+        const int seen = server->requestCount();
+        QTest::qWait(50);
+        return server->requestCount() == seen;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        // One page-fetch second lasts 100 ms here, so time-outs come fast.
+        static QElapsedTimer clock;
+        clock.start();
+        HTTPPage2::SetClock([] { return clock.elapsed() / 100; });
+        server = std::make_unique<TestServer>();
+        QVERIFY(server->start());
+        Config config = Config::Defaults();
+        config.statsHost = config.searchHost = server->hostPort();
+        run = std::make_unique<BatchRun>(config, HTTPPage2::SharedManager());
+        now = 0;
+        run->SetClock([this] { return now; });
+        run->SetPacing("0", "1"); // no rests unless a test asks
+        want.clear();
+    }
+    void cleanup()
+    {
+        run.reset();
+        server.reset();
+        HTTPPage2::SetClock(nullptr);
+    }
+
+    // Sorting changes what is shown and the save's order, never where a figure lands.
+    void wholeRunWithSorts()
+    {
+        BatchModel model(*run);
+        BatchSortModel sorted(&model);
+        QAbstractItemModelTester checkModel(&model), checkSorted(&sorted);
+        QSignalSpy completed(run.get(), &BatchRun::completed);
+        // A leading blank is kept as typed, in the addresses too.
+        const QStringList domains = serve(" www.site%1.com", 1, 1) + serve("www.site%1.com", 300, 1).mid(1);
+        load(domains);
+        QVERIFY(run->Start().isEmpty());
+        QList<int> lastSorted;
+        for (const int at : {30, 150, 250}) {
+            QVERIFY(WaitUntil([&] { return run->confirmedRows() >= at; }, 60000));
+            sorted.sort(at == 150 ? 1 : 3, Qt::DescendingOrder);
+            lastSorted = sorted.DisplayOrder();
+        }
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() == 300; }, 60000));
+        QCOMPARE(completed.size(), 1);
+        for (int i = 0; i < 300; ++i) {
+            QCOMPARE(run->rows()[i].number, i + 1);
+            QCOMPARE(run->rows()[i].domain, domains[i]);
+            QVERIFY(ownFigures(i, false));
+        }
+        // Each chain asked for every row once, in list order.
+        QCOMPARE(asked("/s?wd=site:"), domains);
+        QCOMPARE(asked("/s?wd=domain:"), domains);
+        QCOMPARE(asked("/baidu/"), QStringList(domains).replaceInStrings(QRegularExpression("$"), "/"));
+
+        // Figures landing after a sort leave the rows where it put them, and
+        // the save follows the order shown.
+        const QList<int> order = sorted.DisplayOrder();
+        QCOMPARE(order, lastSorted);
+        QVERIFY(order.first() != 0);
+        const QStringList lines = BatchExport::Lines(run->rows(), order, true);
+        QCOMPARE(lines[5], (QStringList{domains[order[5]]} + want[domains[order[5]]]).join('|'));
+    }
+
+    // Answers for rows a new import replaced never land in the new rows.
+    void importDuringTheRun()
+    {
+        load(serve("a%1.org", 60, 8, 0)); // every answer a little late
+        run->Start();
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() >= 10; }, 30000));
+        load(serve("b%1.org", 120, 1000));
+        QVERIFY(WaitUntil([&] { return asked("/baidu/").contains("b30.org/"); }, 30000));
+        for (int i = 0; i < 120; ++i)
+            QVERIFY(ownFigures(i, true));
+        run->Start();
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() == 120; }, 30000));
+        for (int i = 0; i < 120; ++i)
+            QVERIFY(ownFigures(i, false));
+    }
+
+    // Moves the clock past the rest under way and waits for the run to go on.
+    bool endRest(qint64 ms)
+    {
+        now += ms;
+        return WaitUntil([&] { return !run->resting(); });
+    }
+
+    void restsOnTheClock()
+    {
+        load(serve("p%1.com", 20, 10, 10)); // ids 10, 20 ...: answered at once
+        run->SetPacing("4", "2");
+        QStringList restsAt;
+        connect(run.get(), &BatchRun::stateChanged, this, [&] {
+            if (run->resting() && (restsAt.isEmpty() || restsAt.last() != QString::number(run->confirmedRows())))
+                restsAt << QString::number(run->confirmedRows());
+        });
+        run->Start();
+        QVERIFY(WaitUntil([&] { return run->resting(); }));
+        QCOMPARE(run->confirmedRows(), 3); // the first stretch is one row shorter
+        QVERIFY(run->halted() && run->paused());
+        QCOMPARE(run->restSecondsLeft(), 2);
+        // Answers in flight may still land; after that nothing is sent.
+        QVERIFY(quiet());
+        now += 1500;
+        QVERIFY(quiet());
+        QVERIFY(run->resting());
+        QCOMPARE(run->restSecondsLeft(), 1);
+        QVERIFY(endRest(500));
+        // Read when the next rest begins: that one is the last.
+        QVERIFY(WaitUntil([&] { return run->resting(); }));
+        run->SetPacing("0", "2");
+        QVERIFY(endRest(2000));
+        QVERIFY(WaitUntil([&] { return run->resting(); }));
+        QVERIFY(endRest(2000));
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() == 20; }));
+        QCOMPARE(restsAt, (QStringList{"3", "7", "11"}));
+        // No row was asked for twice across the rests.
+        QCOMPARE(asked("/s?wd=site:").size() + asked("/s?wd=domain:").size(), 40);
+    }
+
+    void transitions()
+    {
+        HTTPPage2::SetClock([] { return qint64(0); }); // nothing answers, nothing times out
+        server->fallback = Page("silent");
+        QSignalSpy warnings(run.get(), &BatchRun::warning);
+        load({"a.com", "b.com", "c.com"});
+
+        // Out-of-range values refuse the start and change nothing.
+        run->SetPacing("40000", "1");
+        QCOMPARE(run->Start(), BatchRun::kRowsOutOfRange);
+        run->SetPacing("10", "66");
+        QCOMPARE(run->Start(), BatchRun::kRestOutOfRange);
+        QVERIFY(!run->watching());
+
+        // Paused before any start: the first start resumes at row 1.
+        run->SetPacing("10", "0.05");
+        run->Pause();
+        QVERIFY(run->halted() && run->paused());
+        QVERIFY(run->Start().isEmpty());
+        QVERIFY(!run->halted() && !run->paused());
+        QVERIFY(WaitUntil([&] { return asked("/baidu/") == QStringList{"a.com/"}; }));
+
+        // Stopped from running: halted, not paused; nothing more is asked.
+        run->Stop();
+        QVERIFY(run->halted() && !run->paused());
+        run->RequestSiteOverview();
+        QVERIFY(quiet(false));
+        QCOMPARE(asked("/baidu/").size(), 1);
+
+        // Start, Pause and Stop each disarm a pending rest.
+        run->SetPacing("1", "0.2");
+        const auto freshStart = [&] {
+            run->Start(); // resumes whatever was paused
+            run->Stop();
+            run->Start(); // fresh: rests at the first tick
+        };
+        for (void (BatchRun::*press)() : {&BatchRun::Pause, &BatchRun::Stop}) {
+            freshStart();
+            QVERIFY(WaitUntil([&] { return run->resting(); }));
+            (run.get()->*press)();
+            QVERIFY(!run->resting());
+            now += 1000;
+            QTest::qWait(30);
+            QVERIFY(run->halted());
+        }
+        freshStart();
+        QVERIFY(WaitUntil([&] { return run->resting(); }));
+        run->Start(); // a start during a rest resumes at once and drops the rest
+        QVERIFY(!run->resting() && !run->halted());
+
+        // A rest too long for the timer pauses the run and says so.
+        QVERIFY(warnings.isEmpty());
+        freshStart();
+        run->SetPacing("1", "70");
+        QVERIFY(WaitUntil([&] { return run->paused(); }));
+        QVERIFY(!run->resting());
+        QCOMPARE(warnings.size(), 1);
+        QCOMPARE(warnings[0][0].toString(), BatchRun::kRestRefusedPaused);
+    }
+
+    // A figure is complete by its state, whatever it reads.
+    void figuresThatLookPending()
+    {
+        const QString span = "<span style=\"color:#F00\">";
+        server->route("/baidu/a.com/", Page(QString("<div>百度权重值为...累计找到 " + span + "...<</div>").toUtf8()));
+        server->fallback = Page(Gbk("找到相关结果约...个"));
+        load({"a.com", "b.com"});
+        run->Start();
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() == 2; }));
+        QCOMPARE(figures(0), (QStringList{"..", "...", "0", "...", "...", "0"}));
+    }
+
+    // A page that never comes fails after the 5 s limit, not before.
+    void fetchLimit()
+    {
+        qint64 seconds = 0;
+        HTTPPage2::SetClock([&] { return seconds; });
+        server->fallback = Page("silent");
+        load({"a.com"});
+        run->Start();
+        seconds = 5;
+        QTest::qWait(50); // polls come and go; still within the limit
+        QCOMPARE(figures(0), QStringList(6, "..."));
+        seconds = 6;
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() == 1; }));
+        QCOMPARE(figures(0), QStringList(6, "失败"));
+        QCOMPARE(run->rows()[0].figures[Batch::Weight].state, Batch::CellState::Failed);
+    }
+
+    // A request that cannot get its poll timer ends its chain, nothing thrown.
+    void noTimerToBeHad()
+    {
+        load({"a.com"});
+        XTimerSupport::SetPlatformStartFails(true);
+        QVERIFY(run->Start().isEmpty());
+        XTimerSupport::SetPlatformStartFails(false);
+        QVERIFY(WaitUntil([&] { return server->requestCount() == 3; }));
+        QVERIFY(quiet(false));
+        QCOMPARE(figures(0), QStringList(6, "..."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatchRun)
+#include "tst_batch_run.moc"

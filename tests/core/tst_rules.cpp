@@ -1,0 +1,256 @@
+// The plain rules of the core, without a window or a network: reading the
+// services' pages, the run's pacing, the filter, and what a save writes.
+
+#include "BatchExport.h"
+#include "Config.h"
+#include "KeywordExport.h"
+#include "KeywordFilter.h"
+#include "KeywordPages.h"
+#include "ListFile.h"
+#include "RunPacing.h"
+#include "Scraping.h"
+#include "SearchCounts.h"
+#include "TextFile.h"
+#include "UpdateNotice.h"
+#include "support/SitePages.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QString kSpan = QStringLiteral("<span style=\"color:#F00\">");
+
+QStringList Figures(const Scraping::Overview &o)
+{
+    QStringList texts{o.hasWeightLine ? o.weight : QStringLiteral("-")};
+    for (const std::optional<QString> &f : {o.keywords, o.traffic, o.snapshot, o.indexed})
+        texts << f.value_or(QStringLiteral("-"));
+    return texts;
+}
+
+// Ten keyword rows: keyword, rank, search index, indexed count, title.
+QList<Site::KeywordRow> KeywordRows()
+{
+    const QList<QStringList> table = {
+        {"北京旅游", "1", "100", "20000", "北京|旅游网"}, {"beijing", "2", "99", "10000", ""},
+        {"...", "...", "...", "...", "..."},            {"上海旅游", "3", " 1 200", "1,200", "上海"},
+        {"", "4", "5000", "9999", "empty keyword"},     {"ABC", "5", "101", "10001", "caps"},
+        {"abc", "6", "100.5", "abc", "small"},          {"北京", "7", "", "50000", "t"},
+        {"旅游", "8", "-5", "10000 ", "t"},             {"x", "9", "1e3", "0", "t"},
+    };
+    QList<Site::KeywordRow> rows;
+    for (int i = 0; i < table.size(); ++i) {
+        Site::KeywordRow row;
+        row.number = i + 1;
+        std::copy(table[i].begin(), table[i].end(), row.fields.begin());
+        rows << row;
+    }
+    return rows;
+}
+} // namespace
+
+class TestRules final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void overview_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("figures"); // weight|keywords|traffic|snapshot|indexed, "-" for unset
+        QTest::newRow("full") << QString::fromUtf8(SitePages::Overview("3", "26"))
+                              << "3|26|1200 ~ 1500|2024-05-01|34567";
+        QTest::newRow("two-digit weight") << QString::fromUtf8(SitePages::Overview("10", "0"))
+                                          << "10|0|1200 ~ 1500|2024-05-01|34567";
+        QTest::newRow("snapshot runs to the segment end")
+            << "<div>百度权重值为2，累计找到 " + kSpan + "7<网站的流量为：" + kSpan + "5<百度快照日期：2024</div>"
+            << "2|7|5|2024|-";
+        QTest::newRow("second weight line ends the segment")
+            << "<div>百度权重值为5，百度权重值为 累计找到 " + kSpan + "7<</div>" << "5|-|-|-|-";
+        QTest::newRow("markers after the segment are not taken")
+            << "<div>百度权重值为1，</div>累计找到 " + kSpan + "9<" << "1|-|-|-|-";
+        // A missing traffic marker leaves it and everything after it unset.
+        QTest::newRow("no traffic marker") << "<div>百度权重值为4，累计找到 " + kSpan + "30<百度快照日期：x </div>"
+                                           << "4|30|-|-|-";
+        QTest::newRow("no weight line") << "<html>nothing here</html>" << "-|-|-|-|-";
+        QTest::newRow("failure word") << "失败" << "-|-|-|-|-";
+    }
+    void overview()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, figures);
+        QCOMPARE(Figures(Scraping::ScrapeOverview(page)).join('|'), figures);
+    }
+
+    void pageTotal_data()
+    {
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<int>("pages"); // -1: not a number
+        for (const auto &[count, pages] : std::initializer_list<std::pair<const char *, int>>{
+                 {"0", 0}, {"25", 1}, {"26", 1}, {"28", 2}, {"1000", 40}, {"900000", 40}, {" 57 ", 3},
+                 {"1,234", 40}, {"many", -1}, {"", -1}})
+            QTest::newRow(count) << QString(count) << pages;
+    }
+    void pageTotal()
+    {
+        QFETCH(QString, count);
+        QFETCH(int, pages);
+        QCOMPARE(Scraping::KeywordPageTotal(count).value_or(-1), pages);
+    }
+
+    void countCell_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("cell");
+        QTest::newRow("count") << "百度为您找到相关结果约1,230个" << "1,230";
+        QTest::newRow("every 约 goes") << "找到相关结果约1约2个" << "12";
+        QTest::newRow("first of two") << "找到相关结果约12个，又找到相关结果约99个" << "12";
+        QTest::newRow("no phrase") << "没有找到" << "0";
+        QTest::newRow("security check") << "百度安全验证 找到相关结果约5个" << "失败";
+        QTest::newRow("failed fetch") << "失败" << "失败";
+        QTest::newRow("blank address") << "" << "失败";
+    }
+    void countCell()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, cell);
+        QCOMPARE(SearchCounts::CountCell(page), cell);
+    }
+
+    void keywordPages()
+    {
+        const auto cells = [](const QString &row) {
+            const KeywordPages::KeywordRow read = KeywordPages::ReadRow(row);
+            return QStringList(read.cells.begin(), read.cells.begin() + read.found);
+        };
+        // A cell ends at "<" or where its own marker comes again.
+        QCOMPARE(cells("<td>nofollow\">a nofollow\">b 110%\">1 right\">2 right\">3"),
+                 (QStringList{"a ", "1 right\">2 right\">3", "2 ", "3", "b 110%\">1 right\">2 right\">3"}));
+        // The first missing marker ends the row; without "<td>" it is no table row.
+        QCOMPARE(cells("<td><a rel=\"nofollow\">kw</a><td align=\"right\">5"), QStringList{"kw"});
+        QCOMPARE(cells("<th>nofollow\">k 110%\">1 right\">2 right\">3 nofollow\">t"), QStringList());
+        // The pager and what follows it are not part of the table, nor is a second header.
+        const QString page = QString::fromUtf8(SitePages::NumberedPage(1, 3)) + "<tr><td>extra";
+        const QStringList rows = KeywordPages::TableRows(page).value();
+        QCOMPARE(rows.size(), 3);
+        QVERIFY(rows[2].contains("kw3") && !rows[2].contains("页号"));
+        QCOMPARE(KeywordPages::TableRows("<td>网页标题</td><tr>a<tr>b<td>网页标题</td><tr>c"), (QStringList{"a", "b"}));
+        QVERIFY(!KeywordPages::TableRows("失败"));
+        // Placeholder rows: never more than 40 pages fill, never a stop at 16 bits.
+        QCOMPARE(KeywordPages::PlaceholderRows(900000), qint16(1000));
+        QCOMPARE(KeywordPages::PlaceholderRows(2.5), qint16(2));
+    }
+
+    void pacing()
+    {
+        QCOMPARE(RunPacing::RowsPerStretch(" 1 0"), qint16(10));
+        QCOMPARE(RunPacing::RowsPerStretch("abc"), qint16(0));
+        QVERIFY(!RunPacing::RowsPerStretch("32767.5")); // half to even: 32768
+        QCOMPARE(RunPacing::RestMilliseconds("0.05"), 50);
+        QCOMPARE(RunPacing::RestMilliseconds("65"), 65000);
+        QVERIFY(!RunPacing::RestMilliseconds("65.001"));
+        QVERIFY(!RunPacing::RestMilliseconds("-1"));
+        QCOMPARE(RunPacing::NextRestAt(9, 10), qint16(19));
+        QCOMPARE(RunPacing::NextRestAt(9, 0), qint16(0)); // would rest again at once
+        QCOMPARE(RunPacing::NextRestAt(30000, 5000), qint16(0));
+    }
+
+    void filter_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("numbers"); // row numbers kept; "refused" when no rule
+        const QString contains = "搜索包含关键词:", index = "查看百度指数大于", indexed = "查看百度收录大于";
+        QTest::newRow("keyword contains") << contains << "北京" << "1 8";
+        QTest::newRow("empty text: non-empty keywords") << contains << "" << "1 2 3 4 6 7 8 9 10";
+        QTest::newRow("full stops find placeholders") << contains << ".." << "3";
+        QTest::newRow("case matters") << contains << "ABC" << "6";
+        QTest::newRow("index at or above 100") << index << "100" << "1 4 5 6 7 10";
+        QTest::newRow("index 0: all but negatives") << index << "0" << "1 2 3 4 5 6 7 8 10";
+        QTest::newRow("threshold with blanks") << index << " 1000 " << "4 5 10";
+        QTest::newRow("indexed separator reads as 1") << indexed << "2" << "1 2 5 6 8 9";
+        QTest::newRow("bad threshold") << index << "abc" << "refused";
+        QTest::newRow("other mode text: every row") << "查看百度指数" << "x" << "1 2 3 4 5 6 7 8 9 10";
+    }
+    void filter()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, value);
+        QFETCH(QString, numbers);
+        const std::optional<KeywordFilter::Rule> rule = KeywordFilter::MakeRule(mode, value);
+        QStringList kept;
+        if (!rule)
+            kept << "refused";
+        else
+            for (const Site::KeywordRow &row : KeywordFilter::Apply(KeywordRows(), *rule))
+                kept << QString::number(row.number);
+        QCOMPARE(kept.join(' '), numbers);
+    }
+
+    void savedLines()
+    {
+        Batch::Row row;
+        row.domain = "a|b.com";
+        row.figures[Batch::Weight] = {"失败", Batch::CellState::Failed};
+        row.figures[Batch::Snapshot] = {"2024年5月", Batch::CellState::Done};
+        QCOMPARE(BatchExport::Line(row, false), "a|b.com");
+        QCOMPARE(BatchExport::Line(row, true), "a|b.com|失败|...|...|...|...|2024年5月");
+        Batch::Row other;
+        other.domain = "z.com";
+        QCOMPARE(BatchExport::Lines({row, other}, {1, 0}, false), (QStringList{"z.com", "a|b.com"}));
+
+        // GBK, CR LF after every line, "?" for what GBK lacks; fields as they stand.
+        QList<Site::KeywordRow> keywords = KeywordRows().mid(0, 3);
+        keywords[1].fields[Site::Keyword] = QStringLiteral("k\U0001F600");
+        QCOMPARE(TextFile::Encode(KeywordExport::Lines(keywords, false)),
+                 QByteArray("\xB1\xB1\xBE\xA9\xC2\xC3\xD3\xCE\r\nk?\r\n...\r\n"));
+        QCOMPARE(KeywordExport::Lines(keywords, true)[0], "北京旅游|1|100|20000|北京|旅游网");
+    }
+
+    void listFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("网址.txt");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\xEF\xBB\xBF" + QString("网站.中国\r\n\r\nnodot\nb.com").toUtf8());
+        file.close();
+        const ListFile::Result list = ListFile::Read(path);
+        QCOMPARE(list.error, QString());
+        QCOMPARE(list.rows.size(), 2);
+        QCOMPARE(list.rows[0].domain, "网站.中国");
+        QCOMPARE(list.rows[1].number, 4);
+
+        // Over the cap, a folder, a missing file: refused with a reason.
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(ListFile::kMaxBytes + 1));
+        file.close();
+        QVERIFY(ListFile::Read(path).error.contains("64MB"));
+        QVERIFY(file.resize(ListFile::kMaxBytes));
+        QCOMPARE(ListFile::Read(path).error, QString());
+        QCOMPARE(ListFile::Read(dir.path()).error, "这是一个文件夹");
+        QVERIFY(!ListFile::Read(dir.filePath("missing")).error.isEmpty());
+        QVERIFY(ListFile::Unreadable("/x", "why").contains("/x"));
+    }
+
+    void environmentOverridesHosts()
+    {
+        qputenv("MORVANE_STATS_HOST", "127.0.0.1:8081");
+        qputenv("MORVANE_SEARCH_HOST", "127.0.0.1:8082");
+        const Config c = Config::FromEnvironment();
+        qunsetenv("MORVANE_STATS_HOST");
+        qunsetenv("MORVANE_SEARCH_HOST");
+        QCOMPARE(c.statsBase(), "http://127.0.0.1:8081/baidu/");
+        QCOMPARE(c.searchBase(), "http://127.0.0.1:8082");
+        QVERIFY(!Config::FromEnvironment().statsHost.startsWith("127."));
+    }
+
+    void updateNotice()
+    {
+        QVERIFY(UpdateNotice::Announces("new: Morvane12 is out"));
+        QVERIFY(UpdateNotice::Announces("Morvane123"));
+        QVERIFY(!UpdateNotice::Announces("MORVANE12 morvane12 Morvane11"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRules)
+#include "tst_rules.moc"

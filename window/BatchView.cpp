@@ -1,0 +1,137 @@
+// The batch view's handlers: import, run control, sorting, double clicks
+// and the save. Each hands the work to the batch run or a plain function.
+
+#include "BatchExport.h"
+#include "BatchModel.h"
+#include "BatchRun.h"
+#include "BatchTable.h"
+#include "Form1.h"
+#include "ListFile.h"
+#include "Platform.h"
+#include "TextFile.h"
+
+#include <QHeaderView>
+
+namespace {
+
+// False, with a message, when the list is longer than a run can address.
+bool FitsRun(Form1 &form, const QList<DomainList::Row> &rows)
+{
+    if (rows.size() <= DomainList::kMaxRows)
+        return true;
+    form.Notify(ListFile::kTooManyRows);
+    return false;
+}
+
+} // namespace
+
+void Form1::Command2_Click()
+{
+    Text1->clear();
+}
+
+void Form1::Command12_Click()
+{
+    // The editor keeps its lines apart with "\n"; joined by CR LF they give
+    // one piece per line, however the list was typed or pasted.
+    const QString text = Text1->toPlainText().split(QLatin1Char('\n')).join(QStringLiteral("\r\n"));
+    const QList<DomainList::Row> rows = DomainList::RowsFromPieces(DomainList::SplitCrLf(text));
+    if (FitsRun(*this, rows))
+        mBatch->Load(rows);
+}
+
+void Form1::Command6_Click()
+{
+    const ListFile::Result list = ListFile::Read(Text2->text());
+    if (!list.error.isEmpty()) {
+        Notify(ListFile::Unreadable(Text2->text(), list.error));
+        return;
+    }
+    if (FitsRun(*this, list.rows))
+        mBatch->Load(list.rows);
+}
+
+void Form1::Command3_Click()
+{
+    const QString refusal = mBatch->Start();
+    if (!refusal.isEmpty())
+        Notify(refusal);
+}
+
+void Form1::Command9_Click()
+{
+    mBatch->Pause();
+}
+
+void Form1::Command10_Click()
+{
+    mBatch->Stop();
+}
+
+void Form1::Combo1_Click()
+{
+    // The rest length is read when a rest begins.
+    mBatch->SetPacing(Text4->text(), Combo1->currentText());
+}
+
+void Form1::Warn(const QString &text)
+{
+    // A warning is modal; the run keeps ticking under it and must not stack
+    // a second one on top.
+    if (mWarningOpen)
+        return;
+    mWarningOpen = true;
+    Notify(text);
+    mWarningOpen = false;
+}
+
+void Form1::ListView1_ColumnClick(int column)
+{
+    if (mBatchSorted->rowCount() < 2 || column < 1 || column > BatchModel::ColumnCount)
+        return;
+    const BatchTable::SortStep step = BatchTable::NextSort(mSortTags.value(column - 1));
+    mSortTags[column - 1] = QString::number(step.nextTag);
+    // Sorted once, on request: figures landing later do not move their rows.
+    // The run addresses rows by their import order, so this is safe mid-run.
+    mBatchSorted->sort(column - 1, step.order);
+    ListView1->header()->setSortIndicator(column - 1, step.order);
+    ListView1->header()->setSortIndicatorShown(true);
+}
+
+void Form1::ListView1_DblClick()
+{
+    const QPoint at = ListView1->viewport()->mapFromGlobal(platform().PointerPosition());
+    const QModelIndex hit = ListView1->indexAt(at);
+    if (!hit.isValid())
+        return;
+    QList<int> lefts;
+    for (int c = 0; c < BatchModel::ColumnCount; ++c)
+        lefts.append(ListView1->header()->sectionViewportPosition(c));
+    // The row under the pointer is the one the double click selected.
+    const QString domain = mBatchModel->Text(mBatchSorted->mapToSource(hit).row(), BatchModel::Domain);
+    switch (BatchTable::ColumnAt(lefts, at.x())) {
+    case 2:
+        if (platform().SetClipboardText(domain))
+            Notify(QStringLiteral("复制成功，您可以粘贴到任意处！"));
+        break;
+    case 6:
+        platform().ShellOpen(config().searchBase() + QStringLiteral("/s?wd=site%3A") + domain);
+        break;
+    case 7:
+        platform().ShellOpen(config().searchBase() + QStringLiteral("/s?wd=domain%3A") + domain);
+        break;
+    default:
+        break;
+    }
+}
+
+void Form1::Command8_Click()
+{
+    const QString path = Text3->text();
+    const QStringList lines = BatchExport::Lines(mBatch->rows(), mBatchSorted->DisplayOrder(), Check3->isChecked());
+    const TextFile::AppendResult saved = TextFile::AppendLines(path, lines);
+    if (saved.ok)
+        Notify(QStringLiteral("恭喜保存成功！"));
+    else
+        Notify(QStringLiteral("保存失败！文件：%1\n原因：%2").arg(path, saved.error));
+}
