@@ -1,5 +1,6 @@
 #include "BatchRun.h"
 
+#include "Endpoints.h"
 #include "Renew.h"
 #include "RunPacing.h"
 #include "Scraping.h"
@@ -31,9 +32,8 @@ BatchRun::BatchRun(const Config &config, QNetworkAccessManager *nam, QObject *pa
     , mConfig(config)
     , mNam(nam)
     , mNow(MonotonicMs)
-    , mBacklinks{1, &pr2, &BatchRun::pr2_HttpEvent, &BatchRun::RequestBacklinkCount, "/s?wd=domain%3A",
-                 Batch::Backlinks}
-    , mIndexed{2, &pr3, &BatchRun::pr3_HttpEvent, &BatchRun::RequestIndexedCount, "/s?wd=site%3A", Batch::Indexed}
+    , mBacklinks{1, &pr2, &BatchRun::pr2_HttpEvent, &BatchRun::RequestBacklinkCount, "domain", Batch::Backlinks}
+    , mIndexed{2, &pr3, &BatchRun::pr3_HttpEvent, &BatchRun::RequestIndexedCount, "site", Batch::Indexed}
 {
     Timer1.setInterval(WatchMilliseconds);
     connect(&Timer1, &QTimer::timeout, this, &BatchRun::Timer1_Timer);
@@ -199,8 +199,8 @@ void BatchRun::RequestSiteOverview()
         return;
     mAskedGeneration[0] = mGeneration;
     try {
-        fetcher->SubIniData(mConfig.statsBase() + mRows[n - 1].domain + QLatin1Char('/'), QStringLiteral("utf-8"),
-                            QStringLiteral("5"));
+        fetcher->SubIniData(Endpoints::OverviewUrl(mConfig.statsBase(), mRows[n - 1].domain, true),
+                            QStringLiteral("utf-8"), QStringLiteral("5"));
     } catch (const std::exception &) {
         // No poll timer to be had: no request, and the chain rests here.
     }
@@ -244,7 +244,7 @@ void BatchRun::Request(Chain &chain)
     // A request that cannot be sent (no timer left for its poll) ends the
     // chain here instead of unwinding through the event loop.
     try {
-        fetcher->SubIniData(mConfig.searchBase() + QLatin1String(chain.path) + mRows[n - 1].domain,
+        fetcher->SubIniData(Endpoints::SearchUrl(mConfig.searchBase(), QLatin1String(chain.op), mRows[n - 1].domain),
                             QStringLiteral("gb2312"), QStringLiteral("5"));
     } catch (const std::exception &) {
     }

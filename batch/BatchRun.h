@@ -89,7 +89,7 @@ private:
         QPointer<HTTPPage2> *fetcher;
         void (BatchRun::*handler)(const QString &);
         void (BatchRun::*request)();
-        const char *path;
+        const char *op; // the search operator: "domain" or "site"
         int figure;
     };
     void Request(Chain &chain);

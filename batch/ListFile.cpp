@@ -27,7 +27,10 @@ Result Read(const QString &path)
     }
     if (!result.error.isEmpty())
         return result;
-    result.rows = DomainList::RowsFromPieces(DomainList::SplitFileLines(DomainList::DecodeFile(bytes)));
+    DomainList::Import list = DomainList::ParseFile(bytes);
+    result.rows = std::move(list.rows);
+    result.skippedLong = list.skippedLong;
+    result.error = list.refusal;
     return result;
 }
 

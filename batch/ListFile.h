@@ -13,7 +13,8 @@ constexpr qint64 kMaxBytes = 64 * 1024 * 1024;
 struct Result
 {
     QList<DomainList::Row> rows;
-    QString error; // why the file could not be read; "" when it was
+    int skippedLong = 0; // lines too long to be a domain, dropped
+    QString error;       // why the file could not be read or is no list; "" when it was
 };
 
 // The rows of the list in the file at path ("-" reads standard input).

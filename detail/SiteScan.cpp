@@ -1,5 +1,6 @@
 #include "SiteScan.h"
 
+#include "Endpoints.h"
 #include "KeywordPages.h"
 #include "Renew.h"
 #include "Scraping.h"
@@ -66,7 +67,8 @@ void SiteScan::RequestSiteOverview()
 {
     HTTPPage2 *fetcher = Renew(pr1, this, &SiteScan::pr1_HttpEvent, mNam);
     try {
-        fetcher->SubIniData(mConfig.statsBase() + mDomain, QStringLiteral("utf-8"), QStringLiteral("5"));
+        fetcher->SubIniData(Endpoints::OverviewUrl(mConfig.statsBase(), mDomain, false), QStringLiteral("utf-8"),
+                            QStringLiteral("5"));
     } catch (const std::exception &) {
         End();
     }
@@ -136,8 +138,8 @@ void SiteScan::RequestKeywordPage()
         return End();
     HTTPPage2 *fetcher = Renew(pr4, this, &SiteScan::pr4_HttpEvent, mNam);
     try {
-        fetcher->SubIniData(KeywordPages::PageUrl(mConfig.statsBase(), mDomain, nIndex[4]), QStringLiteral("utf-8"),
-                            QStringLiteral("5"));
+        fetcher->SubIniData(Endpoints::KeywordPageUrl(mConfig.statsBase(), mDomain, nIndex[4]),
+                            QStringLiteral("utf-8"), QStringLiteral("5"));
     } catch (const std::exception &) {
         End();
     }

@@ -1,6 +1,7 @@
 #include "HTTPPage2.h"
 
 #include "Charset.h"
+#include "Markers.h"
 #include "TextNumbers.h"
 #include "XTimer.h"
 
@@ -10,6 +11,10 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <zlib.h>
+
+#include <array>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -28,17 +33,95 @@ qint64 MonotonicSeconds()
     return since.elapsed() / 1000;
 }
 
-const QString &FailureWord()
+bool IsHexDigit(QChar c)
 {
-    static const QString word = QStringLiteral("失败");
-    return word;
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+}
+
+// Whether a step of the path is "." or "..": Qt sends the path with such
+// steps resolved, so the request would ask for another path. Every "%" of
+// the text starts an escape, so each "%2E" found is an encoded dot.
+bool HasDotStep(const QString &url)
+{
+    const qsizetype authority = url.indexOf(QLatin1String("://"));
+    qsizetype start = authority < 0 ? 0 : authority + 3;
+    const qsizetype query = url.indexOf(QLatin1Char('?'), start);
+    const qsizetype end = query < 0 ? url.size() : query;
+    if (authority >= 0)
+        start = url.indexOf(QLatin1Char('/'), start);
+    if (start < 0 || start > end)
+        return false; // no path at all
+    QString path = url.mid(start, end - start);
+    path.replace(QLatin1String("%2E"), QLatin1String("."), Qt::CaseInsensitive);
+    for (const QStringView step : QStringView(path).split(QLatin1Char('/'))) {
+        if (step == QLatin1String(".") || step == QLatin1String(".."))
+            return true;
+    }
+    return false;
+}
+
+// One content coding undone; nullopt when the stream is damaged, cut short,
+// followed by anything but another gzip member, or unpacks past the limit.
+std::optional<QByteArray> Inflate(const QByteArray &packed, bool gzip)
+{
+    int windowBits = gzip ? 15 + 16 : 15;
+    // "deflate" means the zlib wrapper, but some servers send the bare
+    // stream, and browsers take both.
+    const auto b0 = packed.size() > 1 ? uchar(packed[0]) : 0, b1 = packed.size() > 1 ? uchar(packed[1]) : 0;
+    if (!gzip && ((b0 & 0x0F) != 8 || ((b0 << 8) | b1) % 31 != 0))
+        windowBits = -15;
+    z_stream z{};
+    if (inflateInit2(&z, windowBits) != Z_OK)
+        return std::nullopt;
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(packed.constData()));
+    z.avail_in = uInt(packed.size()); // the reply's buffer holds far less than 4 GiB
+    QByteArray out;
+    std::array<char, 1 << 16> chunk;
+    bool whole = false;
+    while (out.size() <= HTTPPage2::MaxBodyBytes) {
+        z.next_out = reinterpret_cast<Bytef *>(chunk.data());
+        z.avail_out = uInt(chunk.size());
+        const int rc = inflate(&z, Z_NO_FLUSH);
+        out.append(chunk.data(), qsizetype(chunk.size() - z.avail_out));
+        if (rc == Z_STREAM_END && z.avail_in == 0) {
+            whole = true;
+            break;
+        }
+        // A gzip body may hold several members, one after another.
+        if (rc == Z_STREAM_END && (!gzip || inflateReset(&z) != Z_OK))
+            break;
+        if (rc != Z_OK && rc != Z_STREAM_END)
+            break; // damaged, or the input ended inside the stream
+    }
+    inflateEnd(&z);
+    if (!whole || out.size() > HTTPPage2::MaxBodyBytes)
+        return std::nullopt;
+    return out;
+}
+
+// The body as the server meant it: its content codings (a comma-separated
+// list, the last applied last) undone in reverse order.
+std::optional<QByteArray> Unpack(QByteArray body, const QByteArray &codings)
+{
+    const QList<QByteArray> list = codings.split(',');
+    for (auto it = list.crbegin(); it != list.crend(); ++it) {
+        const QByteArray coding = it->trimmed().toLower();
+        if (coding.isEmpty() || coding == "identity")
+            continue;
+        if (coding != "gzip" && coding != "x-gzip" && coding != "deflate")
+            return std::nullopt; // not one we asked for
+        std::optional<QByteArray> unpacked = Inflate(body, coding != "deflate");
+        if (!unpacked)
+            return std::nullopt;
+        body = std::move(*unpacked);
+    }
+    return body;
 }
 
 } // namespace
 
-HTTPPage2::HTTPPage2(QNetworkAccessManager *nam, QObject *parent)
-    : QObject(parent)
-    , mNam(nam ? nam : SharedManager())
+HTTPPage2::HTTPPage2(QNetworkAccessManager *nam, QObject *parent) : QObject(parent), mNam(nam ? nam : SharedManager())
 {
     ++gLiveInstances;
 }
@@ -69,13 +152,20 @@ QUrl HTTPPage2::MakeUrl(const QString &text)
 {
     QString safe;
     safe.reserve(text.size() + 16);
-    for (const QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
         const ushort u = c.unicode();
-        if (u < 0x20 || u == 0x7F || u == ' ' || u == '#')
+        // A "%" that starts no escape is encoded here: left to QUrl, it would
+        // make every escape of the text be encoded once more.
+        const bool strayPercent =
+            u == '%' && !(i + 2 < text.size() && IsHexDigit(text[i + 1]) && IsHexDigit(text[i + 2]));
+        if (u < 0x20 || u == 0x7F || u == ' ' || u == '#' || strayPercent)
             safe += QLatin1Char('%') + QString::number(u, 16).toUpper().rightJustified(2, QLatin1Char('0'));
         else
             safe += c;
     }
+    if (HasDotStep(safe))
+        return QUrl();
     return QUrl(safe, QUrl::TolerantMode);
 }
 
@@ -113,6 +203,9 @@ void HTTPPage2::SubIniData(const QString &Url, const QString &nUnicode, const QS
     ReleaseRequest();
     QNetworkRequest request(MakeUrl(Url));
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    // Asked for by name, the codings reach us packed: Qt's own unpacking
+    // hands back a cut-short stream as if it were the whole page.
+    request.setRawHeader("Accept-Encoding", "gzip, deflate");
     QNetworkReply *reply = mNam->get(request);
     // Past this much unread body the reply stops reading, so memory stays
     // bounded; the poll then gives up on it.
@@ -151,11 +244,11 @@ void HTTPPage2::xTimer1_Tick()
         return;
     if (!mHttp->isFinished()) {
         if (mHttp->bytesAvailable() > MaxBodyBytes) {
-            Finish(FailureWord(), true);
+            Finish(Markers::kFailed, true);
             return;
         }
         if (NowSeconds() - mStartTime > mTimeoutSeconds)
-            Finish(FailureWord(), true);
+            Finish(Markers::kFailed, true);
         return;
     }
 
@@ -163,14 +256,14 @@ void HTTPPage2::xTimer1_Tick()
     // an HTTP error status with a body is still a page.
     const bool gotStatus = mHttp->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
     const QNetworkReply::NetworkError error = mHttp->error();
-    const bool transportFailed = error != QNetworkReply::NoError
-        && (!gotStatus || error == QNetworkReply::RemoteHostClosedError
-            || error == QNetworkReply::OperationCanceledError);
-    QString text = FailureWord();
+    const bool transportFailed =
+        error != QNetworkReply::NoError &&
+        (!gotStatus || error == QNetworkReply::RemoteHostClosedError || error == QNetworkReply::OperationCanceledError);
+    QString text = Markers::kFailed;
     if (!transportFailed) {
-        const QByteArray body = mHttp->readAll();
-        if (body.size() >= 3 && body.size() <= MaxBodyBytes) {
-            if (auto decoded = Charset::Decode(body, mCharset))
+        const std::optional<QByteArray> body = Unpack(mHttp->readAll(), mHttp->rawHeader("Content-Encoding"));
+        if (body && body->size() >= 3 && body->size() <= MaxBodyBytes) {
+            if (auto decoded = Charset::Decode(*body, mCharset))
                 text = *decoded;
         }
     }

@@ -1,7 +1,8 @@
 #pragma once
 // Fetches one web page without blocking the UI: an asynchronous GET polled
-// every 10 ms, a wall-clock time limit in whole seconds, the body decoded by
-// charset name, and exactly one HttpEvent with the text, "失败" or "".
+// every 10 ms, a wall-clock time limit in whole seconds, the body unpacked
+// (gzip, deflate) and decoded by charset name, and exactly one HttpEvent with
+// the text, "失败" or "". A body that cannot be unpacked as sent is a failure.
 //
 // Owners never start a second request on an instance from inside its
 // HttpEvent: they make a new instance and release the old one with
@@ -40,8 +41,12 @@ public:
     void StopByHand();
 
     static QNetworkAccessManager *SharedManager();
-    // The request URL for a text: blanks, control characters and "#" are
-    // percent-encoded, so typed text can neither add a header nor lose its tail.
+    // The request URL for a text: blanks, control characters, "#" and a "%"
+    // that starts no escape are percent-encoded, so typed text can neither
+    // add a header nor lose its tail, and escapes already in it are sent as
+    // they are. A path step "." or ".." (however its dots are written) would
+    // be sent as another path, so such a text gives an empty URL, which
+    // fails without sending anything.
     static QUrl MakeUrl(const QString &text);
 
     // Clock in whole seconds; tests may replace it (nullptr restores).

@@ -8,10 +8,17 @@ namespace TextFile {
 
 QByteArray Encode(const QStringList &lines)
 {
-    if (lines.isEmpty())
-        return QByteArray();
-    QString text = lines.join(QLatin1String("\r\n"));
-    text += QLatin1String("\r\n");
+    qsizetype size = 0;
+    for (const QString &line : lines)
+        size += line.size() + 2;
+    QString text;
+    text.reserve(size);
+    for (const QString &line : lines) {
+        // A CR, LF or NUL inside a value would break the file's lines apart.
+        for (const QChar c : line)
+            text += (c.unicode() < 0x20 || c.unicode() == 0x7F) ? QLatin1Char(' ') : c;
+        text += QLatin1String("\r\n");
+    }
     return Charset::EncodeAnsi(text);
 }
 

@@ -17,7 +17,9 @@ struct AppendResult
 // so the file keeps exactly what it held before.
 AppendResult AppendLines(const QString &path, const QStringList &lines);
 
-// The bytes AppendLines writes for these lines.
+// The bytes AppendLines writes for these lines: a control character
+// (below U+0020, and U+007F) inside a line becomes a blank, so each line
+// stays one line of the file.
 QByteArray Encode(const QStringList &lines);
 
 } // namespace TextFile

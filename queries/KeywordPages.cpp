@@ -77,11 +77,6 @@ KeywordRow ReadRow(const QString &row)
     return result;
 }
 
-QString PageUrl(const QString &statsBase, const QString &domain, int pageIndex)
-{
-    return statsBase + domain + QLatin1Char('/') + QString::number(pageIndex) + QLatin1Char('/');
-}
-
 std::optional<qint16> PlaceholderRows(double keywordCount)
 {
     qint16 rows = 0;

@@ -41,10 +41,6 @@ std::optional<QString> Cell(const QString &row, const QString &word, int k);
 // yields no cells.
 KeywordRow ReadRow(const QString &row);
 
-// The page address: base + domain + "/" + page index + "/", the domain
-// exactly as typed.
-QString PageUrl(const QString &statsBase, const QString &domain, int pageIndex);
-
 // Placeholder rows for a keyword count read leniently: rounded half to
 // even, never more than kMaxRows; nullopt when it does not fit 16 bits.
 std::optional<qint16> PlaceholderRows(double keywordCount);

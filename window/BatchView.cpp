@@ -5,6 +5,7 @@
 #include "BatchModel.h"
 #include "BatchRun.h"
 #include "BatchTable.h"
+#include "Endpoints.h"
 #include "Form1.h"
 #include "ListFile.h"
 #include "Platform.h"
@@ -35,9 +36,13 @@ void Form1::Command12_Click()
     // The editor keeps its lines apart with "\n"; joined by CR LF they give
     // one piece per line, however the list was typed or pasted.
     const QString text = Text1->toPlainText().split(QLatin1Char('\n')).join(QStringLiteral("\r\n"));
-    const QList<DomainList::Row> rows = DomainList::RowsFromPieces(DomainList::SplitCrLf(text));
-    if (FitsRun(*this, rows))
-        mBatch->Load(rows);
+    int skippedLong = 0;
+    const QList<DomainList::Row> rows = DomainList::RowsFromPieces(DomainList::SplitCrLf(text), &skippedLong);
+    if (!FitsRun(*this, rows))
+        return;
+    mBatch->Load(rows);
+    if (skippedLong > 0)
+        Notify(DomainList::SkippedLongMessage(skippedLong));
 }
 
 void Form1::Command6_Click()
@@ -47,8 +52,11 @@ void Form1::Command6_Click()
         Notify(ListFile::Unreadable(Text2->text(), list.error));
         return;
     }
-    if (FitsRun(*this, list.rows))
-        mBatch->Load(list.rows);
+    if (!FitsRun(*this, list.rows))
+        return;
+    mBatch->Load(list.rows);
+    if (list.skippedLong > 0)
+        Notify(DomainList::SkippedLongMessage(list.skippedLong));
 }
 
 void Form1::Command3_Click()
@@ -115,10 +123,10 @@ void Form1::ListView1_DblClick()
             Notify(QStringLiteral("复制成功，您可以粘贴到任意处！"));
         break;
     case 6:
-        platform().ShellOpen(config().searchBase() + QStringLiteral("/s?wd=site%3A") + domain);
+        platform().ShellOpen(Endpoints::SearchUrl(config().searchBase(), QStringLiteral("site"), domain));
         break;
     case 7:
-        platform().ShellOpen(config().searchBase() + QStringLiteral("/s?wd=domain%3A") + domain);
+        platform().ShellOpen(Endpoints::SearchUrl(config().searchBase(), QStringLiteral("domain"), domain));
         break;
     default:
         break;

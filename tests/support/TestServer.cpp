@@ -57,7 +57,7 @@ void TestServer::answer(QTcpSocket *socket, Reply reply)
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\nConnection: close\r\n";
     if (reply.dripMs <= 0)
         head += "Content-Length: " + QByteArray::number(reply.body.size() + (reply.closeEarly ? 1000 : 0)) + "\r\n";
-    socket->write(head + "Content-Type: text/html\r\n\r\n");
+    socket->write(head + reply.headers + "Content-Type: text/html\r\n\r\n");
     if (reply.dripMs > 0) {
         auto *drip = new QTimer(socket);
         connect(drip, &QTimer::timeout, socket,

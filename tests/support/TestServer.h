@@ -22,6 +22,7 @@ public:
         bool neverAnswer = false; // keep the connection open, say nothing
         int dripMs = 0;           // no length, then one body byte per dripMs without end
         bool closeEarly = false;  // announce more than is sent, then close
+        QByteArray headers;       // more header lines, each ending in CR LF
     };
     struct Request
     {
@@ -29,7 +30,7 @@ public:
         QString path;      // target percent-decoded
     };
 
-    static Reply page(const QByteArray &body, int status = 200) { return Reply{status, body}; }
+    static Reply page(const QByteArray &body, int status = 200) { return Reply{status, body, 0, false, 0, false, {}}; }
 
     TestServer();
     bool start();

@@ -207,8 +207,8 @@ private Q_SLOTS:
         QTest::newRow("domain") << 1 << 5 << true << QStringList{"复制成功，您可以粘贴到任意处！"} << "";
         QTest::newRow("clipboard refused") << 1 << 5 << false << QStringList{} << "";
         QTest::newRow("left edge of domain is number") << 1 << 0 << true << QStringList{} << "";
-        QTest::newRow("indexed") << 5 << 5 << true << QStringList{} << "/s?wd=site%3A a.com ";
-        QTest::newRow("backlinks") << 6 << 5 << true << QStringList{} << "/s?wd=domain%3A a.com ";
+        QTest::newRow("indexed") << 5 << 5 << true << QStringList{} << "/s?wd=site%3A%20a.com%20";
+        QTest::newRow("backlinks") << 6 << 5 << true << QStringList{} << "/s?wd=domain%3A%20a.com%20";
         QTest::newRow("weight") << 2 << 5 << true << QStringList{} << "";
     }
     void batchDoubleClick()
