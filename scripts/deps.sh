@@ -4,6 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev
+          pkg-config libxlsxwriter-dev zlib1g-dev
           fonts-wqy-microhei fonts-noto-cjk)
 missing=()
 for p in "${packages[@]}"; do
