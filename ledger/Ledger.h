@@ -8,7 +8,7 @@
 // so the caller never waits on the disk per cell. A write that fails (disk
 // full, say) keeps its figures in the buffer and reports once; they go out
 // with the next flush that succeeds. Reads flush first and then show only
-// what is stored.
+// what is stored. Used from one thread, the one it was opened on.
 //
 // Times are stored as milliseconds since the epoch, UTC. Ids are given out
 // by the ledger itself, so the schema needs no engine-specific counters.
@@ -95,7 +95,7 @@ public:
 
     // Tests and benchmarks pin the time figures land at.
     void SetClock(Clock clock);
-    // The Qt SQL connection, for diagnostics.
+    // The Qt SQL connection, for diagnostics and tests.
     QString connectionName() const { return mConnection; }
 
     // Starts a run and writes its rows now (figures already set in rows are
@@ -121,7 +121,8 @@ public:
     // An empty StoredRun (id 0) if there is none.
     StoredRun LoadRun(qint64 run);
 
-    // The domain's rows in finished runs that have a landed figure, oldest first.
+    // The domain's rows (matched as written) in finished runs that have a
+    // landed figure, oldest first.
     QList<Check> History(const QString &domain);
     // The newest of those from a run older than beforeRun.
     std::optional<Check> PreviousCheck(const QString &domain, qint64 beforeRun);
