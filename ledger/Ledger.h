@@ -1,0 +1,184 @@
+#pragma once
+// The ledger: every batch run and single-site scan kept in one SQLite file,
+// so a run survives a close or a crash, failed cells can be retried and a
+// domain's earlier figures shown beside the new ones.
+//
+// One program owns the file at a time (a lock file beside it). Figures are
+// buffered and written by a timer within 250 ms, one transaction per flush,
+// so the caller never waits on the disk per cell. A write that fails (disk
+// full, say) keeps its figures in the buffer and reports once; they go out
+// with the next flush that succeeds. Reads flush first and then show only
+// what is stored. Used from one thread, the one it was opened on.
+//
+// Times are stored as milliseconds since the epoch, UTC. Ids are given out
+// by the ledger itself, so the schema needs no engine-specific counters.
+
+#include "BatchTypes.h"
+#include "SiteTypes.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QLockFile>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVariant>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QSqlError;
+
+struct StoredRun
+{
+    qint64 id = 0;
+    QString source;  // "typed", or the path of the imported file
+    QString listKey; // Ledger::ListKey of its domains
+    QDateTime started;
+    QDateTime finished;     // invalid while the run is unfinished
+    QList<Batch::Row> rows; // import order; never-landed cells are "..." pending
+};
+
+// One row of a finished run: the figures a domain had at that time.
+struct Check
+{
+    qint64 run = 0;
+    QDateTime time; // when its last figure landed
+    std::array<Batch::Figure, Batch::FigureCount> figures;
+};
+
+struct StoredScan
+{
+    qint64 id = 0;
+    QString domain;
+    QDateTime time;
+    Site::Overview overview;
+    QList<Site::KeywordRow> keywords;
+};
+
+class Ledger final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Ledger)
+
+public:
+    enum class OpenStatus {
+        Ok,        // an existing ledger, brought up to the current schema
+        Fresh,     // none was there: created
+        Recovered, // the old file was damaged: moved aside, a fresh one started
+        Newer,     // written by a newer Morvane: left untouched, nullptr
+        Locked,    // another Morvane owns it: nullptr
+        Failed,    // could not be created or opened at all: nullptr
+    };
+    Q_ENUM(OpenStatus)
+
+    using Clock = std::function<QDateTime()>;
+
+    static constexpr int kSchemaVersion = 2;
+    static constexpr int kFlushMs = 250;
+    static constexpr int kRetryMs = 5000; // after a failed write
+
+    // <app data>/ledger.sqlite; creates the folder.
+    static QString DefaultPath();
+    // A hash of the domain list in import order: the same list, the same key.
+    static QString ListKey(const QStringList &domains);
+
+    // *message is set (in Chinese, for the user) for Recovered, Newer,
+    // Locked and Failed, and cleared otherwise.
+    static std::unique_ptr<Ledger> Open(const QString &path, QString *message = nullptr, OpenStatus *status = nullptr);
+    ~Ledger() override; // flushes what it can
+
+    // Tests and benchmarks pin the time figures land at.
+    void SetClock(Clock clock);
+    // The Qt SQL connection, for diagnostics and tests.
+    QString connectionName() const { return mConnection; }
+
+    // Starts a run and writes its rows now (figures already set in rows are
+    // kept too). The id is valid even if the write has to wait.
+    qint64 BeginRun(const QString &source, const QList<Batch::Row> &rows);
+    // The latest figure of a cell wins. Buffered; written within kFlushMs.
+    void RecordFigure(qint64 run, int rowIndex, int figure, const Batch::Figure &f);
+    // Marks the run done and writes now.
+    void FinishRun(qint64 run);
+    // Stored at the next flush; the id is valid at once.
+    qint64 RecordSiteScan(const QString &domain, const Site::Overview &overview,
+                          const QList<Site::KeywordRow> &keywords);
+
+    // Writes everything buffered in one transaction. False if it failed;
+    // the buffer is then kept whole.
+    bool Flush();
+    // Runs, figures, finishes and scans buffered but not yet stored.
+    int pendingWrites() const;
+
+    std::optional<StoredRun> LastUnfinishedRun();
+    // The newest run (finished or not) of exactly this list.
+    std::optional<StoredRun> LastRunOfList(const QStringList &domains);
+    // An empty StoredRun (id 0) if there is none.
+    StoredRun LoadRun(qint64 run);
+
+    // The domain's rows (matched as written) in finished runs that have a
+    // landed figure, oldest first.
+    QList<Check> History(const QString &domain);
+    // The newest of those from a run older than beforeRun.
+    std::optional<Check> PreviousCheck(const QString &domain, qint64 beforeRun);
+    QList<StoredScan> SiteScans(const QString &domain); // oldest first
+    // Removes finished runs and all scans. Unfinished runs stay: one may be
+    // running now, and another is what a resume would offer.
+    bool ClearHistory();
+
+signals:
+    // Once per spell of failing writes; writesResumed ends the spell.
+    void writeFailed(const QString &message);
+    void writesResumed();
+
+private:
+    struct NewRun
+    {
+        qint64 id;
+        QString source, listKey;
+        qint64 started;
+        QList<Batch::Row> rows;
+    };
+    struct Cell
+    {
+        qint64 run;
+        int row, figure;
+        bool operator==(const Cell &o) const { return run == o.run && row == o.row && figure == o.figure; }
+    };
+    friend size_t qHash(const Cell &c, size_t seed) { return qHashMulti(seed, c.run, c.row, c.figure); }
+    struct Landed
+    {
+        Batch::Figure figure;
+        qint64 at;
+    };
+    struct NewScan
+    {
+        StoredScan scan;
+        qint64 at;
+    };
+
+    Ledger(std::unique_ptr<QLockFile> lock, const QString &connection);
+    qint64 Now() const;
+    void Schedule();
+    bool WriteBuffer(QSqlError *error);
+    std::optional<StoredRun> LoadIfAny(const QString &sql, const QVariant &value);
+    QList<Check> Checks(const QString &domain, qint64 beforeRun);
+
+    std::unique_ptr<QLockFile> mLock;
+    QString mConnection;
+    QSqlDatabase mDb;
+    QTimer mTimer;
+    Clock mClock; // empty: the system clock
+    qint64 mNextRun = 1, mNextScan = 1;
+    bool mFailing = false;
+
+    QList<NewRun> mNewRuns;
+    QHash<Cell, Landed> mFigures;
+    QHash<qint64, qint64> mFinishes; // run -> finished at
+    QList<NewScan> mScans;
+};

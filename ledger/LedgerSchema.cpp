@@ -1,0 +1,179 @@
+#include "LedgerSchema.h"
+
+#include <QCryptographicHash>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <functional>
+#include <vector>
+
+namespace LedgerSchema {
+namespace {
+
+bool Exec(QSqlQuery &q, const QString &sql, QString *error)
+{
+    if (q.exec(sql))
+        return true;
+    *error = q.lastError().text();
+    return false;
+}
+
+// Old runs get the key new ones are written with.
+bool FillListKeys(QSqlDatabase &db, QString *error)
+{
+    QSqlQuery runs(db), rows(db), update(db);
+    if (!Exec(runs, QStringLiteral("SELECT id FROM runs WHERE list_key IS NULL"), error))
+        return false;
+    QList<qint64> ids;
+    while (runs.next())
+        ids << runs.value(0).toLongLong();
+    runs.finish();
+    rows.prepare(QStringLiteral("SELECT domain FROM run_rows WHERE run = ? ORDER BY row_index"));
+    update.prepare(QStringLiteral("UPDATE runs SET list_key = ? WHERE id = ?"));
+    for (qint64 id : ids) {
+        rows.addBindValue(id);
+        if (!rows.exec()) {
+            *error = rows.lastError().text();
+            return false;
+        }
+        QStringList domains;
+        while (rows.next())
+            domains << rows.value(0).toString();
+        update.addBindValue(ListKey(domains));
+        update.addBindValue(id);
+        if (!update.exec()) {
+            *error = update.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
+struct Step
+{
+    QStringList sql;
+    std::function<bool(QSqlDatabase &, QString *)> then;
+};
+
+const std::vector<Step> &Steps()
+{
+    static const std::vector<Step> steps{
+        {{QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
+          QStringLiteral("INSERT INTO schema_version (version) VALUES (0)"),
+          QStringLiteral("CREATE TABLE runs (id INTEGER PRIMARY KEY, started BIGINT NOT NULL, finished BIGINT, "
+                         "source TEXT NOT NULL)"),
+          QStringLiteral("CREATE TABLE run_rows (run INTEGER NOT NULL REFERENCES runs (id), "
+                         "row_index INTEGER NOT NULL, number INTEGER NOT NULL, domain TEXT NOT NULL, "
+                         "PRIMARY KEY (run, row_index))"),
+          QStringLiteral("CREATE TABLE figures (run INTEGER NOT NULL, row_index INTEGER NOT NULL, "
+                         "figure INTEGER NOT NULL, text TEXT NOT NULL, state INTEGER NOT NULL, "
+                         "landed BIGINT NOT NULL, PRIMARY KEY (run, row_index, figure), "
+                         "FOREIGN KEY (run, row_index) REFERENCES run_rows (run, row_index))"),
+          QStringLiteral("CREATE TABLE site_scans (id INTEGER PRIMARY KEY, domain TEXT NOT NULL, "
+                         "scanned BIGINT NOT NULL, weight TEXT NOT NULL, keywords TEXT NOT NULL, "
+                         "traffic TEXT NOT NULL, snapshot TEXT NOT NULL, indexed TEXT NOT NULL)"),
+          QStringLiteral("CREATE TABLE scan_keywords (scan INTEGER NOT NULL REFERENCES site_scans (id), "
+                         "number INTEGER NOT NULL, keyword TEXT NOT NULL, rank TEXT NOT NULL, "
+                         "search_index TEXT NOT NULL, indexed_count TEXT NOT NULL, title TEXT NOT NULL, "
+                         "PRIMARY KEY (scan, number))")},
+         nullptr},
+        {{QStringLiteral("ALTER TABLE runs ADD COLUMN list_key TEXT"),
+          QStringLiteral("CREATE INDEX runs_by_list ON runs (list_key)"),
+          QStringLiteral("CREATE INDEX run_rows_by_domain ON run_rows (domain)"),
+          QStringLiteral("CREATE INDEX site_scans_by_domain ON site_scans (domain)")},
+         FillListKeys},
+    };
+    return steps;
+}
+
+bool RunStep(QSqlDatabase &db, int version, QString *error)
+{
+    const Step &step = Steps()[version];
+    QSqlQuery q(db);
+    for (const QString &sql : step.sql) {
+        if (!Exec(q, sql, error))
+            return false;
+    }
+    if (step.then && !step.then(db, error))
+        return false;
+    if (!Exec(q, QStringLiteral("UPDATE schema_version SET version = %1").arg(version + 1), error))
+        return false;
+    if (!LedgerSqlite::SetUserVersion(db, version + 1)) {
+        *error = QStringLiteral("PRAGMA user_version");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString ListKey(const QStringList &domains)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(domains.join(QLatin1Char('\n')).toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+bool Migrate(QSqlDatabase &db, int from, QString *error)
+{
+    Q_ASSERT(int(Steps().size()) == kCurrent);
+    for (int version = from; version < kCurrent; ++version) {
+        if (!db.transaction()) {
+            *error = db.lastError().text();
+            return false;
+        }
+        if (!RunStep(db, version, error)) {
+            db.rollback();
+            return false;
+        }
+        if (!db.commit()) {
+            *error = db.lastError().text();
+            db.rollback();
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace LedgerSchema
+
+namespace LedgerSqlite {
+
+int UserVersion(QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
+        return -1;
+    return q.value(0).toInt();
+}
+
+bool SetUserVersion(QSqlDatabase &db, int version)
+{
+    return QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
+}
+
+bool LooksSound(QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    return q.exec(QStringLiteral("PRAGMA quick_check")) && q.next() && q.value(0).toString() == QLatin1String("ok");
+}
+
+bool Configure(QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    return q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && q.next() &&
+           q.value(0).toString() == QLatin1String("wal") && q.exec(QStringLiteral("PRAGMA synchronous = NORMAL")) &&
+           q.exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
+}
+
+void Compact(QSqlDatabase &db)
+{
+    QSqlQuery(db).exec(QStringLiteral("VACUUM"));
+}
+
+bool IsFull(const QString &nativeErrorCode)
+{
+    return nativeErrorCode == QLatin1String("13"); // SQLITE_FULL
+}
+
+} // namespace LedgerSqlite
