@@ -2,9 +2,7 @@
 
 #include "BatchRun.h"
 
-BatchModel::BatchModel(const BatchRun &run, QObject *parent)
-    : QAbstractTableModel(parent)
-    , mRun(run)
+BatchModel::BatchModel(const BatchRun &run, QObject *parent) : QAbstractTableModel(parent), mRun(run)
 {
     connect(&run, &BatchRun::listAboutToBeReplaced, this, &BatchModel::beginResetModel);
     connect(&run, &BatchRun::listReplaced, this, &BatchModel::endResetModel);
@@ -16,10 +14,10 @@ BatchModel::BatchModel(const BatchRun &run, QObject *parent)
 
 const QStringList &BatchModel::Headers()
 {
-    static const QStringList headers = {
-        QStringLiteral("序号"),     QStringLiteral("查询域名地址"), QStringLiteral("百度权重"),
-        QStringLiteral("关键字条数"), QStringLiteral("百度来量"),     QStringLiteral("百度收录"),
-        QStringLiteral("百度反链"),   QStringLiteral("百度快照")};
+    static const QStringList headers = {QStringLiteral("序号"),     QStringLiteral("查询域名地址"),
+                                        QStringLiteral("百度权重"), QStringLiteral("关键字条数"),
+                                        QStringLiteral("百度来量"), QStringLiteral("百度收录"),
+                                        QStringLiteral("百度反链"), QStringLiteral("百度快照")};
     return headers;
 }
 
@@ -60,9 +58,7 @@ QVariant BatchModel::headerData(int section, Qt::Orientation orientation, int ro
     return Headers().at(section);
 }
 
-BatchSortModel::BatchSortModel(BatchModel *source, QObject *parent)
-    : QSortFilterProxyModel(parent)
-    , mSource(source)
+BatchSortModel::BatchSortModel(BatchModel *source, QObject *parent) : QSortFilterProxyModel(parent), mSource(source)
 {
     // Sorted once per header click: figures landing later leave rows put.
     setDynamicSortFilter(false);

@@ -28,12 +28,9 @@ qint64 MonotonicMs()
 } // namespace
 
 BatchRun::BatchRun(const Config &config, QNetworkAccessManager *nam, QObject *parent)
-    : QObject(parent)
-    , mConfig(config)
-    , mNam(nam)
-    , mNow(MonotonicMs)
-    , mBacklinks{1, &pr2, &BatchRun::pr2_HttpEvent, &BatchRun::RequestBacklinkCount, "domain", Batch::Backlinks}
-    , mIndexed{2, &pr3, &BatchRun::pr3_HttpEvent, &BatchRun::RequestIndexedCount, "site", Batch::Indexed}
+    : QObject(parent), mConfig(config), mNam(nam), mNow(MonotonicMs),
+      mBacklinks{1, &pr2, &BatchRun::pr2_HttpEvent, &BatchRun::RequestBacklinkCount, "domain", Batch::Backlinks},
+      mIndexed{2, &pr3, &BatchRun::pr3_HttpEvent, &BatchRun::RequestIndexedCount, "site", Batch::Indexed}
 {
     Timer1.setInterval(WatchMilliseconds);
     connect(&Timer1, &QTimer::timeout, this, &BatchRun::Timer1_Timer);

@@ -119,6 +119,6 @@ private:
     std::optional<qint32> mRestMs = 1000;
     bool mHalted = false;
     bool mPaused = false;
-    QTimer Timer1; // the completion watcher
+    QTimer Timer1;                    // the completion watcher
     std::optional<qint64> mRestUntil; // Timer2: the end of the rest under way
 };

@@ -45,8 +45,8 @@ void FortyPageScan(benchmark::State &state)
     for (auto _ : state) {
         const int before = server.requestCount();
         form->Command11_Click();
-        const bool done = WaitUntil(
-            [&] { return server.requestCount() - before == 42 && HTTPPage2::LiveReplies() == 0; }, 20000);
+        const bool done =
+            WaitUntil([&] { return server.requestCount() - before == 42 && HTTPPage2::LiveReplies() == 0; }, 20000);
         if (!done || form->Label5(6)->text() != QStringLiteral("40"))
             state.SkipWithError("the scan did not finish");
     }

@@ -1,9 +1,6 @@
 #include "KeywordModel.h"
 
-KeywordModel::KeywordModel(QObject *parent)
-    : QAbstractTableModel(parent)
-{
-}
+KeywordModel::KeywordModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 const QStringList &KeywordModel::Headers()
 {

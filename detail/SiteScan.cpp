@@ -21,9 +21,7 @@ bool Advance(qint16 &counter)
 } // namespace
 
 SiteScan::SiteScan(const Config &config, QNetworkAccessManager *nam, QObject *parent)
-    : QObject(parent)
-    , mConfig(config)
-    , mNam(nam)
+    : QObject(parent), mConfig(config), mNam(nam)
 {
 }
 
@@ -138,8 +136,8 @@ void SiteScan::RequestKeywordPage()
         return End();
     HTTPPage2 *fetcher = Renew(pr4, this, &SiteScan::pr4_HttpEvent, mNam);
     try {
-        fetcher->SubIniData(Endpoints::KeywordPageUrl(mConfig.statsBase(), mDomain, nIndex[4]),
-                            QStringLiteral("utf-8"), QStringLiteral("5"));
+        fetcher->SubIniData(Endpoints::KeywordPageUrl(mConfig.statsBase(), mDomain, nIndex[4]), QStringLiteral("utf-8"),
+                            QStringLiteral("5"));
     } catch (const std::exception &) {
         End();
     }

@@ -11,9 +11,9 @@ namespace {
 
 bool IsGbkFamily(const QString &label)
 {
-    static const char *const labels[] = {"gb2312", "gbk", "x-gbk", "chinese", "csgb2312", "iso-ir-58",
-                                         "gb_2312", "gb_2312-80", "csiso58gb231280", "cp936",
-                                         "windows-936", "ms936"};
+    static const char *const labels[] = {"gb2312",          "gbk",       "x-gbk",       "chinese",
+                                         "csgb2312",        "iso-ir-58", "gb_2312",     "gb_2312-80",
+                                         "csiso58gb231280", "cp936",     "windows-936", "ms936"};
     for (const char *known : labels) {
         if (label.compare(QLatin1String(known), Qt::CaseInsensitive) == 0)
             return true;
@@ -80,8 +80,8 @@ QString DecoderNameFor(const QString &label)
     const QString trimmed = label.trimmed();
     if (IsGbkFamily(trimmed) || trimmed.compare(QLatin1String("gb18030"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("GB18030");
-    if (trimmed.compare(QLatin1String("utf8"), Qt::CaseInsensitive) == 0
-        || trimmed.compare(QLatin1String("utf-8"), Qt::CaseInsensitive) == 0)
+    if (trimmed.compare(QLatin1String("utf8"), Qt::CaseInsensitive) == 0 ||
+        trimmed.compare(QLatin1String("utf-8"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("UTF-8");
     return trimmed;
 }
@@ -119,8 +119,7 @@ QByteArray EncodeAnsi(const QString &text)
 
 bool QtCovers()
 {
-    return QStringDecoder("UTF-8").isValid() && QStringDecoder("GB18030").isValid()
-        && QStringEncoder("GBK").isValid();
+    return QStringDecoder("UTF-8").isValid() && QStringDecoder("GB18030").isValid() && QStringEncoder("GBK").isValid();
 }
 
 } // namespace Charset

@@ -6,7 +6,7 @@
 
 #include <QPointer>
 
-template<typename Owner>
+template <typename Owner>
 HTTPPage2 *Renew(QPointer<HTTPPage2> &slot, Owner *owner, void (Owner::*handler)(const QString &),
                  QNetworkAccessManager *nam)
 {

@@ -59,14 +59,12 @@ double Val(const QString &text)
     if (ok)
         return value;
     // Out of range of a double: keep the sign of an overflow.
-    return digits.startsWith('-') ? -std::numeric_limits<double>::infinity()
-                                  : std::numeric_limits<double>::infinity();
+    return digits.startsWith('-') ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
 }
 
 bool LocaleToDouble(const QString &text, double *out)
 {
-    static const QRegularExpression form(
-        QStringLiteral("^[+-]?(?:[0-9][0-9,]*)?(?:\\.[0-9]*)?(?:[eE][+-]?[0-9]+)?$"));
+    static const QRegularExpression form(QStringLiteral("^[+-]?(?:[0-9][0-9,]*)?(?:\\.[0-9]*)?(?:[eE][+-]?[0-9]+)?$"));
     QString t = text.trimmed();
     if (t.isEmpty() || !form.match(t).hasMatch())
         return false;
@@ -92,8 +90,7 @@ bool LocaleToDouble(const QString &text, double *out)
 }
 
 namespace {
-template<typename Int>
-bool RoundTo(double value, Int *out)
+template <typename Int> bool RoundTo(double value, Int *out)
 {
     if (!std::isfinite(value))
         return false;

@@ -3,18 +3,16 @@
 #include "XTimer.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
-#include <QHash>
 #include <QTimerEvent>
 
 #include <limits>
 #include <vector>
 
 XTimerError::XTimerError(qint32 number, const QString &description)
-    : std::runtime_error(description.toStdString())
-    , mNumber(number)
-    , mDescription(description)
+    : std::runtime_error(description.toStdString()), mNumber(number), mDescription(description)
 {
 }
 

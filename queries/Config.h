@@ -7,12 +7,12 @@
 
 struct Config
 {
-    QString statsHost;      // the SEO statistics site, host or host:port
-    QString searchHost;     // the search engine, host or host:port
-    QString updateUrl;      // the maker's update page, a whole URL
-    QString exampleDomain;  // Text5 at start-up
-    QString exampleList;    // Text1 at start-up, CR LF after every line
-    QString domainListPath; // Text2
+    QString statsHost;         // the SEO statistics site, host or host:port
+    QString searchHost;        // the search engine, host or host:port
+    QString updateUrl;         // the maker's update page, a whole URL
+    QString exampleDomain;     // Text5 at start-up
+    QString exampleList;       // Text1 at start-up, CR LF after every line
+    QString domainListPath;    // Text2
     QString batchResultPath;   // Text3
     QString keywordResultPath; // Text7
     QString programFolder;     // where the open-file dialog starts

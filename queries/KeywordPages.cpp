@@ -86,4 +86,3 @@ std::optional<qint16> PlaceholderRows(double keywordCount)
 }
 
 } // namespace KeywordPages
-

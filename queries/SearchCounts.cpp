@@ -3,7 +3,6 @@
 #include "Markers.h"
 #include "Scraping.h"
 
-
 namespace SearchCounts {
 
 QString CountCell(const QString &HereReturnCode)
@@ -18,4 +17,3 @@ QString CountCell(const QString &HereReturnCode)
 }
 
 } // namespace SearchCounts
-

@@ -6,9 +6,7 @@
 #include <exception>
 
 UpdateCheck::UpdateCheck(QString updateUrl, QNetworkAccessManager *nam, QObject *parent)
-    : QObject(parent)
-    , mUrl(std::move(updateUrl))
-    , mNam(nam)
+    : QObject(parent), mUrl(std::move(updateUrl)), mNam(nam)
 {
 }
 

@@ -1,6 +1,5 @@
 #include "UpdateNotice.h"
 
-
 namespace UpdateNotice {
 
 bool Announces(const QString &page)

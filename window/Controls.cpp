@@ -9,11 +9,8 @@
 #include <QRegularExpression>
 #include <QTreeView>
 
-FormLabel::FormLabel(QWidget *parent, const QString &caption, int left, int top, int width, int height,
-                     bool centred)
-    : QLabel(parent)
-    , mDesign(Px(left), Px(top), Px(width), Px(height))
-    , mCentred(centred)
+FormLabel::FormLabel(QWidget *parent, const QString &caption, int left, int top, int width, int height, bool centred)
+    : QLabel(parent), mDesign(Px(left), Px(top), Px(width), Px(height)), mCentred(centred)
 {
     setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
     setGeometry(mDesign);
@@ -99,9 +96,7 @@ bool FormLabel::eventFilter(QObject *watched, QEvent *event)
 }
 
 WindowTimer::WindowTimer(QObject *parent, bool enabled, int interval)
-    : QObject(parent)
-    , mEnabled(enabled)
-    , mInterval(interval)
+    : QObject(parent), mEnabled(enabled), mInterval(interval)
 {
     mTimer.setTimerType(Qt::PreciseTimer);
     connect(&mTimer, &QTimer::timeout, this, &WindowTimer::Timer);
@@ -153,9 +148,7 @@ void SetUpTable(QTreeView *table, QAbstractItemModel *model, const QList<int> &w
         table->setColumnWidth(i, widths[i]);
 }
 
-RedColumnProxy::RedColumnProxy(KeywordModel *source, QObject *parent)
-    : QIdentityProxyModel(parent)
-    , mSource(source)
+RedColumnProxy::RedColumnProxy(KeywordModel *source, QObject *parent) : QIdentityProxyModel(parent), mSource(source)
 {
     setSourceModel(source);
 }

@@ -33,8 +33,7 @@ class FormLabel final : public QLabel
     Q_DISABLE_COPY_MOVE(FormLabel)
 
 public:
-    FormLabel(QWidget *parent, const QString &caption, int left, int top, int width, int height,
-              bool centred = false);
+    FormLabel(QWidget *parent, const QString &caption, int left, int top, int width, int height, bool centred = false);
 
     void setText(const QString &text); // hides QLabel::setText on purpose
 

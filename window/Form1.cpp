@@ -33,8 +33,7 @@ void Place(QWidget *w, int left, int top, int width, int height)
     w->setGeometry(Px(left), Px(top), Px(width), Px(height));
 }
 
-template<typename W>
-W *Make(QWidget *parent, int left, int top, int width, int height)
+template <typename W> W *Make(QWidget *parent, int left, int top, int width, int height)
 {
     auto *w = new W(parent);
     Place(w, left, top, width, height);
@@ -89,9 +88,7 @@ void Stack(const QList<QWidget *> &topFirst)
 } // namespace
 
 Form1::Form1(Platform &platform, const Config &config, QNetworkAccessManager *nam, QWidget *parent)
-    : QWidget(parent)
-    , mPlatform(platform)
-    , mConfig(config)
+    : QWidget(parent), mPlatform(platform), mConfig(config)
 {
     QNetworkAccessManager *manager = nam ? nam : HTTPPage2::SharedManager();
     mBatch = new BatchRun(mConfig, manager, this);
@@ -123,8 +120,8 @@ void Form1::BuildControls()
     setFont(SongFont(9, false));
     resize(ClientWidth, ClientHeight);
 
-    auto label = [this](std::map<int, FormLabel *> &array, int index, QWidget *parent, const QString &caption,
-                        int l, int t, int w, int h) {
+    auto label = [this](std::map<int, FormLabel *> &array, int index, QWidget *parent, const QString &caption, int l,
+                        int t, int w, int h) {
         auto *lab = new FormLabel(parent, caption, l, t, w, h);
         lab->setFont(SongFont(9, true));
         lab->setText(caption);
@@ -170,8 +167,8 @@ void Form1::BuildControls()
     Command15 = Button(Frame3, QStringLiteral("返 回"), 5280, 1400, 855, 300, true);
     Combo2 = Make<QComboBox>(Frame3, 1080, 1400, 1815, 300);
     Combo2->setEditable(true);
-    Combo2->addItems({QStringLiteral("搜索包含关键词:"), QStringLiteral("查看百度指数大于"),
-                      QStringLiteral("查看百度收录大于")});
+    Combo2->addItems(
+        {QStringLiteral("搜索包含关键词:"), QStringLiteral("查看百度指数大于"), QStringLiteral("查看百度收录大于")});
     Combo2->setEditText(QStringLiteral("搜索包含关键词:"));
     Command13 = Button(Frame3, QStringLiteral("开 始"), 4320, 1400, 855, 300, true);
     Text6 = TextBox(Frame3, QStringLiteral("请输入关键词"), 3000, 1400, 1215, 270);
@@ -242,13 +239,14 @@ void Form1::BuildControls()
 
     Stack({Frame2, Command12, Text1, Frame1, Command10, Command9, Command3, Command2, ListView1});
     Stack({ListView3, ListView2, Frame3});
-    Stack({Text7, Command18, Command17, Command16, Command14, Command15, Combo2, Command13, Text6, Command11,
-           Text5, Check4, Frame4, mLabel1[4], mLabel4[8], mLabel5[6], mLabel5[5], mLabel4[7], mLabel4[1],
-           mLabel4[6]});
-    Stack({Check5, mLabel5[4], mLabel5[3], mLabel5[2], mLabel5[1], mLabel5[0], mLabel4[5], mLabel4[4],
-           mLabel4[3], mLabel4[2], mLabel4[0]});
-    Stack({Command19, Check3, Combo1, Text4, Command8, Command7, Command6, Command5, Command4, Text3, Command1,
-           Text2, Check1, Check2, Label3, mLabel1[3], mLabel1[1], mLabel1[0], mLabel1[5], Label2, mLabel1[6]});
+    Stack({Text7,      Command18,  Command17,  Command16,  Command14,  Command15, Combo2,
+           Command13,  Text6,      Command11,  Text5,      Check4,     Frame4,    mLabel1[4],
+           mLabel4[8], mLabel5[6], mLabel5[5], mLabel4[7], mLabel4[1], mLabel4[6]});
+    Stack({Check5, mLabel5[4], mLabel5[3], mLabel5[2], mLabel5[1], mLabel5[0], mLabel4[5], mLabel4[4], mLabel4[3],
+           mLabel4[2], mLabel4[0]});
+    Stack({Command19, Check3,     Combo1,     Text4,      Command8,   Command7, Command6,
+           Command5,  Command4,   Text3,      Command1,   Text2,      Check1,   Check2,
+           Label3,    mLabel1[3], mLabel1[1], mLabel1[0], mLabel1[5], Label2,   mLabel1[6]});
 
     SetUpTable(ListView1, mBatchSorted, BatchWidths());
     SetUpTable(ListView2, mKeywords, KeywordWidths());
@@ -305,8 +303,8 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::ChoosePath(QLineEdit *box)
 {
-    const QString chosen = mPlatform.ChooseExistingFile(this, QStringLiteral("打开文件"), mConfig.programFolder,
-                                                        QStringLiteral("*.*"));
+    const QString chosen =
+        mPlatform.ChooseExistingFile(this, QStringLiteral("打开文件"), mConfig.programFolder, QStringLiteral("*.*"));
     if (!chosen.isEmpty())
         box->setText(QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()));
 }
@@ -325,9 +323,27 @@ void Form1::Timer3_Timer()
     mUpdate->RequestUpdateNotice();
 }
 
-void Form1::Command1_Click() { ChoosePath(Text2); }
-void Form1::Command4_Click() { ChoosePath(Text3); }
-void Form1::Command18_Click() { ChoosePath(Text7); }
-void Form1::Command5_Click() { ViewPath(Text2); }
-void Form1::Command7_Click() { ViewPath(Text3); }
-void Form1::Command17_Click() { ViewPath(Text7); }
+void Form1::Command1_Click()
+{
+    ChoosePath(Text2);
+}
+void Form1::Command4_Click()
+{
+    ChoosePath(Text3);
+}
+void Form1::Command18_Click()
+{
+    ChoosePath(Text7);
+}
+void Form1::Command5_Click()
+{
+    ViewPath(Text2);
+}
+void Form1::Command7_Click()
+{
+    ViewPath(Text3);
+}
+void Form1::Command17_Click()
+{
+    ViewPath(Text7);
+}

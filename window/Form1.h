@@ -37,8 +37,7 @@ public:
     static constexpr int ClientHeight = 638;
 
     // nam == nullptr uses the program's shared network manager.
-    Form1(Platform &platform, const Config &config, QNetworkAccessManager *nam = nullptr,
-          QWidget *parent = nullptr);
+    Form1(Platform &platform, const Config &config, QNetworkAccessManager *nam = nullptr, QWidget *parent = nullptr);
     ~Form1() override;
 
     // The window wired to its handlers and loaded, ready to show.
@@ -59,11 +58,11 @@ public:
     QPlainTextEdit *Text1 = nullptr;
     QLineEdit *Text2 = nullptr, *Text3 = nullptr, *Text4 = nullptr, *Text5 = nullptr, *Text6 = nullptr,
               *Text7 = nullptr;
-    QPushButton *Command1 = nullptr, *Command2 = nullptr, *Command3 = nullptr, *Command4 = nullptr,
-                *Command5 = nullptr, *Command6 = nullptr, *Command7 = nullptr, *Command8 = nullptr,
-                *Command9 = nullptr, *Command10 = nullptr, *Command11 = nullptr, *Command12 = nullptr,
-                *Command13 = nullptr, *Command14 = nullptr, *Command15 = nullptr, *Command16 = nullptr,
-                *Command17 = nullptr, *Command18 = nullptr, *Command19 = nullptr;
+    QPushButton *Command1 = nullptr, *Command2 = nullptr, *Command3 = nullptr, *Command4 = nullptr, *Command5 = nullptr,
+                *Command6 = nullptr, *Command7 = nullptr, *Command8 = nullptr, *Command9 = nullptr,
+                *Command10 = nullptr, *Command11 = nullptr, *Command12 = nullptr, *Command13 = nullptr,
+                *Command14 = nullptr, *Command15 = nullptr, *Command16 = nullptr, *Command17 = nullptr,
+                *Command18 = nullptr, *Command19 = nullptr;
     // Check1 (halt), Check2 (paused) and Check4 (single-site scan running)
     // only mirror the controllers; nothing reads them to decide.
     QCheckBox *Check1 = nullptr, *Check2 = nullptr, *Check3 = nullptr, *Check4 = nullptr, *Check5 = nullptr;

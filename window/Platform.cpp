@@ -15,7 +15,7 @@ int QtPlatform::MessageBox(QWidget *owner, const QString &prompt, const QString 
     QMessageBox box(owner);
     box.setWindowTitle(title);
     box.setText(prompt);
-    box.setIcon(icon == Icon::Question ? QMessageBox::Question
+    box.setIcon(icon == Icon::Question      ? QMessageBox::Question
                 : icon == Icon::Information ? QMessageBox::Information
                                             : QMessageBox::NoIcon);
     box.setStandardButtons(okCancel ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok);
@@ -32,8 +32,9 @@ QString QtPlatform::ChooseExistingFile(QWidget *owner, const QString &title, con
 
 bool QtPlatform::ShellOpen(const QString &pathOrUrl)
 {
-    const QUrl url = pathOrUrl.contains(QLatin1String("://")) ? QUrl(pathOrUrl, QUrl::TolerantMode)
-                                                              : QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath());
+    const QUrl url = pathOrUrl.contains(QLatin1String("://"))
+                         ? QUrl(pathOrUrl, QUrl::TolerantMode)
+                         : QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath());
     return QDesktopServices::openUrl(url);
 }
 

@@ -18,9 +18,7 @@ class EventHook final : public QObject
 {
 public:
     EventHook(QObject *parent, QEvent::Type type, std::function<void()> action)
-        : QObject(parent)
-        , mType(type)
-        , mAction(std::move(action))
+        : QObject(parent), mType(type), mAction(std::move(action))
     {
         parent->installEventFilter(this);
     }

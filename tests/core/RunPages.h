@@ -28,11 +28,13 @@ inline TestServer::Reply Page(const QByteArray &body, int status = 200, int dela
 // never answers. *figures: weight, keywords, traffic, snapshot.
 inline TestServer::Reply Overview(int id, QStringList *figures)
 {
-    const QStringList f{QString::number(id % 2 ? 10 + id % 90 : id % 10), QStringLiteral("%1,%2").arg(id).arg(100 + id % 900),
-                        QString::number(id * 3), QStringLiteral("2024年%1月%2日").arg(1 + id % 12).arg(1 + id % 28)};
+    const QStringList f{QString::number(id % 2 ? 10 + id % 90 : id % 10),
+                        QStringLiteral("%1,%2").arg(id).arg(100 + id % 900), QString::number(id * 3),
+                        QStringLiteral("2024年%1月%2日").arg(1 + id % 12).arg(1 + id % 28)};
     const QString span = "<span style=\"color:#F00\">";
     const QStringList parts{"百度权重值为" + f[0] + "，", "累计找到 " + span + f[1] + "</span> 个，",
-                            "预计给网站的流量为：" + span + f[2] + "</span> IP，", "百度快照日期：" + f[3] + " 收录数：77 个"};
+                            "预计给网站的流量为：" + span + f[2] + "</span> IP，",
+                            "百度快照日期：" + f[3] + " 收录数：77 个"};
     // Markers past the summary segment must not be taken.
     const QString tail = "</div><p>累计找到 " + span + "9<网站的流量为：" + span + "9<百度快照日期：1999 </p>";
     const int kind = id % 10, found = kind >= 2 && kind <= 4 ? kind - 1 : 4;

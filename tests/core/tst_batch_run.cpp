@@ -24,7 +24,7 @@ class TestBatchRun final : public QObject
 
     std::unique_ptr<TestServer> server;
     std::unique_ptr<BatchRun> run;
-    qint64 now = 0; // the rests' clock, in ms
+    qint64 now = 0;                   // the rests' clock, in ms
     QHash<QString, QStringList> want; // the six figures each served domain must end with
 
     QStringList serve(const QString &pattern, int count, int firstId, int idStep = 1)

@@ -32,11 +32,16 @@ QStringList Figures(const Scraping::Overview &o)
 QList<Site::KeywordRow> KeywordRows()
 {
     const QList<QStringList> table = {
-        {"北京旅游", "1", "100", "20000", "北京|旅游网"}, {"beijing", "2", "99", "10000", ""},
-        {"...", "...", "...", "...", "..."},            {"上海旅游", "3", " 1 200", "1,200", "上海"},
-        {"", "4", "5000", "9999", "empty keyword"},     {"ABC", "5", "101", "10001", "caps"},
-        {"abc", "6", "100.5", "abc", "small"},          {"北京", "7", "", "50000", "t"},
-        {"旅游", "8", "-5", "10000 ", "t"},             {"x", "9", "1e3", "0", "t"},
+        {"北京旅游", "1", "100", "20000", "北京|旅游网"},
+        {"beijing", "2", "99", "10000", ""},
+        {"...", "...", "...", "...", "..."},
+        {"上海旅游", "3", " 1 200", "1,200", "上海"},
+        {"", "4", "5000", "9999", "empty keyword"},
+        {"ABC", "5", "101", "10001", "caps"},
+        {"abc", "6", "100.5", "abc", "small"},
+        {"北京", "7", "", "50000", "t"},
+        {"旅游", "8", "-5", "10000 ", "t"},
+        {"x", "9", "1e3", "0", "t"},
     };
     QList<Site::KeywordRow> rows;
     for (int i = 0; i < table.size(); ++i) {
@@ -60,20 +65,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("figures"); // weight|keywords|traffic|snapshot|indexed, "-" for unset
         QTest::newRow("full") << QString::fromUtf8(SitePages::Overview("3", "26"))
                               << "3|26|1200 ~ 1500|2024-05-01|34567";
-        QTest::newRow("two-digit weight") << QString::fromUtf8(SitePages::Overview("10", "0"))
-                                          << "10|0|1200 ~ 1500|2024-05-01|34567";
+        QTest::newRow("two-digit weight")
+            << QString::fromUtf8(SitePages::Overview("10", "0")) << "10|0|1200 ~ 1500|2024-05-01|34567";
         QTest::newRow("snapshot runs to the segment end")
             << "<div>百度权重值为2，累计找到 " + kSpan + "7<网站的流量为：" + kSpan + "5<百度快照日期：2024</div>"
             << "2|7|5|2024|-";
         QTest::newRow("second weight line ends the segment")
-            << "<div>百度权重值为5，百度权重值为 累计找到 " + kSpan + "7<</div>" << "5|-|-|-|-";
-        QTest::newRow("markers after the segment are not taken")
-            << "<div>百度权重值为1，</div>累计找到 " + kSpan + "9<" << "1|-|-|-|-";
+            << "<div>百度权重值为5，百度权重值为 累计找到 " + kSpan + "7<</div>"
+            << "5|-|-|-|-";
+        QTest::newRow("markers after the segment are not taken") << "<div>百度权重值为1，</div>累计找到 " + kSpan + "9<"
+                                                                 << "1|-|-|-|-";
         // A missing traffic marker leaves it and everything after it unset.
         QTest::newRow("no traffic marker") << "<div>百度权重值为4，累计找到 " + kSpan + "30<百度快照日期：x </div>"
                                            << "4|30|-|-|-";
-        QTest::newRow("no weight line") << "<html>nothing here</html>" << "-|-|-|-|-";
-        QTest::newRow("failure word") << "失败" << "-|-|-|-|-";
+        QTest::newRow("no weight line") << "<html>nothing here</html>"
+                                        << "-|-|-|-|-";
+        QTest::newRow("failure word") << "失败"
+                                      << "-|-|-|-|-";
     }
     void overview()
     {
@@ -86,9 +94,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("count");
         QTest::addColumn<int>("pages"); // -1: not a number
-        for (const auto &[count, pages] : std::initializer_list<std::pair<const char *, int>>{
-                 {"0", 0}, {"25", 1}, {"26", 1}, {"28", 2}, {"1000", 40}, {"900000", 40}, {" 57 ", 3},
-                 {"1,234", 40}, {"many", -1}, {"", -1}})
+        for (const auto &[count, pages] : std::initializer_list<std::pair<const char *, int>>{{"0", 0},
+                                                                                              {"25", 1},
+                                                                                              {"26", 1},
+                                                                                              {"28", 2},
+                                                                                              {"1000", 40},
+                                                                                              {"900000", 40},
+                                                                                              {" 57 ", 3},
+                                                                                              {"1,234", 40},
+                                                                                              {"many", -1},
+                                                                                              {"", -1}})
             QTest::newRow(count) << QString(count) << pages;
     }
     void pageTotal()
@@ -102,13 +117,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("cell");
-        QTest::newRow("count") << "百度为您找到相关结果约1,230个" << "1,230";
-        QTest::newRow("every 约 goes") << "找到相关结果约1约2个" << "12";
-        QTest::newRow("first of two") << "找到相关结果约12个，又找到相关结果约99个" << "12";
-        QTest::newRow("no phrase") << "没有找到" << "0";
-        QTest::newRow("security check") << "百度安全验证 找到相关结果约5个" << "失败";
-        QTest::newRow("failed fetch") << "失败" << "失败";
-        QTest::newRow("blank address") << "" << "失败";
+        QTest::newRow("count") << "百度为您找到相关结果约1,230个"
+                               << "1,230";
+        QTest::newRow("every 约 goes") << "找到相关结果约1约2个"
+                                       << "12";
+        QTest::newRow("first of two") << "找到相关结果约12个，又找到相关结果约99个"
+                                      << "12";
+        QTest::newRow("no phrase") << "没有找到"
+                                   << "0";
+        QTest::newRow("security check") << "百度安全验证 找到相关结果约5个"
+                                        << "失败";
+        QTest::newRow("failed fetch") << "失败"
+                                      << "失败";
+        QTest::newRow("blank address") << ""
+                                       << "失败";
     }
     void countCell()
     {
@@ -161,16 +183,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("numbers"); // row numbers kept; "refused" when no rule
         const QString contains = "搜索包含关键词:", index = "查看百度指数大于", indexed = "查看百度收录大于";
-        QTest::newRow("keyword contains") << contains << "北京" << "1 8";
-        QTest::newRow("empty text: non-empty keywords") << contains << "" << "1 2 3 4 6 7 8 9 10";
-        QTest::newRow("full stops find placeholders") << contains << ".." << "3";
-        QTest::newRow("case matters") << contains << "ABC" << "6";
-        QTest::newRow("index at or above 100") << index << "100" << "1 4 5 6 7 10";
-        QTest::newRow("index 0: all but negatives") << index << "0" << "1 2 3 4 5 6 7 8 10";
-        QTest::newRow("threshold with blanks") << index << " 1000 " << "4 5 10";
-        QTest::newRow("indexed separator reads as 1") << indexed << "2" << "1 2 5 6 8 9";
-        QTest::newRow("bad threshold") << index << "abc" << "refused";
-        QTest::newRow("other mode text: every row") << "查看百度指数" << "x" << "1 2 3 4 5 6 7 8 9 10";
+        QTest::newRow("keyword contains") << contains << "北京"
+                                          << "1 8";
+        QTest::newRow("empty text: non-empty keywords") << contains << ""
+                                                        << "1 2 3 4 6 7 8 9 10";
+        QTest::newRow("full stops find placeholders") << contains << ".."
+                                                      << "3";
+        QTest::newRow("case matters") << contains << "ABC"
+                                      << "6";
+        QTest::newRow("index at or above 100") << index << "100"
+                                               << "1 4 5 6 7 10";
+        QTest::newRow("index 0: all but negatives") << index << "0"
+                                                    << "1 2 3 4 5 6 7 8 10";
+        QTest::newRow("threshold with blanks") << index << " 1000 "
+                                               << "4 5 10";
+        QTest::newRow("indexed separator reads as 1") << indexed << "2"
+                                                      << "1 2 5 6 8 9";
+        QTest::newRow("bad threshold") << index << "abc"
+                                       << "refused";
+        QTest::newRow("other mode text: every row") << "查看百度指数"
+                                                    << "x"
+                                                    << "1 2 3 4 5 6 7 8 9 10";
     }
     void filter()
     {

@@ -51,7 +51,12 @@ class TestSiteScan final : public QObject
     QString labels() const
     {
         const Site::Overview &o = scan->overview();
-        return QStringList{o.weight, o.keywords, o.traffic, o.snapshot, o.indexed, QString::number(scan->pagesTotal()),
+        return QStringList{o.weight,
+                           o.keywords,
+                           o.traffic,
+                           o.snapshot,
+                           o.indexed,
+                           QString::number(scan->pagesTotal()),
                            QString::number(scan->pagesDone())}
             .join('|');
     }
@@ -79,8 +84,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("labels"); // five figures, pages total, pages done
         QTest::newRow("full") << SitePages::Overview("3", "26") << true << "3|26|1200 ~ 1500|2024-05-01|34567|1|1";
         QTest::newRow("no weight line") << QByteArray("<html>nothing here</html>") << false << "0|0|0|0|0|0|0";
-        QTest::newRow("no keyword marker") << QByteArray("<div>百度权重值为5，没有更多</div>") << false
-                                           << "5|0|0|0|0|0|0";
+        QTest::newRow("no keyword marker")
+            << QByteArray("<div>百度权重值为5，没有更多</div>") << false << "5|0|0|0|0|0|0";
         // The scan starts before the later figures are read, so a missing
         // traffic marker leaves them at "0" but the scan goes on.
         QTest::newRow("no traffic marker")
@@ -156,10 +161,10 @@ private Q_SLOTS:
         server->route("/baidu/e.com", TestServer::page(SitePages::Overview("1", "4")));
         // A row with a broken cell ends the scan: its earlier cells stay, the
         // rows after it are not read and no further page is asked for.
-        server->route("/baidu/e.com/0/",
-                      TestServer::page(SitePages::Page({SitePages::Row(" a&amp;b ", " 2 ", "1,200", "", "t <b>x</b>"),
-                                                        QStringLiteral("<tr><td><a rel=\"nofollow\">half</a></td></tr>"),
-                                                        SitePages::Row("never", "1", "2", "3", "t4")})));
+        server->route("/baidu/e.com/0/", TestServer::page(SitePages::Page(
+                                             {SitePages::Row(" a&amp;b ", " 2 ", "1,200", "", "t <b>x</b>"),
+                                              QStringLiteral("<tr><td><a rel=\"nofollow\">half</a></td></tr>"),
+                                              SitePages::Row("never", "1", "2", "3", "t4")})));
         scan->Start("e.com");
         QVERIFY(ended(2));
         QCOMPARE(scan->pagesDone(), 0);

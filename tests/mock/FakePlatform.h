@@ -19,10 +19,10 @@ public:
     };
 
     // Arranged answers.
-    int nextAnswer = Ok;          // what every message box returns
-    QString chosenFile;           // "" = the user cancels the dialog
+    int nextAnswer = Ok; // what every message box returns
+    QString chosenFile;  // "" = the user cancels the dialog
     bool clipboardWorks = true;
-    QPoint pointer;               // global logical pixels
+    QPoint pointer; // global logical pixels
 
     // What happened.
     QList<Message> messages;
@@ -36,8 +36,7 @@ public:
         messages.append({prompt, title, okCancel, icon});
         return nextAnswer;
     }
-    QString ChooseExistingFile(QWidget *, const QString &title, const QString &folder,
-                               const QString &filter) override
+    QString ChooseExistingFile(QWidget *, const QString &title, const QString &folder, const QString &filter) override
     {
         dialogTitles << title;
         dialogFolders << folder;
