@@ -120,6 +120,16 @@ void BatchRun::Halt(bool pause)
     Q_EMIT stateChanged();
 }
 
+int BatchRun::failedCells() const
+{
+    int failed = 0;
+    for (const Batch::Row &row : mRows) {
+        for (const Batch::Figure &f : row.figures)
+            failed += f.state == Batch::CellState::Failed;
+    }
+    return failed;
+}
+
 void BatchRun::DisarmRest()
 {
     mRestUntil.reset();
@@ -157,6 +167,9 @@ void BatchRun::Timer1_Timer()
     // under the warning's box finds no rest to begin.
     const std::optional<qint16> rows = mRowsPerStretch;
     nRestAt = rows ? RunPacing::NextRestAt(nRestAt, *rows) : qint16(0);
+    // A rest of 0 seconds is no rest: the chains go straight on.
+    if (rows && mRestMs == 0)
+        return;
     Pause();
     if (mRestMs) {
         mRestUntil = mNow() + *mRestMs;

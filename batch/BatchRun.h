@@ -57,6 +57,8 @@ public:
     int restSecondsLeft() const;
     // Rows confirmed complete, in import order, as Label2 shows.
     int confirmedRows() const { return mConfirmed; }
+    // Figures whose fetch failed ("失败"), over the whole list.
+    int failedCells() const;
 
     // The chains' requests and answers, by their design names.
     void RequestSiteOverview();

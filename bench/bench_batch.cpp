@@ -91,6 +91,7 @@ void BM_PeakMemoryFullList(benchmark::State &state)
             clear.write("5");
         clear.close();
         Bench b;
+        state.counters["empty_MB"] = double(PeakKilobytes()) / 1024;
         b.fill(kFullList);
         state.counters["peak_MB"] = double(PeakKilobytes()) / 1024;
     }

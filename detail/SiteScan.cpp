@@ -42,6 +42,8 @@ void SiteScan::Start(const QString &domain)
     nIndex[4] = 0;
     mHalted = false;
     mRunning = true;
+    mEnded = End::None;
+    mFailedPage = -1;
     Q_EMIT overviewChanged();
     Q_EMIT pagesChanged();
     Q_EMIT runningChanged(true);
@@ -53,11 +55,12 @@ void SiteScan::Halt()
     mHalted = true;
 }
 
-void SiteScan::End()
+void SiteScan::Finish(End why)
 {
     if (!mRunning)
         return;
     mRunning = false;
+    mEnded = why;
     Q_EMIT runningChanged(false);
 }
 
@@ -68,7 +71,7 @@ void SiteScan::RequestSiteOverview()
         fetcher->SubIniData(Endpoints::OverviewUrl(mConfig.statsBase(), mDomain, false), QStringLiteral("utf-8"),
                             QStringLiteral("5"));
     } catch (const std::exception &) {
-        End();
+        Finish(End::OverviewFailed);
     }
 }
 
@@ -79,22 +82,21 @@ void SiteScan::pr1_HttpEvent(const QString &HereReturnCode)
         mOverview.weight = mOverview.keywords = mOverview.traffic = mOverview.snapshot = mOverview.indexed =
             Markers::kFailed;
         Q_EMIT overviewChanged();
-        End();
-        return;
+        return Finish(End::OverviewFailed);
     }
     const Scraping::Overview o = Scraping::ScrapeOverview(HereReturnCode);
     if (!o.hasWeightLine)
-        return End();
+        return Finish(End::NoKeywords);
     mOverview.weight = o.weight;
     if (!o.keywords) {
         Q_EMIT overviewChanged();
-        return End();
+        return Finish(End::NoKeywords);
     }
     mOverview.keywords = *o.keywords;
     Q_EMIT overviewChanged();
     const std::optional<qint16> pages = Scraping::KeywordPageTotal(mOverview.keywords);
     if (!pages)
-        return End();
+        return Finish(End::NoKeywords);
     mPagesTotal = *pages;
     Q_EMIT pagesChanged();
     // The scan starts before the remaining figures are shown.
@@ -124,7 +126,7 @@ void SiteScan::BeginKeywordScan()
     }
     Q_EMIT rowsReset();
     if (!count)
-        return End();
+        return Finish(End::NoKeywords);
     RequestKeywordPage();
 }
 
@@ -133,23 +135,26 @@ void SiteScan::RequestKeywordPage()
     // A pause or stop pressed during the scan ends it; a batch run that was
     // already paused or stopped when the scan began does not.
     if (mHalted)
-        return End();
+        return Finish(End::Halted);
     HTTPPage2 *fetcher = Renew(pr4, this, &SiteScan::pr4_HttpEvent, mNam);
     try {
         fetcher->SubIniData(Endpoints::KeywordPageUrl(mConfig.statsBase(), mDomain, nIndex[4]), QStringLiteral("utf-8"),
                             QStringLiteral("5"));
     } catch (const std::exception &) {
-        End();
+        mFailedPage = nIndex[4];
+        Finish(End::PageFailed);
     }
 }
 
 void SiteScan::pr4_HttpEvent(const QString &HereReturnCode)
 {
     if (mPagesTotal < nIndex[4] + 1)
-        return End();
+        return Finish(End::Done);
     const std::optional<QStringList> tableRows = KeywordPages::TableRows(HereReturnCode);
-    if (!tableRows)
-        return End();
+    if (!tableRows) {
+        mFailedPage = nIndex[4];
+        return Finish(End::PageFailed);
+    }
     const double keywords = TextNumbers::Val(mOverview.keywords);
     for (const QString &text : *tableRows) {
         if (keywords < nIndex[3] || nIndex[3] > mRows.size())
@@ -160,11 +165,15 @@ void SiteScan::pr4_HttpEvent(const QString &HereReturnCode)
             mRows[at].fields[i] = cells.cells[i];
         if (cells.found > 0)
             Q_EMIT rowChanged(at);
-        if (!cells.complete() || !Advance(nIndex[3]))
-            return End();
+        if (!cells.complete()) {
+            mFailedPage = nIndex[4];
+            return Finish(End::PageFailed);
+        }
+        if (!Advance(nIndex[3]))
+            return Finish(End::Done);
     }
     if (!Advance(nIndex[4]))
-        return End();
+        return Finish(End::Done);
     Q_EMIT pagesChanged();
     RequestKeywordPage();
 }

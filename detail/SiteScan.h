@@ -35,6 +35,12 @@ public:
     // From the start until the scan ends, whatever ends it.
     bool running() const { return mRunning; }
 
+    // Why the last scan ended.
+    enum class End { None, Done, OverviewFailed, NoKeywords, PageFailed, Halted };
+    End ended() const { return mEnded; }
+    // The keyword page (0-based) whose fetch or table failed, for PageFailed.
+    int failedPage() const { return mFailedPage; }
+
     void RequestSiteOverview();
     void BeginKeywordScan();
     void RequestKeywordPage();
@@ -49,7 +55,7 @@ Q_SIGNALS:
 private:
     void pr1_HttpEvent(const QString &HereReturnCode);
     void pr4_HttpEvent(const QString &HereReturnCode);
-    void End();
+    void Finish(End why);
 
     Config mConfig;
     QNetworkAccessManager *mNam;
@@ -62,4 +68,6 @@ private:
     qint16 nIndex[5] = {0, 0, 0, 1, 0};
     bool mHalted = false;
     bool mRunning = false;
+    End mEnded = End::None;
+    int mFailedPage = -1;
 };

@@ -200,6 +200,16 @@ private Q_SLOTS:
         QCOMPARE(asked("/s?wd=site:").size() + asked("/s?wd=domain:").size(), 40);
     }
 
+    // A rest of 0 seconds is no rest at all.
+    void restOfZero()
+    {
+        load(serve("z%1.com", 6, 10, 10));
+        run->SetPacing("2", "0");
+        run->Start();
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() == 6; }));
+        QVERIFY(!run->halted() && !run->paused());
+    }
+
     void transitions()
     {
         HTTPPage2::SetClock([] { return qint64(0); }); // nothing answers, nothing times out

@@ -145,6 +145,8 @@ private Q_SLOTS:
         QCOMPARE(path(done + 1), QStringLiteral("/baidu/www.a.com/%1/").arg(done));
         QCOMPARE(scan->pagesTotal(), pages);
         QCOMPARE(scan->pagesDone(), done);
+        QCOMPARE(scan->ended(), cutAt >= 0 ? SiteScan::End::PageFailed : SiteScan::End::Done);
+        QCOMPARE(scan->failedPage(), cutAt);
         QCOMPARE(model.rowCount(), rows);
         for (int n = 1; n <= rows; ++n) {
             const QStringList expected =
