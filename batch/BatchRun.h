@@ -59,6 +59,8 @@ public:
     int confirmedRows() const { return mConfirmed; }
     // Figures whose fetch failed ("失败"), over the whole list.
     int failedCells() const;
+    // The row (0-based, import order) the overview chain asks about next.
+    int currentRow() const { return nIndex[0] - 1; }
 
     // The chains' requests and answers, by their design names.
     void RequestSiteOverview();
