@@ -2,6 +2,62 @@
 
 #include "BatchRun.h"
 
+#include <QDate>
+#include <QRegularExpression>
+
+namespace BatchSort {
+namespace {
+
+// Figures first, then text that is no figure, then the two markers.
+enum Rank { Figure, OtherText, Failed, Pending };
+
+struct Key
+{
+    Rank rank = Figure;
+    double value = 0;
+    QString text;
+};
+
+Key KeyOf(int column, const QString &text)
+{
+    if (text == Markers::kPending)
+        return {Pending, 0, {}};
+    if (text == Markers::kFailed)
+        return {Failed, 0, {}};
+    if (column == BatchModel::Domain)
+        return {Figure, 0, text};
+    static const QRegularExpression date(QStringLiteral("^\\s*(\\d{4})-(\\d{1,2})-(\\d{1,2})"));
+    const QRegularExpressionMatch d = date.match(text);
+    if (d.hasMatch()) {
+        const QDate day(d.captured(1).toInt(), d.captured(2).toInt(), d.captured(3).toInt());
+        if (day.isValid())
+            return {Figure, double(day.toJulianDay()), {}};
+    }
+    static const QRegularExpression number(QStringLiteral("\\d[\\d,]*(?:\\.\\d+)?"));
+    const QRegularExpressionMatch n = number.match(text);
+    if (n.hasMatch())
+        return {Figure, n.captured().remove(QLatin1Char(',')).toDouble(), {}};
+    return {OtherText, 0, text};
+}
+
+} // namespace
+
+bool Before(int column, const QString &a, const QString &b, Qt::SortOrder order)
+{
+    const Key ka = KeyOf(column, a);
+    const Key kb = KeyOf(column, b);
+    if (ka.rank != kb.rank)
+        return ka.rank < kb.rank;
+    int cmp = 0;
+    if (ka.rank == Figure && column != BatchModel::Domain)
+        cmp = ka.value < kb.value ? -1 : kb.value < ka.value ? 1 : 0;
+    else
+        cmp = QString::compare(ka.text, kb.text, Qt::CaseInsensitive);
+    return order == Qt::AscendingOrder ? cmp < 0 : cmp > 0;
+}
+
+} // namespace BatchSort
+
 BatchModel::BatchModel(const BatchRun &run, QObject *parent) : QAbstractTableModel(parent), mRun(run)
 {
     connect(&run, &BatchRun::listAboutToBeReplaced, this, &BatchModel::beginResetModel);
@@ -77,6 +133,12 @@ QList<int> BatchSortModel::DisplayOrder() const
 
 bool BatchSortModel::lessThan(const QModelIndex &left, const QModelIndex &right) const
 {
-    // Straight to the texts: no variants per comparison.
-    return mSource->Text(left.row(), left.column()) < mSource->Text(right.row(), right.column());
+    // Straight to the texts: no variants per comparison. A descending sort
+    // puts left first when lessThan(right, left) holds, so the rule is asked
+    // the other way round for it.
+    const QString a = mSource->Text(left.row(), left.column());
+    const QString b = mSource->Text(right.row(), right.column());
+    if (sortOrder() == Qt::AscendingOrder)
+        return BatchSort::Before(left.column(), a, b, Qt::AscendingOrder);
+    return BatchSort::Before(left.column(), b, a, Qt::DescendingOrder);
 }

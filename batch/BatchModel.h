@@ -1,12 +1,23 @@
 #pragma once
 // The batch table as a model of the run's rows: eight text columns (序号,
-// domain, six figures), and a sorting proxy that compares the texts as the
-// table always has, once per request, so rows never move while figures land.
+// domain, six figures), and a sorting proxy that sorts once per request, so
+// rows never move while figures land.
 
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
 
 class BatchRun;
+
+namespace BatchSort {
+
+// Whether cell text a is shown before b in a column (0-based) sorted in this
+// order. Figures compare as what they mean: counts by value ("1,234"),
+// ranges by their first number, dates as dates; the domain as text without
+// case. "失败", "..." and any other text come after every figure in either
+// order.
+bool Before(int column, const QString &a, const QString &b, Qt::SortOrder order);
+
+} // namespace BatchSort
 
 class BatchModel final : public QAbstractTableModel
 {

@@ -2,6 +2,7 @@
 // services' pages, the run's pacing, the filter, and what a save writes.
 
 #include "BatchExport.h"
+#include "BatchModel.h"
 #include "Config.h"
 #include "KeywordExport.h"
 #include "KeywordFilter.h"
@@ -282,6 +283,51 @@ private Q_SLOTS:
         QVERIFY(UpdateNotice::Announces("new: Morvane12 is out"));
         QVERIFY(UpdateNotice::Announces("Morvane123"));
         QVERIFY(!UpdateNotice::Announces("MORVANE12 morvane12 Morvane11"));
+    }
+
+    // The batch table's header sort: figures by meaning, markers last both ways.
+    void batchSort_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("ascending");
+        QTest::addColumn<bool>("aFirst");
+        QTest::newRow("number 9 < 12") << 0 << "9"
+                                       << "12" << true << true;
+        QTest::newRow("number descending") << 0 << "9"
+                                           << "12" << false << false;
+        QTest::newRow("count with commas") << 3 << "999"
+                                           << "1,234" << true << true;
+        QTest::newRow("range by first number") << 4 << "200 ~ 300"
+                                               << "1200 ~ 1500" << true << true;
+        QTest::newRow("date") << 7 << "2024-5-9"
+                              << "2024-05-10" << true << true;
+        QTest::newRow("date across years") << 7 << "2024-01-01"
+                                           << "2023-12-31" << false << true;
+        QTest::newRow("failed after figure") << 2 << "失败"
+                                             << "0" << true << false;
+        QTest::newRow("failed after figure, descending") << 2 << "失败"
+                                                         << "0" << false << false;
+        QTest::newRow("pending after failed") << 5 << "..."
+                                              << "失败" << false << false;
+        QTest::newRow("pending last, descending") << 5 << "1"
+                                                  << "..." << false << true;
+        QTest::newRow("equal: neither first") << 5 << "1,000"
+                                              << "1000" << true << false;
+        QTest::newRow("domain as text") << 1 << "d12.com"
+                                        << "d9.com" << true << true;
+        QTest::newRow("domain without case") << 1 << "B.com"
+                                             << "a.com" << true << false;
+    }
+    void batchSort()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, ascending);
+        QFETCH(bool, aFirst);
+        QCOMPARE(BatchSort::Before(column, a, b, ascending ? Qt::AscendingOrder : Qt::DescendingOrder), aFirst);
     }
 };
 
