@@ -6,7 +6,10 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Settings go to the user's config folder under these names.
+    QApplication::setOrganizationName(QStringLiteral("Morvane"));
     QApplication::setApplicationName(QStringLiteral("Morvane"));
+    InstallChineseQtTexts(app);
     QtPlatform platform;
     auto window = Form1::Create(platform, Config::FromEnvironment());
     window->show();

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev libqt6sql6-sqlite
           pkg-config libxlsxwriter-dev zlib1g-dev
-          fonts-wqy-microhei fonts-noto-cjk)
+          fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

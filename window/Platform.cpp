@@ -3,11 +3,17 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTranslator>
 #include <QUrl>
 
 int QtPlatform::MessageBox(QWidget *owner, const QString &prompt, const QString &title, bool okCancel, Icon icon)
@@ -24,10 +30,28 @@ int QtPlatform::MessageBox(QWidget *owner, const QString &prompt, const QString 
     return box.exec() == QMessageBox::Ok ? Ok : Cancel;
 }
 
-QString QtPlatform::ChooseExistingFile(QWidget *owner, const QString &title, const QString &folder,
+QString QtPlatform::ChooseExistingFile(QWidget *owner, const QString &title, const QString &start,
                                        const QString &filter)
 {
-    return QFileDialog::getOpenFileName(owner, title, folder, filter);
+    return QFileDialog::getOpenFileName(owner, title, start, filter);
+}
+
+QString QtPlatform::ChooseSaveFile(QWidget *owner, const QString &title, const QString &start, const QString &filter)
+{
+    QFileDialog dialog(owner, title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Results are appended: picking an existing file is the usual case.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(filter.split(QStringLiteral(";;")));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    const QFileInfo at(start);
+    dialog.setDirectory(at.isDir() ? start : at.absolutePath());
+    if (!at.isDir())
+        dialog.selectFile(at.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 bool QtPlatform::ShellOpen(const QString &pathOrUrl)
@@ -51,4 +75,26 @@ bool QtPlatform::SetClipboardText(const QString &text)
 QPoint QtPlatform::PointerPosition()
 {
     return QCursor::pos();
+}
+
+std::unique_ptr<QSettings> QtPlatform::Settings()
+{
+    return std::make_unique<QSettings>();
+}
+
+QString QtPlatform::DocumentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+bool InstallChineseQtTexts(QCoreApplication &app)
+{
+    auto translator = std::make_unique<QTranslator>();
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    if (!translator->load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    translator->setParent(&app);
+    return QCoreApplication::installTranslator(translator.release());
 }

@@ -5,6 +5,10 @@
 #include <QPoint>
 #include <QString>
 
+#include <memory>
+
+class QCoreApplication;
+class QSettings;
 class QWidget;
 
 class Platform
@@ -17,15 +21,24 @@ public:
 
     // A modal message box; OK alone, or OK and Cancel. Returns the button.
     virtual int MessageBox(QWidget *owner, const QString &prompt, const QString &title, bool okCancel, Icon icon) = 0;
-    // The open-file dialog for an existing file; "" when cancelled.
-    virtual QString ChooseExistingFile(QWidget *owner, const QString &title, const QString &folder,
+    // The open-file dialog for an existing file; "" when cancelled. `start`
+    // is the file or folder it opens at; filters are separated by ";;".
+    virtual QString ChooseExistingFile(QWidget *owner, const QString &title, const QString &start,
                                        const QString &filter) = 0;
+    // The save-file dialog: a new name is accepted, an existing file is not
+    // warned about (saves append). "" when cancelled.
+    virtual QString ChooseSaveFile(QWidget *owner, const QString &title, const QString &start,
+                                   const QString &filter) = 0;
     // Opens a file or a URL with the desktop's associated program.
     virtual bool ShellOpen(const QString &pathOrUrl) = 0;
     // Puts plain text on the clipboard; false when it could not.
     virtual bool SetClipboardText(const QString &text) = 0;
     // The pointer in global logical pixels.
     virtual QPoint PointerPosition() = 0;
+    // Where the window's settings are kept between runs.
+    virtual std::unique_ptr<QSettings> Settings() = 0;
+    // The user's documents folder, where result files go by default.
+    virtual QString DocumentsFolder() = 0;
 };
 
 // The real desktop, through Qt.
@@ -33,9 +46,19 @@ class QtPlatform final : public Platform
 {
 public:
     int MessageBox(QWidget *owner, const QString &prompt, const QString &title, bool okCancel, Icon icon) override;
-    QString ChooseExistingFile(QWidget *owner, const QString &title, const QString &folder,
+    QString ChooseExistingFile(QWidget *owner, const QString &title, const QString &start,
                                const QString &filter) override;
+    QString ChooseSaveFile(QWidget *owner, const QString &title, const QString &start, const QString &filter) override;
     bool ShellOpen(const QString &pathOrUrl) override;
     bool SetClipboardText(const QString &text) override;
     QPoint PointerPosition() override;
+    // The user's config folder (organisation and application name).
+    std::unique_ptr<QSettings> Settings() override;
+    // The documents folder when there is one, else the home folder.
+    QString DocumentsFolder() override;
 };
+
+// Qt's own texts (file dialogs, standard buttons, context menus) in
+// Chinese, like the rest of the window; false when Qt's translations are
+// not installed.
+bool InstallChineseQtTexts(QCoreApplication &app);

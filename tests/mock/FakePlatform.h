@@ -5,7 +5,9 @@
 #include "Platform.h"
 
 #include <QList>
+#include <QSettings>
 #include <QStringList>
+#include <QTemporaryDir>
 
 class FakePlatform final : public Platform
 {
@@ -26,7 +28,7 @@ public:
 
     // What happened.
     QList<Message> messages;
-    QStringList dialogTitles, dialogFolders, dialogFilters;
+    QStringList dialogTitles, dialogFolders, dialogFilters, dialogKinds; // kinds: "open" or "save"
     QStringList opened;
     QString clipboard;
     int clipboardWrites = 0;
@@ -36,12 +38,13 @@ public:
         messages.append({prompt, title, okCancel, icon});
         return nextAnswer;
     }
-    QString ChooseExistingFile(QWidget *, const QString &title, const QString &folder, const QString &filter) override
+    QString ChooseExistingFile(QWidget *, const QString &title, const QString &start, const QString &filter) override
     {
-        dialogTitles << title;
-        dialogFolders << folder;
-        dialogFilters << filter;
-        return chosenFile;
+        return Dialog(QStringLiteral("open"), title, start, filter);
+    }
+    QString ChooseSaveFile(QWidget *, const QString &title, const QString &start, const QString &filter) override
+    {
+        return Dialog(QStringLiteral("save"), title, start, filter);
     }
     bool ShellOpen(const QString &pathOrUrl) override
     {
@@ -57,7 +60,23 @@ public:
         return true;
     }
     QPoint PointerPosition() override { return pointer; }
+    // Kept in a temporary folder that lives as long as this desktop, so a
+    // second window on it finds what the first one kept.
+    std::unique_ptr<QSettings> Settings() override
+    {
+        return std::make_unique<QSettings>(home.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    }
+    QString DocumentsFolder() override { return home.path(); }
+    QTemporaryDir home;
 
+    QString Dialog(const QString &kind, const QString &title, const QString &start, const QString &filter)
+    {
+        dialogKinds << kind;
+        dialogTitles << title;
+        dialogFolders << start;
+        dialogFilters << filter;
+        return chosenFile;
+    }
     QStringList prompts() const
     {
         QStringList list;
