@@ -11,7 +11,9 @@
 #include "Platform.h"
 #include "TextFile.h"
 
+#include <QDir>
 #include <QHeaderView>
+#include <QRegularExpression>
 
 namespace {
 
@@ -25,6 +27,16 @@ bool FitsRun(Form1 &form, const QList<DomainList::Row> &rows)
 }
 
 } // namespace
+
+const QString Form1::kNothingToSave = QStringLiteral("表格中没有内容，未保存任何内容。");
+
+QString Form1::RestForRun(const QString &typed)
+{
+    // Text with no number at all is refused as an out-of-range rest would
+    // be; the run reads anything else leniently ("5秒" is 5 seconds).
+    static const QRegularExpression number(QStringLiteral("^\\s*[-+]?(\\d|\\.\\d)"));
+    return number.match(typed).hasMatch() ? typed : QStringLiteral("-1");
+}
 
 void Form1::Command2_Click()
 {
@@ -61,9 +73,20 @@ void Form1::Command6_Click()
 
 void Form1::Command3_Click()
 {
+    const bool fresh = !mBatch->paused();
     const QString refusal = mBatch->Start();
-    if (!refusal.isEmpty())
+    if (!refusal.isEmpty()) {
         Notify(refusal);
+        return;
+    }
+    if (fresh) {
+        mRunClock.start();
+        mFollowedRow = -1;
+    }
+    mRunTookMs = -1;
+    mBatchStarted = true;
+    UpdateBatchButtons();
+    RefreshStatus();
 }
 
 void Form1::Command9_Click()
@@ -79,7 +102,7 @@ void Form1::Command10_Click()
 void Form1::Combo1_Click()
 {
     // The rest length is read when a rest begins.
-    mBatch->SetPacing(Text4->text(), Combo1->currentText());
+    mBatch->SetPacing(Text4->text(), RestForRun(Combo1->currentText()));
 }
 
 void Form1::Warn(const QString &text)
@@ -120,7 +143,7 @@ void Form1::ListView1_DblClick()
     switch (BatchTable::ColumnAt(lefts, at.x())) {
     case 2:
         if (platform().SetClipboardText(domain))
-            Notify(QStringLiteral("复制成功，您可以粘贴到任意处！"));
+            Note(QStringLiteral("复制成功，您可以粘贴到任意处！"));
         break;
     case 6:
         platform().ShellOpen(Endpoints::SearchUrl(config().searchBase(), QStringLiteral("site"), domain));
@@ -133,13 +156,24 @@ void Form1::ListView1_DblClick()
     }
 }
 
+QString Form1::SavedMessage(const QString &path, int lines)
+{
+    return QStringLiteral("恭喜保存成功！\n已将 %1 行追加到文件：%2").arg(lines).arg(QDir::toNativeSeparators(path));
+}
+
 void Form1::Command8_Click()
 {
     const QString path = Text3->text();
+    if (mBatch->rows().isEmpty()) {
+        Notify(kNothingToSave);
+        return;
+    }
     const QStringList lines = BatchExport::Lines(mBatch->rows(), mBatchSorted->DisplayOrder(), Check3->isChecked());
     const TextFile::AppendResult saved = TextFile::AppendLines(path, lines);
-    if (saved.ok)
-        Notify(QStringLiteral("恭喜保存成功！"));
-    else
+    if (!saved.ok) {
         Notify(QStringLiteral("保存失败！文件：%1\n原因：%2").arg(path, saved.error));
+        return;
+    }
+    mBatchUnsaved = false;
+    Notify(SavedMessage(path, int(lines.size())));
 }

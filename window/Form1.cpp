@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
 
 namespace {
 
@@ -44,6 +46,8 @@ QPushButton *Button(QWidget *parent, const QString &caption, int l, int t, int w
 {
     auto *b = Make<QPushButton>(parent, l, t, w, h);
     b->setText(caption);
+    // Enter on a focused button presses it, as Space does.
+    b->setAutoDefault(true);
     if (bold)
         b->setFont(SongFont(9, true));
     return b;
@@ -115,10 +119,14 @@ const QList<int> &Form1::KeywordWidths()
     return widths;
 }
 
+QSize Form1::DesignSize() const
+{
+    return {ClientWidth, ClientHeight + mStatus->sizeHint().height()};
+}
+
 void Form1::BuildControls()
 {
     setFont(SongFont(9, false));
-    resize(ClientWidth, ClientHeight);
 
     auto label = [this](std::map<int, FormLabel *> &array, int index, QWidget *parent, const QString &caption, int l,
                         int t, int w, int h) {
@@ -143,8 +151,10 @@ void Form1::BuildControls()
     Command12 = Button(this, QStringLiteral("手动导入"), 4560, 600, 1215, 375, true);
     Text1 = Make<QPlainTextEdit>(this, 0, 120, 4335, 2295);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A tab is never part of a domain: Tab moves on, as in every other box.
+    Text1->setTabChangesFocus(true);
     Text1->setPlainText(QString(mConfig.exampleList).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     Frame1 = Frame(this, QString(), 5880, 0, 6495, 2415);
     Command10 = Button(this, QStringLiteral("停止"), 4560, 1080, 1215, 375, true);
@@ -170,6 +180,7 @@ void Form1::BuildControls()
     Combo2->addItems(
         {QStringLiteral("搜索包含关键词:"), QStringLiteral("查看百度指数大于"), QStringLiteral("查看百度收录大于")});
     Combo2->setEditText(QStringLiteral("搜索包含关键词:"));
+    Combo2->setInsertPolicy(QComboBox::NoInsert);
     Command13 = Button(Frame3, QStringLiteral("开 始"), 4320, 1400, 855, 300, true);
     Text6 = TextBox(Frame3, QStringLiteral("请输入关键词"), 3000, 1400, 1215, 270);
     Command11 = Button(Frame3, QStringLiteral("开  始"), 8040, 240, 1215, 375, true);
@@ -211,6 +222,10 @@ void Form1::BuildControls()
                       QStringLiteral("25"), QStringLiteral("30"), QStringLiteral("40"), QStringLiteral("50"),
                       QStringLiteral("55"), QStringLiteral("59")});
     Combo1->setEditText(QStringLiteral("1"));
+    // What is typed stays as typed: no entry completes it ("5" is not "50"),
+    // and Enter does not add it to the list.
+    Combo1->setCompleter(nullptr);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
     Text4 = TextBox(Frame1, QStringLiteral("10"), 1080, 1440, 855, 270);
     Command8 = Button(Frame1, QStringLiteral("确认保存"), 5400, 840, 975, 270, false);
     Command7 = Button(Frame1, QStringLiteral("查看结果"), 4320, 840, 975, 270, false);
@@ -251,6 +266,111 @@ void Form1::BuildControls()
     SetUpTable(ListView1, mBatchSorted, BatchWidths());
     SetUpTable(ListView2, mKeywords, KeywordWidths());
     SetUpTable(ListView3, new RedColumnProxy(mFiltered, this), KeywordWidths());
+
+    // Path boxes show the end of a long path: the file name.
+    for (QLineEdit *box : {Text2, Text3, Text7}) {
+        box->setCursorPosition(box->text().size());
+        connect(box, &QLineEdit::editingFinished, box, [box] { box->setCursorPosition(box->text().size()); });
+        connect(box, &QLineEdit::textChanged, box, &QLineEdit::setToolTip);
+    }
+
+    // ---- the status line, below the design's area ----
+    mStatus = new QStatusBar(this);
+    mStatus->setSizeGripEnabled(true);
+    mStatusLabel = new QLabel(mStatus);
+    mStatus->addWidget(mStatusLabel, 1);
+    mUpdateLink = new QLabel(mStatus);
+    mUpdateLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    mUpdateLink->setFocusPolicy(Qt::NoFocus);
+    mUpdateLink->hide();
+    mStatus->addPermanentWidget(mUpdateLink);
+    mStatusTick.setInterval(200);
+    resize(DesignSize());
+
+    mBatchControls = {Frame1, Command12, Text1, Command10, Command9, Command3, Command2, ListView1};
+    SetTabOrder();
+}
+
+void Form1::SetTabOrder()
+{
+    // Reading order: each view's top band left to right, a column or a row
+    // of a frame at a time, then its table.
+    const QList<QWidget *> order = {Text1,     Command2,  Command12, Command10, Command9,  Command3,  Text2,
+                                    Command1,  Command5,  Command6,  Text3,     Command4,  Command7,  Command8,
+                                    Check3,    Text4,     Combo1,    Command19, ListView1, Text5,     Command11,
+                                    Command14, Check5,    Combo2,    Text6,     Command13, Command15, Text7,
+                                    Command18, Command17, Command16, ListView2, ListView3};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void Form1::ShowView(bool batch)
+{
+    // The view not shown is hidden, not just covered: it takes no focus
+    // and no keys.
+    mBatchShown = batch;
+    Frame2->setVisible(!batch);
+    for (QWidget *w : std::as_const(mBatchControls))
+        w->setVisible(batch);
+    Frame2->raise();
+    mStatus->raise();
+    (batch ? static_cast<QWidget *>(Text1) : Text5)->setFocus(Qt::OtherFocusReason);
+    RefreshStatus();
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    LayOut();
+}
+
+void Form1::LayOut()
+{
+    // The tables and the domain list take what the window has beyond the
+    // design's size; every other control stays where the design has it.
+    const int statusHeight = mStatus->sizeHint().height();
+    const int dw = width() - ClientWidth;
+    const int dh = height() - statusHeight - ClientHeight;
+    const int listShare = dh > 0 ? dh / 3 : 0;
+    Text1->setGeometry(Px(0), Px(120), Px(4335), Px(2295) + listShare);
+    ListView1->setGeometry(Px(0), Px(2520) + listShare, Px(12375) + dw, Px(6855) + dh - listShare);
+    Frame2->resize(Px(12375) + dw, Px(9615) + dh);
+    for (QTreeView *table : {ListView2, ListView3})
+        table->resize(Px(12375) + dw, Px(7575) + dh);
+    mStatus->setGeometry(0, height() - statusHeight, width(), statusHeight);
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The window manager tells the frame's size only once the window is up.
+    if (!mFitted) {
+        mFitted = true;
+        QTimer::singleShot(0, this, &Form1::FitOnScreen);
+    }
+}
+
+void Form1::FitOnScreen()
+{
+    QScreen *screen = QGuiApplication::screenAt(frameGeometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QSize edges(frame.width() - client.width(), frame.height() - client.height());
+    // The design's size is the least size where the screen has room for
+    // it; on a smaller screen the tables give way, never the title bar.
+    const QSize room = area.size() - edges;
+    setMinimumSize(DesignSize().boundedTo(room));
+    resize(size().boundedTo(room).expandedTo(minimumSize()));
+    const QSize outer = size() + edges;
+    QPoint at = frame.topLeft();
+    at.setX(qMax(area.left(), qMin(at.x(), area.right() + 1 - outer.width())));
+    at.setY(qMax(area.top(), qMin(at.y(), area.bottom() + 1 - outer.height())));
+    move(at);
 }
 
 FormLabel *Form1::Label1(int index) const
@@ -283,28 +403,95 @@ void Form1::Form_Load()
     ListView3->hide();
     sCaption = QStringLiteral("Morvane 1.1 - 网站SEO综合查询");
     setWindowTitle(sCaption);
+    LoadSettings();
+    FitOnScreen();
+}
 
-    // Centred on the screen, as the window opens.
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
+bool Form1::WouldLoseWork() const
+{
+    const bool running = BatchGoing() || mBatch->resting() || mSite->running();
+    return running || (!mResultsKept && (mBatchUnsaved || mKeywordsUnsaved));
 }
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    const int answer = mPlatform.MessageBox(this, QStringLiteral("真的退出吗?"), QStringLiteral("退出"), true,
-                                            Platform::Icon::Question);
-    if (answer == Platform::Ok)
-        event->accept();
-    else
-        event->ignore();
+    if (WouldLoseWork()) {
+        const int answer = mPlatform.MessageBox(this, QStringLiteral("真的退出吗?"), QStringLiteral("退出"), true,
+                                                Platform::Icon::Question);
+        if (answer != Platform::Ok) {
+            event->ignore();
+            return;
+        }
+    }
+    SaveSettings();
+    event->accept();
 }
 
-void Form1::ChoosePath(QLineEdit *box)
+namespace {
+const QString kListPath = QStringLiteral("paths/list");
+const QString kBatchPath = QStringLiteral("paths/batchResults");
+const QString kKeywordPath = QStringLiteral("paths/keywordResults");
+const QString kRowsPerRest = QStringLiteral("batch/rowsPerRest");
+const QString kRestSeconds = QStringLiteral("batch/restSeconds");
+const QString kBatchWithResults = QStringLiteral("batch/saveResults");
+const QString kKeywordsWithResults = QStringLiteral("site/saveResults");
+const QString kView = QStringLiteral("window/view");
+const QString kGeometry = QStringLiteral("window/geometry");
+} // namespace
+
+void Form1::LoadSettings()
 {
-    const QString chosen =
-        mPlatform.ChooseExistingFile(this, QStringLiteral("打开文件"), mConfig.programFolder, QStringLiteral("*.*"));
+    const std::unique_ptr<QSettings> kept = mPlatform.Settings();
+    // The first start puts the result files in the documents folder.
+    const auto path = [&](const QString &key, const QString &fallback) {
+        const QString name = QFileInfo(fallback).fileName();
+        return kept->value(key, QDir::toNativeSeparators(QDir(mPlatform.DocumentsFolder()).filePath(name))).toString();
+    };
+    Text2->setText(path(kListPath, mConfig.domainListPath));
+    Text3->setText(path(kBatchPath, mConfig.batchResultPath));
+    Text7->setText(path(kKeywordPath, mConfig.keywordResultPath));
+    Text4->setText(kept->value(kRowsPerRest, Text4->text()).toString());
+    Combo1->setEditText(kept->value(kRestSeconds, Combo1->currentText()).toString());
+    Check3->setChecked(kept->value(kBatchWithResults, false).toBool());
+    Check5->setChecked(kept->value(kKeywordsWithResults, false).toBool());
+    // The single-site view lies on top as the design opens.
+    ShowView(kept->value(kView).toString() == QLatin1String("batch"));
+    if (!restoreGeometry(kept->value(kGeometry).toByteArray())) {
+        resize(DesignSize());
+        if (QScreen *screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+void Form1::SaveSettings()
+{
+    const std::unique_ptr<QSettings> kept = mPlatform.Settings();
+    kept->setValue(kListPath, Text2->text());
+    kept->setValue(kBatchPath, Text3->text());
+    kept->setValue(kKeywordPath, Text7->text());
+    kept->setValue(kRowsPerRest, Text4->text());
+    kept->setValue(kRestSeconds, Combo1->currentText());
+    kept->setValue(kBatchWithResults, Check3->isChecked());
+    kept->setValue(kKeywordsWithResults, Check5->isChecked());
+    kept->setValue(kView, mBatchShown ? QStringLiteral("batch") : QStringLiteral("site"));
+    kept->setValue(kGeometry, saveGeometry());
+}
+
+void Form1::ChoosePath(QLineEdit *box, bool save)
+{
+    static const QString filter = QStringLiteral("文本文件 (*.txt);;所有文件 (*)");
+    const QFileInfo shown(box->text());
+    // The dialog opens where the box points, or in the documents folder
+    // when that folder is gone.
+    QString start = mPlatform.DocumentsFolder();
+    if (!box->text().isEmpty() && shown.isDir())
+        start = shown.absoluteFilePath();
+    else if (!box->text().isEmpty() && shown.absoluteDir().exists())
+        start = shown.absoluteFilePath();
+    else if (!shown.fileName().isEmpty())
+        start = QDir(start).filePath(shown.fileName());
+    const QString chosen = save ? mPlatform.ChooseSaveFile(this, QStringLiteral("保存文件"), start, filter)
+                                : mPlatform.ChooseExistingFile(this, QStringLiteral("打开文件"), start, filter);
     if (!chosen.isEmpty())
         box->setText(QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()));
 }
@@ -325,15 +512,15 @@ void Form1::Timer3_Timer()
 
 void Form1::Command1_Click()
 {
-    ChoosePath(Text2);
+    ChoosePath(Text2, false);
 }
 void Form1::Command4_Click()
 {
-    ChoosePath(Text3);
+    ChoosePath(Text3, true);
 }
 void Form1::Command18_Click()
 {
-    ChoosePath(Text7);
+    ChoosePath(Text7, true);
 }
 void Form1::Command5_Click()
 {

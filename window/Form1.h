@@ -9,10 +9,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
 #include <QTreeView>
 #include <QWidget>
 
@@ -33,8 +36,12 @@ class Form1 final : public QWidget
     Q_DISABLE_COPY_MOVE(Form1)
 
 public:
+    // The design's client area; the status line lies below it.
     static constexpr int ClientWidth = 826;
     static constexpr int ClientHeight = 638;
+    // The design's area and the status line: the window's least size where
+    // the screen has room for it.
+    QSize DesignSize() const;
 
     // nam == nullptr uses the program's shared network manager.
     Form1(Platform &platform, const Config &config, QNetworkAccessManager *nam = nullptr, QWidget *parent = nullptr);
@@ -52,6 +59,17 @@ public:
     BatchSortModel &batchView() const { return *mBatchSorted; }
     KeywordModel &keywords() const { return *mKeywords; }
     KeywordModel &filtered() const { return *mFiltered; }
+
+    // The results are kept elsewhere (the ledger): closing then loses no
+    // unsaved results, and asks only while a run is going.
+    void SetResultsKept(bool kept) { mResultsKept = kept; }
+    // What the status line shows: a passing note, else the state of the
+    // view shown.
+    QString StatusText() const;
+    QStatusBar *statusLine() const { return mStatus; }
+    // The update notice's link in the status line; hidden until announced.
+    QLabel *updateLink() const { return mUpdateLink; }
+    bool batchShown() const { return mBatchShown; }
 
     // ---- Controls (names as the design has them) ----
     QGroupBox *Frame1 = nullptr, *Frame2 = nullptr, *Frame3 = nullptr, *Frame4 = nullptr;
@@ -80,10 +98,18 @@ public:
 
     // A message box with the application's title and OK only.
     void Notify(const QString &prompt);
+    // What a save says: the file and how many lines went into it.
+    static QString SavedMessage(const QString &path, int lines);
+    static const QString kNothingToSave;
+    // Combo1's text as the run reads it: text without a number becomes a
+    // rest the run refuses.
+    static QString RestForRun(const QString &typed);
 
     // ---- start-up, close, path boxes ----
     void Form_Load();
-    void ChoosePath(QLineEdit *box);
+    // A path box's choose button: the open dialog for the list, the save
+    // dialog for a results file.
+    void ChoosePath(QLineEdit *box, bool save);
     void ViewPath(QLineEdit *box);
     void Command1_Click();
     void Command4_Click();
@@ -122,16 +148,42 @@ public:
     static const QList<int> &BatchWidths();
     static const QList<int> &KeywordWidths();
 
+    // ---- the tables' context menus (Ctrl+C is the first entry) ----
+    // The selected rows, top to bottom, as tab-separated lines.
+    void CopyRows(QTreeView *table);
+    // One column of the selected rows, a line each.
+    void CopyColumn(QTreeView *table, int column);
+    // The search result page for the current row's cell in this column;
+    // op is "site" or "domain", or "" for a keyword searched as it is.
+    void OpenSearch(QTreeView *table, int column, const QString &op);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void BuildControls();
+    void SetTabOrder();
     void Wire();
-    void ShowBatch();
-    void ShowSite();
+    void WireTables();
+    void ShowView(bool batch);
+    void LayOut();
+    void FitOnScreen();
+    void LoadSettings();
+    void SaveSettings();
     void Warn(const QString &text);
     void CopyKeyword(QTreeView *table);
+    // A passing note in the status line, in place of a box for routine news.
+    void Note(const QString &text);
+    void RefreshStatus();
+    QString BatchStatus() const;
+    QString SiteStatus() const;
+    void UpdateBatchButtons();
+    void FollowCurrentRow();
+    // A run of the batch started by the user and not halted since.
+    bool BatchGoing() const;
+    bool WouldLoseWork() const;
 
     Platform &mPlatform;
     Config mConfig;
@@ -145,4 +197,20 @@ private:
     KeywordModel *mFiltered = nullptr;
     QStringList mSortTags; // per batch column: the tag that picks the next direction
     bool mWarningOpen = false;
+
+    QStatusBar *mStatus = nullptr;
+    QLabel *mStatusLabel = nullptr;
+    QLabel *mUpdateLink = nullptr;
+    QString mUpdateNotice;
+    QTimer mStatusTick;              // the rest's countdown and the figures, while something runs
+    QList<QWidget *> mBatchControls; // the batch view's controls outside Frame1 and Frame1
+    bool mBatchShown = false;
+    bool mBatchStarted = false;    // since the user's start, until the last row is confirmed
+    QElapsedTimer mRunClock;       // since the user's start of a run from its first row
+    qint64 mRunTookMs = -1;        // the finished run's time, -1 when none
+    int mFollowedRow = -1;         // the row last scrolled into view
+    bool mBatchUnsaved = false;    // figures landed since the last save
+    bool mKeywordsUnsaved = false; // keyword rows landed since the last save
+    bool mResultsKept = false;
+    bool mFitted = false; // fitted to the screen once its frame was known
 };

@@ -19,14 +19,12 @@ void Form1::Command11_Click()
 
 void Form1::Command19_Click()
 {
-    Frame2->show();
-    Frame1->hide();
+    ShowView(false);
 }
 
 void Form1::Command14_Click()
 {
-    Frame2->hide();
-    Frame1->show();
+    ShowView(true);
 }
 
 void Form1::Command15_Click()
@@ -55,16 +53,17 @@ void Form1::Combo2_Click()
 
 void Form1::Command13_Click()
 {
-    ListView3->show();
     if (mKeywords->rows().isEmpty()) {
+        ListView3->show();
         Notify(QStringLiteral("当前数据为空，请先查询！"));
         return;
     }
     const std::optional<KeywordFilter::Rule> rule = KeywordFilter::MakeRule(Combo2->currentText(), Text6->text());
     if (!rule) {
-        mFiltered->SetRows({}); // a threshold that is not a number: the headers alone
+        Notify(QStringLiteral("过滤值必须是数字，请重新填写！"));
         return;
     }
+    ListView3->show();
     const int tested = KeywordFilter::TestedSubItem(rule->mode);
     mFiltered->SetHighlightColumn(tested > 0 ? tested : -1);
     mFiltered->SetRows(KeywordFilter::Apply(mKeywords->rows(), *rule));
@@ -73,20 +72,26 @@ void Form1::Command13_Click()
 void Form1::Command16_Click()
 {
     const QString path = Text7->text();
+    if (mKeywords->rows().isEmpty()) {
+        Notify(kNothingToSave);
+        return;
+    }
     // All lines or none: a failed save leaves the file as it was and says so.
-    const TextFile::AppendResult result =
-        TextFile::AppendLines(path, KeywordExport::Lines(mKeywords->rows(), Check5->isChecked()));
+    const QStringList lines = KeywordExport::Lines(mKeywords->rows(), Check5->isChecked());
+    const TextFile::AppendResult result = TextFile::AppendLines(path, lines);
     if (!result.ok) {
         Notify(KeywordExport::SaveFailedMessage(path, result.error));
         return;
     }
-    Notify(QStringLiteral("恭喜保存成功！"));
+    mKeywordsUnsaved = false;
+    Notify(SavedMessage(path, int(lines.size())));
 }
 
 void Form1::CopyKeyword(QTreeView *table)
 {
     const QPoint at = table->viewport()->mapFromGlobal(platform().PointerPosition());
-    if (!table->indexAt(at).isValid())
+    const QModelIndex hit = table->indexAt(at);
+    if (!hit.isValid())
         return;
     const QHeaderView *header = table->header();
     QList<int> leftEdges;
@@ -94,13 +99,9 @@ void Form1::CopyKeyword(QTreeView *table)
         leftEdges << header->sectionViewportPosition(header->logicalIndex(visual));
     if (KeywordExport::ClickedColumn(leftEdges, at.x()) != 2)
         return;
-    // The first click of the double click selected the row under the pointer.
-    const QModelIndexList selected = table->selectionModel()->selectedRows(1);
-    if (selected.isEmpty())
-        return;
     // Reported only when the keyword really is on the clipboard.
-    if (platform().SetClipboardText(selected.first().data().toString()))
-        Notify(QStringLiteral("关键词复制成功，您可以粘贴到任意处！"));
+    if (platform().SetClipboardText(hit.siblingAtColumn(1).data().toString()))
+        Note(QStringLiteral("关键词复制成功，您可以粘贴到任意处！"));
 }
 
 void Form1::ListView2_DblClick()

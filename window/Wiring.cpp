@@ -45,6 +45,7 @@ std::unique_ptr<Form1> Form1::Create(Platform &platform, const Config &config, Q
 {
     auto form = std::make_unique<Form1>(platform, config, nam);
     form->Wire();
+    form->WireTables();
     form->Form_Load();
     return form;
 }
@@ -77,16 +78,22 @@ void Form1::Wire()
     new EventHook(ListView3->viewport(), QEvent::MouseButtonDblClick, [this] { ListView3_DblClick(); });
     new EventHook(Text5, QEvent::MouseButtonRelease, [this] { Text5_Click(); });
     new EventHook(Text6, QEvent::MouseButtonRelease, [this] { Text6_Click(); });
+    // Enter in the domain box starts its scan; in the filter box, filters.
+    connect(Text5, &QLineEdit::returnPressed, this, &Form1::Command11_Click);
+    connect(Text6, &QLineEdit::returnPressed, this, &Form1::Command13_Click);
 
     // The pacing the run reads is always what the boxes say.
-    const auto pacing = [this] { mBatch->SetPacing(Text4->text(), Combo1->currentText()); };
+    const auto pacing = [this] { mBatch->SetPacing(Text4->text(), RestForRun(Combo1->currentText())); };
     connect(Text4, &QLineEdit::textChanged, this, pacing);
     connect(Combo1, &QComboBox::editTextChanged, this, pacing);
     pacing();
 
     connect(mBatch, &BatchRun::listReplaced, this, [this] {
-        for (QPushButton *b : {Command2, Command3, Command9, Command10})
-            b->setEnabled(true);
+        Command2->setEnabled(true);
+        mBatchUnsaved = false;
+        mRunTookMs = -1;
+        UpdateBatchButtons();
+        RefreshStatus();
         Label3->setText(QString::number(mBatch->rows().size()));
         // A new list is shown in import order, and header clicks start over.
         mSortTags = QStringList(BatchModel::ColumnCount, QString());
@@ -97,7 +104,19 @@ void Form1::Wire()
     connect(mBatch, &BatchRun::stateChanged, this, [this] {
         Check1->setChecked(mBatch->halted());
         Check2->setChecked(mBatch->paused());
+        UpdateBatchButtons();
+        RefreshStatus();
     });
+    connect(mBatch, &BatchRun::figureChanged, this, [this] { mBatchUnsaved = true; });
+    connect(mBatch, &BatchRun::completed, this, [this] {
+        mBatchStarted = false;
+        mRunTookMs = mRunClock.isValid() ? mRunClock.elapsed() : 0;
+        UpdateBatchButtons();
+        RefreshStatus();
+    });
+    // Counts and the countdown are read a few times a second, not on every
+    // figure: a long list has many.
+    connect(&mStatusTick, &QTimer::timeout, this, &Form1::RefreshStatus);
     connect(mBatch, &BatchRun::haltRaised, mSite, &SiteScan::Halt);
     connect(mBatch, &BatchRun::warning, this, &Form1::Warn);
 
@@ -111,9 +130,26 @@ void Form1::Wire()
         Label5(5)->setText(QString::number(mSite->pagesTotal()));
         Label5(6)->setText(QString::number(mSite->pagesDone()));
     });
-    connect(mSite, &SiteScan::rowsReset, this, [this] { mKeywords->SetRows(mSite->rows()); });
-    connect(mSite, &SiteScan::rowChanged, this, [this](int i) { mKeywords->SetRow(i, mSite->rows().at(i)); });
-    connect(mSite, &SiteScan::runningChanged, this, [this](bool running) { Check4->setChecked(running); });
+    connect(mSite, &SiteScan::rowsReset, this, [this] {
+        mKeywords->SetRows(mSite->rows());
+        mKeywordsUnsaved = false;
+    });
+    connect(mSite, &SiteScan::rowChanged, this, [this](int i) {
+        mKeywords->SetRow(i, mSite->rows().at(i));
+        mKeywordsUnsaved = true;
+    });
+    connect(mSite, &SiteScan::runningChanged, this, [this](bool running) {
+        Check4->setChecked(running);
+        RefreshStatus();
+    });
 
-    connect(mUpdate, &UpdateCheck::announced, this, &Form1::Notify);
+    // The notice waits in the status line: no box takes the keyboard from
+    // a box the user is typing in. Its link shows the whole notice.
+    connect(mUpdate, &UpdateCheck::announced, this, [this](const QString &notice) {
+        mUpdateNotice = notice;
+        mUpdateLink->setText(QStringLiteral("<a href=\"notice\">有最新版本更新</a>"));
+        mUpdateLink->setToolTip(notice);
+        mUpdateLink->show();
+    });
+    connect(mUpdateLink, &QLabel::linkActivated, this, [this] { Notify(mUpdateNotice); });
 }

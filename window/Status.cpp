@@ -1,0 +1,138 @@
+// The status line below the design's area: what the run or the scan of the
+// view shown is doing, the rest's countdown, and passing notes in place of
+// boxes for routine news. Also the run's buttons and the row followed.
+
+#include "BatchModel.h"
+#include "BatchRun.h"
+#include "Form1.h"
+#include "SiteScan.h"
+
+namespace {
+
+// "5 秒", "2 分 05 秒", "1 小时 02 分 05 秒".
+QString Took(qint64 ms)
+{
+    const qint64 seconds = ms / 1000;
+    const qint64 h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+    if (h > 0)
+        return QStringLiteral("%1 小时 %2 分 %3 秒")
+            .arg(h)
+            .arg(m, 2, 10, QLatin1Char('0'))
+            .arg(s, 2, 10, QLatin1Char('0'));
+    if (m > 0)
+        return QStringLiteral("%1 分 %2 秒").arg(m).arg(s, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1 秒").arg(s);
+}
+
+} // namespace
+
+bool Form1::BatchGoing() const
+{
+    return mBatchStarted && !mBatch->halted();
+}
+
+void Form1::Note(const QString &text)
+{
+    mStatus->showMessage(text, 5000);
+}
+
+QString Form1::StatusText() const
+{
+    const QString note = mStatus->currentMessage();
+    return note.isEmpty() ? mStatusLabel->text() : note;
+}
+
+QString Form1::BatchStatus() const
+{
+    const int total = int(mBatch->rows().size());
+    if (total == 0)
+        return QStringLiteral("请导入网址，再点击“开始”");
+    const QString counts = QStringLiteral("已完成 %1 / %2 条，失败 %3 项")
+                               .arg(mBatch->confirmedRows())
+                               .arg(total)
+                               .arg(mBatch->failedCells());
+    if (mRunTookMs >= 0)
+        return QStringLiteral("已完成，用时 %1，共 %2 条，失败 %3 项")
+            .arg(Took(mRunTookMs))
+            .arg(total)
+            .arg(mBatch->failedCells());
+    if (mBatch->resting())
+        return QStringLiteral("休息中，剩余 %1 秒；").arg(mBatch->restSecondsLeft()) + counts;
+    if (BatchGoing())
+        return QStringLiteral("正在查询第 %1 条；").arg(mBatch->currentRow() + 1) + counts;
+    if (mBatch->paused())
+        return QStringLiteral("已暂停；") + counts;
+    if (mBatchStarted)
+        return QStringLiteral("已停止；") + counts;
+    return QStringLiteral("共导入 %1 条，点击“开始”查询").arg(total);
+}
+
+QString Form1::SiteStatus() const
+{
+    const QString &domain = mSite->domain();
+    if (mSite->running()) {
+        if (mSite->pagesTotal() == 0)
+            return QStringLiteral("正在查询 %1 的概况……").arg(domain);
+        return QStringLiteral("正在查询 %1：已完成 %2 / %3 页")
+            .arg(domain)
+            .arg(mSite->pagesDone())
+            .arg(mSite->pagesTotal());
+    }
+    const QString done = QStringLiteral("已完成 %1 / %2 页").arg(mSite->pagesDone()).arg(mSite->pagesTotal());
+    switch (mSite->ended()) {
+    case SiteScan::End::None:
+        return QStringLiteral("输入域名后按回车或点击“开  始”");
+    case SiteScan::End::Done:
+        return QStringLiteral("%1 查询完成，").arg(domain) + done;
+    case SiteScan::End::OverviewFailed:
+        return QStringLiteral("%1 的概况获取失败").arg(domain);
+    case SiteScan::End::NoKeywords:
+        return QStringLiteral("%1 没有关键词排名").arg(domain);
+    case SiteScan::End::PageFailed:
+        // Pages are counted from 1 as the label "完成: N 页" counts them.
+        return QStringLiteral("第 %1 页获取失败，").arg(mSite->failedPage() + 1) + done;
+    case SiteScan::End::Halted:
+        return QStringLiteral("批量查询暂停或停止，单条查询已中止，") + done;
+    }
+    return {};
+}
+
+void Form1::RefreshStatus()
+{
+    if (!mStatus)
+        return;
+    mStatusLabel->setText(mBatchShown ? BatchStatus() : SiteStatus());
+    FollowCurrentRow();
+    const bool active = BatchGoing() || mBatch->resting() || mSite->running();
+    if (active && !mStatusTick.isActive())
+        mStatusTick.start();
+    else if (!active)
+        mStatusTick.stop();
+}
+
+void Form1::UpdateBatchButtons()
+{
+    const bool going = BatchGoing();
+    const bool active = going || mBatch->resting();
+    // During a rest 开始 goes on at once.
+    Command3->setEnabled(!mBatch->rows().isEmpty() && !going);
+    Command9->setEnabled(active);
+    Command10->setEnabled(active);
+}
+
+void Form1::FollowCurrentRow()
+{
+    const int row = mBatch->currentRow();
+    if (!BatchGoing() || row == mFollowedRow || row < 0 || row >= mBatch->rows().size())
+        return;
+    // Followed only while the row asked before is in sight: a user who
+    // scrolled elsewhere keeps the place.
+    const auto inSight = [this](int sourceRow) {
+        const QRect r = ListView1->visualRect(mBatchSorted->mapFromSource(mBatchModel->index(sourceRow, 0)));
+        return ListView1->viewport()->rect().contains(r);
+    };
+    const bool following = mFollowedRow < 0 || mFollowedRow >= mBatch->rows().size() || inSight(mFollowedRow);
+    mFollowedRow = row;
+    if (following)
+        ListView1->scrollTo(mBatchSorted->mapFromSource(mBatchModel->index(row, 0)), QAbstractItemView::EnsureVisible);
+}
