@@ -4,19 +4,15 @@
 
 #include "BatchModel.h"
 #include "BatchRun.h"
-#include "Form1.h"
 #include "HTTPPage2.h"
 #include "KeywordModel.h"
 #include "SiteScan.h"
-#include "mock/FakePlatform.h"
+#include "WindowFixture.h"
 #include "support/SitePages.h"
-#include "support/TestServer.h"
 #include "support/WaitUntil.h"
 
-#include <QHeaderView>
 #include <QStringEncoder>
 #include <QTemporaryDir>
-#include <QtTest>
 
 namespace {
 QByteArray ReadAll(const QString &path)
@@ -35,58 +31,17 @@ bool IsInside(const QWidget *w, const QWidget *ancestor)
 }
 } // namespace
 
-class TestMainWindow final : public QObject
+class TestMainWindow final : public QObject, WindowFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<TestServer> server;
-    std::unique_ptr<FakePlatform> desktop;
-    std::unique_ptr<Form1> f;
-
-    // Column c (0-based) of a table, top to bottom, as shown.
-    static QStringList column(const QTreeView *table, int c)
-    {
-        QStringList texts;
-        for (int r = 0; r < table->model()->rowCount(); ++r)
-            texts << table->model()->index(r, c).data().toString();
-        return texts;
-    }
-    void importList(const QStringList &lines)
-    {
-        f->Text1->setPlainText(lines.join('\n'));
-        f->Command12->click();
-    }
-    // The pointer over row r, x pixels into column c of a table.
-    void pointAt(QTreeView *table, int r, int c, int dx)
-    {
-        const QRect row = table->visualRect(table->model()->index(r, 0));
-        const QPoint at(table->header()->sectionViewportPosition(c) + dx, row.center().y());
-        desktop->pointer = table->viewport()->mapToGlobal(at);
-    }
-
 private Q_SLOTS:
-    void init()
-    {
-        server = std::make_unique<TestServer>();
-        QVERIFY(server->start());
-        desktop = std::make_unique<FakePlatform>();
-        Config config = Config::Defaults();
-        config.statsHost = config.searchHost = server->hostPort();
-        config.updateUrl = server->url("/update.htm");
-        f = Form1::Create(*desktop, config);
-        f->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.get()));
-    }
-    void cleanup()
-    {
-        f.reset();
-        desktop.reset();
-        server.reset();
-    }
+    void init() { QVERIFY(Open()); }
+    void cleanup() { Close(); }
 
     void freshWindow()
     {
-        QVERIFY(f->Frame2->isVisible() && f->Frame1->isVisible() && f->ListView3->isHidden());
+        QVERIFY(f->Frame2->isVisible() && f->Frame1->isHidden() && f->ListView3->isHidden());
         for (QPushButton *b : {f->Command2, f->Command3, f->Command9, f->Command10})
             QVERIFY(!b->isEnabled());
         for (QCheckBox *flag : {f->Check1, f->Check2, f->Check3, f->Check4, f->Check5})
@@ -109,14 +64,21 @@ private Q_SLOTS:
         QVERIFY(f->Label4(1)->geometry().right() > f->Label5(5)->geometry().right());
     }
 
-    void closeAsksFirst()
+    // Closing asks only while a run is going or results would be lost.
+    void closeAsksOnlyWhenWorkWouldBeLost()
     {
+        server->fallback = TestServer::page(SitePages::Overview("2", "9"));
+        importList({"a.com"});
+        f->Command3->click();
         desktop->nextAnswer = Platform::Cancel;
-        QVERIFY(!f->close());
-        QCOMPARE(desktop->prompts(), QStringList{"真的退出吗?"});
+        QVERIFY(!f->close()); // running
+        QVERIFY(WaitUntil([&] { return f->Label2->text() == "1"; }));
+        QVERIFY(!f->close()); // results not saved
+        QCOMPARE(desktop->prompts(), QStringList(2, "真的退出吗?"));
         QVERIFY(desktop->messages[0].okCancel && desktop->messages[0].icon == Platform::Icon::Question);
-        desktop->nextAnswer = Platform::Ok;
+        f->SetResultsKept(true); // a ledger keeps them
         QVERIFY(f->close());
+        QCOMPARE(desktop->messages.size(), 2);
     }
 
     void batchImport()
@@ -125,9 +87,9 @@ private Q_SLOTS:
         QCOMPARE(f->Label3->text(), "3");
         QCOMPARE(column(f->ListView1, 1), (QStringList{"www.sina.com.cn", "www.163.com", "www.sohu.com"}));
         QCOMPARE(column(f->ListView1, 7), QStringList(3, "..."));
-        for (QPushButton *b : {f->Command2, f->Command3, f->Command9, f->Command10})
-            QVERIFY(b->isEnabled());
-        f->Command2->click(); // clears the text only
+        QVERIFY(f->Command2->isEnabled() && f->Command3->isEnabled());
+        QVERIFY(!f->Command9->isEnabled() && !f->Command10->isEnabled()); // nothing runs yet
+        f->Command2->click();                                             // clears the text only
         QCOMPARE(f->Text1->toPlainText(), "");
         QCOMPARE(f->Label3->text(), "3");
 
@@ -150,24 +112,34 @@ private Q_SLOTS:
         QCOMPARE(column(f->ListView1, 0), (QStringList{"1", "3"}));
     }
 
-    // Start, pause and the counter through the buttons; the flags mirror the run.
+    // A run through the buttons: the flags, the buttons and the status line
+    // follow it, and the rest counts down on the run's clock.
     void batchRunThroughTheButtons()
     {
+        qint64 now = 0;
+        f->batch().SetClock([&now] { return now; });
         server->fallback = TestServer::page(SitePages::Overview("2", "9"));
-        f->Combo1->setEditText("0.05");
+        server->route("/baidu/b.com/", TestServer::page("")); // an empty answer: failed
+        f->Command14->click();
+        f->Combo1->setEditText("5");
         f->Text4->setText("3");
         importList({"a.com", "b.com", "c.com", "d.com"});
         f->Command3->click();
+        QVERIFY(!f->Command3->isEnabled() && f->Command9->isEnabled() && f->Command10->isEnabled());
+        QVERIFY(f->StatusText().startsWith("正在查询第 1 条；已完成 0 / 4 条"));
         QVERIFY(WaitUntil([&] { return f->Check2->isChecked(); })); // the rest after two rows
         QCOMPARE(f->Label2->text(), "2");
         QVERIFY(f->Check1->isChecked());
-        QVERIFY(WaitUntil([&] { return f->Label2->text() == "4"; }));
-        QVERIFY(!f->Check1->isChecked());
-        QCOMPARE(column(f->ListView1, 2), QStringList(4, "2"));
-        f->Command9->click();
-        QVERIFY(f->Check1->isChecked() && f->Check2->isChecked());
-        f->Command10->click();
-        QVERIFY(f->Check1->isChecked());
+        QCOMPARE(f->StatusText(), "休息中，剩余 5 秒；已完成 2 / 4 条，失败 4 项");
+        QVERIFY(f->Command3->isEnabled() && f->Command9->isEnabled()); // 开始 goes on at once
+        now += 2500;
+        QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("休息中，剩余 3 秒"); }));
+        now += 2500;
+        QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已完成，用时 "); }));
+        QCOMPARE(f->Label2->text(), "4");
+        QVERIFY(!f->Check1->isChecked() && f->StatusText().endsWith("共 4 条，失败 4 项"));
+        QVERIFY(f->Command3->isEnabled() && !f->Command9->isEnabled() && !f->Command10->isEnabled());
+        QCOMPARE(column(f->ListView1, 2), (QStringList{"2", "失败", "2", "2"}));
 
         // A refused start and a refused rest are each said once.
         f->Text4->setText("40000");
@@ -202,21 +174,21 @@ private Q_SLOTS:
         QTest::addColumn<int>("column"); // 0-based
         QTest::addColumn<int>("dx");     // from the column's left edge
         QTest::addColumn<bool>("clipboardWorks");
-        QTest::addColumn<QStringList>("prompts");
+        QTest::addColumn<bool>("copied");
         QTest::addColumn<QString>("opened");
-        QTest::newRow("domain") << 1 << 5 << true << QStringList{"复制成功，您可以粘贴到任意处！"} << "";
-        QTest::newRow("clipboard refused") << 1 << 5 << false << QStringList{} << "";
-        QTest::newRow("left edge of domain is number") << 1 << 0 << true << QStringList{} << "";
-        QTest::newRow("indexed") << 5 << 5 << true << QStringList{} << "/s?wd=site%3A%20a.com%20";
-        QTest::newRow("backlinks") << 6 << 5 << true << QStringList{} << "/s?wd=domain%3A%20a.com%20";
-        QTest::newRow("weight") << 2 << 5 << true << QStringList{} << "";
+        QTest::newRow("domain") << 1 << 5 << true << true << "";
+        QTest::newRow("clipboard refused") << 1 << 5 << false << false << "";
+        QTest::newRow("left edge of domain is number") << 1 << 0 << true << false << "";
+        QTest::newRow("indexed") << 5 << 5 << true << false << "/s?wd=site%3A%20a.com%20";
+        QTest::newRow("backlinks") << 6 << 5 << true << false << "/s?wd=domain%3A%20a.com%20";
+        QTest::newRow("weight") << 2 << 5 << true << false << "";
     }
     void batchDoubleClick()
     {
         QFETCH(int, column);
         QFETCH(int, dx);
         QFETCH(bool, clipboardWorks);
-        QFETCH(QStringList, prompts);
+        QFETCH(bool, copied);
         QFETCH(QString, opened);
         f->Command14_Click();
         importList({"x.com", " a.com ", "z.com"});
@@ -224,8 +196,9 @@ private Q_SLOTS:
         desktop->clipboardWorks = clipboardWorks;
         pointAt(f->ListView1, 2, column, dx);
         f->ListView1_DblClick();
-        QCOMPARE(desktop->prompts(), prompts);
-        QCOMPARE(desktop->clipboard, prompts.isEmpty() ? QString() : " a.com ");
+        QVERIFY(desktop->messages.isEmpty()); // no box for a routine copy: the status line says it
+        QCOMPARE(f->StatusText() == "复制成功，您可以粘贴到任意处！", copied);
+        QCOMPARE(desktop->clipboard, copied ? " a.com " : QString());
         QCOMPARE(desktop->opened, opened.isEmpty() ? QStringList() : QStringList{f->config().searchBase() + opened});
     }
 
@@ -234,6 +207,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath("结果.txt");
         f->Text3->setText(path);
+        f->Command8->click(); // an empty table: nothing written
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(desktop->prompts(), QStringList{Form1::kNothingToSave});
+        desktop->messages.clear();
         importList({"b.com", "a|b.com"});
         f->ListView1_ColumnClick(2); // descending: b.com first
         f->Command8->click();
@@ -241,7 +218,8 @@ private Q_SLOTS:
         f->Command8->click();
         QCOMPARE(ReadAll(path), QByteArray("b.com\r\na|b.com\r\nb.com|...|...|...|...|...|...\r\n"
                                            "a|b.com|...|...|...|...|...|...\r\n"));
-        QCOMPARE(desktop->prompts(), QStringList(2, "恭喜保存成功！"));
+        QCOMPARE(desktop->prompts(), QStringList(2, Form1::SavedMessage(path, 2)));
+        QVERIFY(Form1::SavedMessage(path, 2).contains(path) && Form1::SavedMessage(path, 2).contains(" 2 行"));
         desktop->messages.clear();
         f->Text3->setText("/nonexistent-folder/结果.txt");
         f->Command8->click();
@@ -267,8 +245,14 @@ private Q_SLOTS:
         QCOMPARE(f->ListView2->model()->rowCount(), 26);
         QCOMPARE(column(f->ListView2, 1).mid(24), (QStringList{"kw25", "..."}));
 
-        // Filter: the tested column in red; Back hides the result.
+        // Filter: a threshold that is not a number is refused; the tested
+        // column in red; Back hides the result.
         f->Combo2->setEditText("查看百度指数大于");
+        f->Text6->setText("abc");
+        f->Command13->click();
+        QVERIFY(f->ListView3->isHidden());
+        QCOMPARE(desktop->prompts(), QStringList{"过滤值必须是数字，请重新填写！"});
+        desktop->messages.clear();
         f->Text6->setText("200");
         f->Command13->click();
         QVERIFY(f->ListView3->isVisible());
@@ -285,7 +269,8 @@ private Q_SLOTS:
         QCOMPARE(desktop->clipboard, "kw21");
         pointAt(f->ListView3, 1, 2, 10);
         f->ListView3_DblClick(); // the rank column copies nothing
-        QCOMPARE(desktop->prompts(), QStringList{"关键词复制成功，您可以粘贴到任意处！"});
+        QCOMPARE(f->StatusText(), "关键词复制成功，您可以粘贴到任意处！");
+        QCOMPARE(desktop->clipboardWrites, 1);
         f->Command15->click();
         QVERIFY(f->ListView3->isHidden());
 
@@ -372,7 +357,11 @@ private Q_SLOTS:
         boxes[button]->setText(at(inBox));
         desktop->chosenFile = at(chosen);
         (f.get()->*choose[button])();
-        QCOMPARE(desktop->dialogTitles, QStringList{"打开文件"});
+        // The list is opened, results are saved; either starts where the box points.
+        QCOMPARE(desktop->dialogKinds, QStringList{button == 0 ? "open" : "save"});
+        QCOMPARE(desktop->dialogTitles, QStringList{button == 0 ? "打开文件" : "保存文件"});
+        QCOMPARE(desktop->dialogFilters, QStringList{"文本文件 (*.txt);;所有文件 (*)"});
+        QCOMPARE(QFileInfo(desktop->dialogFolders.value(0)).absolutePath(), dir.path());
         const QString named = at(chosen.isEmpty() ? inBox : chosen);
         for (QLineEdit *box : boxes)
             QCOMPARE(box->text(), box == boxes[button] ? named : at("other.txt"));
@@ -382,11 +371,17 @@ private Q_SLOTS:
 
     void updateNotice()
     {
+        // The notice waits in the status line; the box being typed in keeps the keys.
         server->route("/update.htm", TestServer::page(QStringEncoder("GBK").encode("新版 Morvane12")));
+        f->activateWindow();
+        f->Text5->setFocus();
         f->Timer3_Timer();
         QVERIFY(!f->Timer3->IsRunning());
-        QVERIFY(WaitUntil([&] { return !desktop->messages.isEmpty(); }));
-        QVERIFY(desktop->prompts()[0].contains("有最新版本更新"));
+        QVERIFY(WaitUntil([&] { return f->updateLink()->isVisible(); }));
+        QVERIFY(desktop->messages.isEmpty());
+        QCOMPARE(QApplication::focusWidget(), f->Text5);
+        Q_EMIT f->updateLink()->linkActivated("notice");
+        QVERIFY(desktop->prompts().value(0).contains("有最新版本更新"));
     }
 };
 
