@@ -364,13 +364,19 @@ void Form1::FitOnScreen()
     // The design's size is the least size where the screen has room for
     // it; on a smaller screen the tables give way, never the title bar.
     const QSize room = area.size() - edges;
-    setMinimumSize(DesignSize().boundedTo(room));
-    resize(size().boundedTo(room).expandedTo(minimumSize()));
+    // Sizes wait until the window is up and its frame is known.
+    if (isVisible()) {
+        setMinimumSize(DesignSize().boundedTo(room));
+        resize(size().boundedTo(room).expandedTo(minimumSize()));
+    }
     const QSize outer = size() + edges;
     QPoint at = frame.topLeft();
     at.setX(qMax(area.left(), qMin(at.x(), area.right() + 1 - outer.width())));
     at.setY(qMax(area.top(), qMin(at.y(), area.bottom() + 1 - outer.height())));
-    move(at);
+    // Moved only when it must be: before the frame is known a move would
+    // shift the window by the frame's width at every start.
+    if (at != frame.topLeft())
+        move(at);
 }
 
 FormLabel *Form1::Label1(int index) const

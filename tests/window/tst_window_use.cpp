@@ -1,0 +1,193 @@
+// The window as a user meets it: keys and focus, the rest box, the screen
+// and the window's size, the scan's state in the status line, copying,
+// remembered settings and Qt's own texts.
+
+#include "BatchRun.h"
+#include "Endpoints.h"
+#include "Platform.h"
+#include "SiteScan.h"
+#include "WindowFixture.h"
+#include "support/SitePages.h"
+#include "support/WaitUntil.h"
+
+#include <QScrollBar>
+
+class TestWindowUse final : public QObject, WindowFixture
+{
+    Q_OBJECT
+
+    // The widgets Tab reaches from `first`, in order, until it is back there.
+    static QList<QWidget *> tabWalk(QWidget *first)
+    {
+        first->setFocus();
+        QList<QWidget *> seen;
+        for (QWidget *w = first; seen.size() < 40 && (seen.isEmpty() || w != first); w = QApplication::focusWidget()) {
+            seen << w;
+            QTest::keyClick(w, Qt::Key_Tab);
+        }
+        return seen;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(Open());
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.get()));
+    }
+    void cleanup() { Close(); }
+
+    // Tab walks the view shown in reading order and never enters the other.
+    void tabOrder()
+    {
+        QCOMPARE(tabWalk(f->Text5),
+                 (QList<QWidget *>{f->Text5, f->Command11, f->Command14, f->Check5, f->Combo2, f->Text6, f->Command13,
+                                   f->Command15, f->Text7, f->Command18, f->Command17, f->Command16, f->ListView2}));
+        f->Command14->click();
+        importList({"a.com"});
+        QCOMPARE(tabWalk(f->Text1),
+                 (QList<QWidget *>{f->Text1, f->Command2, f->Command12, f->Command3, f->Text2, f->Command1, f->Command5,
+                                   f->Command6, f->Text3, f->Command4, f->Command7, f->Command8, f->Check3, f->Text4,
+                                   f->Combo1, f->Command19, f->ListView1}));
+        QCOMPARE(f->Text1->toPlainText(), "a.com"); // no tab typed into the list
+    }
+
+    // Typed rest text stays as typed and Enter adds nothing to the list;
+    // Enter presses a focused button and starts the scan in the domain box.
+    void keys()
+    {
+        f->Command14->click();
+        f->Combo1->setFocus();
+        f->Combo1->lineEdit()->clear();
+        QTest::keyClicks(f->Combo1, "5");
+        QCOMPARE(f->Combo1->currentText(), "5");
+        QTest::keyClick(f->Combo1, Qt::Key_Return);
+        QCOMPARE(f->Combo1->count(), 10);
+        f->Command19->setFocus();
+        QTest::keyClick(f->Command19, Qt::Key_Return);
+        QVERIFY(!f->batchShown());
+        f->Text5->setText("e.com");
+        QTest::keyClick(f->Text5, Qt::Key_Return);
+        QVERIFY(f->site().running() && f->site().domain() == "e.com");
+    }
+
+    // A rest of 0 is no rest; a rest that is no number is refused.
+    void restOfZero()
+    {
+        server->fallback = TestServer::page(SitePages::Overview("2", "9"));
+        f->Combo1->setEditText("0");
+        f->Text4->setText("1");
+        importList({"a.com", "b.com", "c.com"});
+        f->Command3->click();
+        QVERIFY(WaitUntil([&] { return f->Label2->text() == "3"; }));
+        f->Combo1->setEditText("abc");
+        f->Command3->click();
+        QCOMPARE(desktop->prompts(), QStringList{BatchRun::kRestOutOfRange});
+    }
+
+    // The row asked about is scrolled into sight, unless the user scrolled away.
+    void currentRowFollowed()
+    {
+        TestServer::Reply slow = TestServer::page(SitePages::Overview("2", "9"));
+        slow.delayMs = 10;
+        server->fallback = slow;
+        QStringList lines;
+        for (int i = 0; i < 80; ++i)
+            lines << QStringLiteral("d%1.com").arg(i);
+        f->Command14->click();
+        f->Combo1->setEditText("0");
+        importList(lines);
+        QScrollBar *bar = f->ListView1->verticalScrollBar();
+        f->Command3->click();
+        QVERIFY(WaitUntil([&] { return f->batch().currentRow() >= 40; }));
+        QVERIFY(bar->value() > 0);
+        bar->setValue(0); // the user looks at the top
+        QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已完成"); }, 10000));
+        QCOMPARE(bar->value(), 0);
+    }
+
+    // The scan's state in the status line, to the page that failed.
+    void scanFailureShown()
+    {
+        server->route("/baidu/p.com", TestServer::page(SitePages::Overview("3", "60")));
+        server->route("/baidu/p.com/0/", TestServer::page(SitePages::NumberedPage(1, 25)));
+        server->route("/baidu/p.com/1/", TestServer::page("<html>busy</html>"));
+        f->Text5->setText("p.com");
+        f->Command11->click();
+        QVERIFY(f->StatusText().startsWith("正在查询 p.com"));
+        QVERIFY(WaitUntil([&] { return !f->site().running(); }));
+        QCOMPARE(f->StatusText(), "第 2 页获取失败，已完成 1 / 3 页");
+    }
+
+    // Ctrl+C copies the selected rows as cells; the menu copies domains and opens a search.
+    void copyAndMenu()
+    {
+        f->Command14->click();
+        importList({"a.com", "b\tx.com", "c.com"});
+        const QAbstractItemModel *model = f->ListView1->model();
+        QItemSelectionModel *selection = f->ListView1->selectionModel();
+        for (int row : {1, 2})
+            selection->select(model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection->setCurrentIndex(model->index(2, 0), QItemSelectionModel::NoUpdate);
+        f->ListView1->setFocus();
+        QTest::keyClick(f->ListView1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(desktop->clipboard,
+                 "2\tb x.com\t...\t...\t...\t...\t...\t...\n3\tc.com\t...\t...\t...\t...\t...\t...");
+        QCOMPARE(f->StatusText(), "已复制 2 行，可粘贴到表格软件中");
+        f->ListView1->actions().at(1)->trigger();
+        QCOMPARE(desktop->clipboard, "b x.com\nc.com");
+        f->ListView1->actions().at(2)->trigger();
+        QCOMPARE(desktop->opened, QStringList{Endpoints::SearchUrl(f->config().searchBase(), "site", "c.com")});
+        QCOMPARE(f->ListView3->actions().size(), 3); // copy rows, copy keyword, search
+    }
+
+    // Paths, pacing, check boxes, the view and the geometry outlive the window.
+    void settingsKept()
+    {
+        QCOMPARE(QFileInfo(f->Text3->text()).absolutePath(), desktop->home.path()); // first start: documents
+        QCOMPARE(f->Text3->cursorPosition(), f->Text3->text().size());              // the file name in sight
+        f->Command14->click();
+        f->Text2->setText("/data/网址.txt");
+        f->Text4->setText("7");
+        f->Combo1->setEditText("3");
+        f->Check5->setChecked(true);
+        const QRect geometry = f->geometry();
+        QVERIFY(f->close()); // nothing would be lost: no question
+        QVERIFY(desktop->messages.isEmpty());
+        QVERIFY(Reopen());
+        QCOMPARE(f->Text2->text(), "/data/网址.txt");
+        QCOMPARE(f->Text4->text() + f->Combo1->currentText(), "73");
+        QVERIFY(f->Check5->isChecked() && !f->Check3->isChecked() && f->batchShown());
+        QCOMPARE(f->geometry(), geometry);
+    }
+
+    // On a screen narrower than the design (800 x 800 offscreen) the window
+    // stays on it; larger, the tables and the list grow, the rest stays put.
+    void screenAndSize()
+    {
+        const QRect area = f->screen()->availableGeometry();
+        QVERIFY(area.contains(f->frameGeometry()));
+        const QSize frame = f->frameGeometry().size() - f->size();
+        QCOMPARE(f->minimumSize(), f->DesignSize().boundedTo(area.size() - frame));
+        f->Command14->click();
+        const QRect button = f->Command3->geometry(), settings = f->Frame1->geometry();
+        f->resize(1200, 900);
+        QCOMPARE(f->Command3->geometry(), button);
+        QCOMPARE(f->Frame1->geometry(), settings);
+        QCOMPARE(f->ListView1->width(), Px(12375) + 1200 - Form1::ClientWidth);
+        QCOMPARE(f->ListView1->geometry().bottom() + 1, Px(2520 + 6855) + 900 - f->DesignSize().height());
+        QCOMPARE(f->statusLine()->geometry().bottom(), 899);
+        QVERIFY(f->Text1->height() > Px(2295) && f->ListView2->height() > Px(7575));
+        f->Text1->setPlainText(QString("a.com\n").repeated(100));
+        QTRY_VERIFY(f->Text1->verticalScrollBar()->isVisible());
+    }
+
+    void qtTextsInChinese()
+    {
+        QVERIFY(InstallChineseQtTexts(*qApp));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "取消");
+    }
+};
+
+QTEST_MAIN(TestWindowUse)
+#include "tst_window_use.moc"
