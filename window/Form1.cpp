@@ -343,11 +343,23 @@ void Form1::LayOut()
 void Form1::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    // The window manager tells the frame's size only once the window is up.
-    if (!mFitted) {
-        mFitted = true;
+    // The window manager tells the frame's size some time after the window
+    // is up, and moves the window as it frames it: fitted again on each move
+    // until the frame is known, for a moment at most, so that later the
+    // user moves the window freely.
+    if (!mShownOnce) {
+        mShownOnce = true;
+        mFitting = true;
         QTimer::singleShot(0, this, &Form1::FitOnScreen);
+        QTimer::singleShot(2000, this, [this] { mFitting = false; });
     }
+}
+
+void Form1::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (mFitting)
+        QTimer::singleShot(0, this, &Form1::FitOnScreen);
 }
 
 void Form1::FitOnScreen()
@@ -361,6 +373,8 @@ void Form1::FitOnScreen()
     const QRect frame = frameGeometry();
     const QRect client = geometry();
     const QSize edges(frame.width() - client.width(), frame.height() - client.height());
+    if (!edges.isNull())
+        mFitting = false;
     // The design's size is the least size where the screen has room for
     // it; on a smaller screen the tables give way, never the title bar.
     const QSize room = area.size() - edges;

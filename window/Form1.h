@@ -161,6 +161,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void BuildControls();
@@ -212,5 +213,6 @@ private:
     bool mBatchUnsaved = false;    // figures landed since the last save
     bool mKeywordsUnsaved = false; // keyword rows landed since the last save
     bool mResultsKept = false;
-    bool mFitted = false; // fitted to the screen once its frame was known
+    bool mShownOnce = false;
+    bool mFitting = false; // fitted to the screen on every move until the frame is known
 };

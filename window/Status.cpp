@@ -114,10 +114,15 @@ void Form1::UpdateBatchButtons()
 {
     const bool going = BatchGoing();
     const bool active = going || mBatch->resting();
+    QWidget *had = focusWidget();
     // During a rest 开始 goes on at once.
     Command3->setEnabled(!mBatch->rows().isEmpty() && !going);
     Command9->setEnabled(active);
     Command10->setEnabled(active);
+    // A run button pressed from the keyboard hands the focus to the one
+    // that undoes it, not on to a path box where typing would replace it.
+    if ((had == Command3 || had == Command9 || had == Command10) && !had->isEnabled())
+        (Command9->isEnabled() ? Command9 : Command3)->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::FollowCurrentRow()
