@@ -1,3 +1,4 @@
+#include "Cli.h"
 #include "Form1.h"
 #include "Platform.h"
 
@@ -5,6 +6,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (Cli::Wants(argc, argv))
+        return Cli::Main(argc, argv);
     QApplication app(argc, argv);
     // Settings go to the user's config folder under these names.
     QApplication::setOrganizationName(QStringLiteral("Morvane"));

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 
 #include <exception>
+#include <numeric>
 
 const QString BatchRun::kRowsOutOfRange = QStringLiteral("每次查询条数不能超过32767条，请重新填写！");
 const QString BatchRun::kRestOutOfRange = QStringLiteral("停顿秒数只能在0到65秒之间，请重新填写！");
@@ -43,9 +44,11 @@ void BatchRun::SetClock(std::function<qint64()> nowMs)
     mNow = nowMs ? std::move(nowMs) : MonotonicMs;
 }
 
-void BatchRun::Load(const QList<DomainList::Row> &rows)
+void BatchRun::Load(const QList<DomainList::Row> &rows, const QString &source)
 {
     Q_EMIT listAboutToBeReplaced();
+    mSource = source;
+    mPendingOnly = false;
     mRows.clear();
     mRows.reserve(rows.size());
     for (const DomainList::Row &r : rows) {
@@ -54,14 +57,19 @@ void BatchRun::Load(const QList<DomainList::Row> &rows)
         row.domain = r.domain;
         mRows.append(std::move(row));
     }
+    ResetWatchList();
     ++mGeneration;
     Q_EMIT listReplaced();
 }
 
-void BatchRun::Restore(const QList<Batch::Row> &rows)
+void BatchRun::Restore(const QList<Batch::Row> &rows, const QString &source)
 {
     Q_EMIT listAboutToBeReplaced();
     mRows = rows;
+    mSource = source;
+    mPendingOnly = true;
+    mPaused = false;
+    ResetWatchList();
     ++mGeneration;
     Q_EMIT listReplaced();
 }
@@ -88,15 +96,63 @@ QString BatchRun::Start()
         nIndex[0] = nIndex[1] = nIndex[2] = 1;
         nCheckRow = 1;
         nRestAt = *mRowsPerStretch;
-        mConfirmed = 0;
-        Q_EMIT confirmedChanged(0);
+        mToFetch.clear();
+        for (int i = 0; i < mRows.size(); ++i) {
+            if (!mPendingOnly || !mRows[i].complete())
+                mToFetch.append(i);
+        }
+        // Rows a pending-only start leaves alone are complete already.
+        mConfirmed = int(mRows.size() - mToFetch.size());
+        Q_EMIT confirmedChanged(mConfirmed);
     }
     Q_EMIT stateChanged();
     RequestSiteOverview();
     RequestBacklinkCount();
     RequestIndexedCount();
     Timer1.start();
+    if (mToFetch.isEmpty() && !mRows.isEmpty())
+        Q_EMIT completed();
     return {};
+}
+
+void BatchRun::ResetWatchList()
+{
+    // Until a fresh start says otherwise, the watcher walks the whole list.
+    mToFetch.resize(mRows.size());
+    std::iota(mToFetch.begin(), mToFetch.end(), 0);
+}
+
+int BatchRun::RetryFailed()
+{
+    QList<std::pair<int, int>> failed;
+    for (int i = 0; i < mRows.size(); ++i) {
+        for (int f = 0; f < Batch::FigureCount; ++f) {
+            if (mRows[i].figures[f].state == Batch::CellState::Failed)
+                failed.append({i, f});
+        }
+    }
+    if (failed.isEmpty() || !mRowsPerStretch || !mRestMs)
+        return 0;
+    for (const auto &[row, figure] : failed) {
+        mRows[row].figures[figure] = Batch::Figure();
+        Q_EMIT figureChanged(row, figure);
+    }
+    // A fresh start over the failed cells alone, whatever the run was doing.
+    mPendingOnly = true;
+    mPaused = false;
+    Start();
+    return int(failed.size());
+}
+
+bool BatchRun::Needs(int row, std::initializer_list<int> figures) const
+{
+    if (!mPendingOnly)
+        return true;
+    for (int f : figures) {
+        if (mRows[row].figures[f].state == Batch::CellState::Pending)
+            return true;
+    }
+    return false;
 }
 
 void BatchRun::Pause()
@@ -151,10 +207,10 @@ void BatchRun::Timer1_Timer()
     }
     // Past row 32767 the cursor has no room left and wraps below 1: that
     // too means every row is confirmed.
-    if (nCheckRow < 1 || nCheckRow > mRows.size())
+    if (nCheckRow < 1 || nCheckRow > mToFetch.size())
         return;
-    if (mRows[nCheckRow - 1].complete()) {
-        mConfirmed = nCheckRow;
+    if (mRows[mToFetch[nCheckRow - 1]].complete()) {
+        ++mConfirmed;
         Q_EMIT confirmedChanged(mConfirmed);
         nCheckRow = nCheckRow == 32767 ? qint16(-32768) : qint16(nCheckRow + 1);
         if (mConfirmed == mRows.size())
@@ -194,6 +250,8 @@ void BatchRun::SetFigure(int row, int figure, const QString &text)
     if (row < 0 || row >= mRows.size())
         return;
     Batch::Figure &f = mRows[row].figures[figure];
+    if (mPendingOnly && f.state != Batch::CellState::Pending)
+        return; // a retry or a resume keeps what had landed
     f.text = text;
     f.state = text == Markers::kFailed ? Batch::CellState::Failed : Batch::CellState::Done;
     Q_EMIT figureChanged(row, figure);
@@ -204,8 +262,11 @@ void BatchRun::RequestSiteOverview()
     if (mHalted)
         return;
     HTTPPage2 *fetcher = Renew(pr1, this, &BatchRun::pr1_HttpEvent, mNam);
+    while (nIndex[0] >= 1 && nIndex[0] < mRows.size() &&
+           !Needs(nIndex[0] - 1, {Batch::Weight, Batch::Keywords, Batch::Traffic, Batch::Snapshot}))
+        ++nIndex[0];
     const int n = nIndex[0];
-    if (n < 1 || n > mRows.size())
+    if (n < 1 || n > mRows.size() || !Needs(n - 1, {Batch::Weight, Batch::Keywords, Batch::Traffic, Batch::Snapshot}))
         return;
     mAskedGeneration[0] = mGeneration;
     try {
@@ -247,8 +308,11 @@ void BatchRun::Request(Chain &chain)
     if (mHalted)
         return;
     HTTPPage2 *fetcher = Renew(*chain.fetcher, this, chain.handler, mNam);
-    const int n = nIndex[chain.cursor];
-    if (n < 1 || n > mRows.size())
+    qint16 &cursor = nIndex[chain.cursor];
+    while (cursor >= 1 && cursor < mRows.size() && !Needs(cursor - 1, {chain.figure}))
+        ++cursor;
+    const int n = cursor;
+    if (n < 1 || n > mRows.size() || !Needs(n - 1, {chain.figure}))
         return;
     mAskedGeneration[chain.cursor] = mGeneration;
     // A request that cannot be sent (no timer left for its poll) ends the

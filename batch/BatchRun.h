@@ -34,11 +34,20 @@ public:
     void SetClock(std::function<qint64()> nowMs);
 
     // A new list: the rows of the old one are gone, and an answer still on
-    // its way for one of them is not written into the new list.
-    void Load(const QList<DomainList::Row> &rows);
-    // A list brought back with the figures it had, e.g. from a stored run.
-    void Restore(const QList<Batch::Row> &rows);
+    // its way for one of them is not written into the new list. The source
+    // says where it came from: "typed", or the list file's path.
+    void Load(const QList<DomainList::Row> &rows, const QString &source = QStringLiteral("typed"));
+    // A list brought back with the figures it had (a stored run): the next
+    // start fetches only the figures still pending.
+    void Restore(const QList<Batch::Row> &rows, const QString &source);
     const QList<Batch::Row> &rows() const { return mRows; }
+    const QString &source() const { return mSource; }
+    // Whether starts fetch only pending figures (after a restore or a retry).
+    bool pendingOnly() const { return mPendingOnly; }
+
+    // Every failed figure back to pending, then a fresh start that fetches
+    // only those; returns how many (0: nothing to retry, nothing started).
+    int RetryFailed();
 
     // Pacing as the user typed it: rows per stretch and rest seconds. Read
     // at every start and whenever a rest begins.
@@ -102,6 +111,9 @@ private:
     void pr2_HttpEvent(const QString &HereReturnCode);
     void pr3_HttpEvent(const QString &HereReturnCode);
     void SetFigure(int row, int figure, const QString &text);
+    // Whether the row still needs any of these figures in a pending-only run.
+    bool Needs(int row, std::initializer_list<int> figures) const;
+    void ResetWatchList();
     void Halt(bool pause);
     void DisarmRest();
 
@@ -109,7 +121,12 @@ private:
     QNetworkAccessManager *mNam;
     std::function<qint64()> mNow;
     QList<Batch::Row> mRows;
+    QString mSource;
     quint32 mGeneration = 0;
+    bool mPendingOnly = false;
+    // The rows this start fetches, in import order; the watcher walks them,
+    // nCheckRow being its 1-based position here.
+    QList<int> mToFetch;
 
     QPointer<HTTPPage2> pr1, pr2, pr3;
     Chain mBacklinks, mIndexed;

@@ -65,7 +65,7 @@ struct Bench
                 row.figures[c] = {cells[c], Batch::CellState::Done};
             list.append(std::move(row));
         }
-        form->batch().Restore(list);
+        form->batch().Restore(list, QStringLiteral("typed"));
         QCoreApplication::processEvents();
     }
 };

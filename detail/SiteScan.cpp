@@ -36,6 +36,9 @@ void SiteScan::Start(const QString &domain)
         pr4.clear();
     }
     mDomain = domain;
+    // The last domain's keywords must never pass for this one's.
+    mRows.clear();
+    Q_EMIT rowsReset();
     mOverview = Site::Overview();
     mPagesTotal = 0;
     nIndex[3] = 1;

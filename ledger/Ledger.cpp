@@ -456,6 +456,45 @@ std::optional<Check> Ledger::PreviousCheck(const QString &domain, qint64 beforeR
     return checks.last();
 }
 
+QHash<QString, Check> Ledger::PreviousChecks(qint64 run)
+{
+    Flush();
+    QSqlQuery q(mDb);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT r.domain, r.run, r.row_index, f.figure, f.text, f.state, f.landed FROM run_rows r "
+                             "JOIN runs u ON u.id = r.run "
+                             "JOIN figures f ON f.run = r.run AND f.row_index = r.row_index "
+                             "WHERE u.finished IS NOT NULL AND r.run < ? "
+                             "AND r.domain IN (SELECT domain FROM run_rows WHERE run = ?) "
+                             "ORDER BY r.run, r.row_index"));
+    q.addBindValue(run);
+    q.addBindValue(run);
+    q.exec();
+    // Rows come oldest run first, so a later check of a domain replaces an
+    // earlier one; a row in which nothing landed is no check.
+    QHash<QString, Check> previous;
+    QHash<QString, std::pair<qint64, int>> current; // domain -> the run and row being read
+    while (q.next()) {
+        const QString domain = q.value(0).toString();
+        const std::pair<qint64, int> at{q.value(1).toLongLong(), q.value(2).toInt()};
+        const Batch::CellState state = StateOf(q.value(5).toInt());
+        if (state == Batch::CellState::Pending)
+            continue;
+        Check &check = previous[domain];
+        if (current.value(domain) != at) {
+            current.insert(domain, at);
+            check = Check{at.first, {}, {}};
+        }
+        const int figure = q.value(3).toInt();
+        if (figure >= 0 && figure < Batch::FigureCount)
+            check.figures[figure] = {q.value(4).toString(), state};
+        const QDateTime landed = FromMs(q.value(6));
+        if (landed > check.time)
+            check.time = landed;
+    }
+    return previous;
+}
+
 QList<StoredScan> Ledger::SiteScans(const QString &domain)
 {
     Flush();

@@ -3,7 +3,7 @@
 # is missing. Uses sudo when not run as root.
 set -euo pipefail
 
-packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev libqt6sql6-sqlite
+packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
           pkg-config libxlsxwriter-dev zlib1g-dev
           fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n)
 missing=()

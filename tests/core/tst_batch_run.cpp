@@ -200,6 +200,38 @@ private Q_SLOTS:
         QCOMPARE(asked("/s?wd=site:").size() + asked("/s?wd=domain:").size(), 40);
     }
 
+    // A stored run fetches only what is pending; a retry only what failed.
+    void resumeAndRetry()
+    {
+        const QStringList domains = serve("r%1.com", 5, 10, 10);
+        QList<Batch::Row> rows;
+        for (int i = 0; i < 5; ++i) {
+            Batch::Row row;
+            row.number = i + 1;
+            row.domain = domains[i];
+            rows << row;
+        }
+        rows[0].figures.fill({"1", Batch::CellState::Done});
+        rows[1].figures.fill({"2", Batch::CellState::Done});
+        rows[1].figures[Batch::Weight] = rows[1].figures[Batch::Backlinks] = {"失败", Batch::CellState::Failed};
+        rows[2].figures[Batch::Weight] = {"kept", Batch::CellState::Done};
+        run->Restore(rows, "list.txt");
+        QCOMPARE(run->Start(), QString());
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() == 5; }));
+        QCOMPARE(asked("/baidu/"), (QStringList{"r3.com/", "r4.com/", "r5.com/"}));
+        QCOMPARE(asked("/s?wd=domain:"), (QStringList{"r3.com", "r4.com", "r5.com"}));
+        QCOMPARE(figures(2)[0], "kept");
+        QCOMPARE(figures(3), want["r4.com"]);
+
+        QSignalSpy completed(run.get(), &BatchRun::completed);
+        const int before = server->requestCount();
+        QCOMPARE(run->RetryFailed(), 2);
+        QVERIFY(completed.wait());
+        QCOMPARE(server->requests().mid(before).size(), 2);
+        QCOMPARE(figures(1), (QStringList{want["r2.com"][0], "2", "2", "2", want["r2.com"][4], "2"}));
+        QCOMPARE(run->RetryFailed(), 0);
+    }
+
     // A rest of 0 seconds is no rest at all.
     void restOfZero()
     {

@@ -191,6 +191,9 @@ private Q_SLOTS:
         QCOMPARE(scan->rows().size(), 26);
         QCOMPARE(scan->rows()[24].fields[Site::Keyword], "kw25");
         QCOMPARE(scan->rows()[25].fields[Site::Keyword], "...");
+        // A start whose overview fails leaves no keywords of the last domain behind.
+        scan->Start("gone.com");
+        QVERIFY(scan->rows().isEmpty());
         for (const TestServer::Request &r : server->requests())
             QVERIFY2(r.path != "/baidu/old.com/3/", "the old scan went on");
     }

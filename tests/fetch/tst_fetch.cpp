@@ -99,29 +99,6 @@ private Q_SLOTS:
         QCOMPARE(RunningTimers(), 0);
     }
 
-    // Runs first: it needs the table as the process starts it.
-    void tableGrowsInFivesAndReusesLowestFreeEntry()
-    {
-        QCOMPARE(TimerCount(), 0);
-        for (int i = 1; i <= 6; ++i) {
-            QCOMPARE(EntryIndexOf(*make(10000, true)), i);
-            QCOMPARE(TimerCount(), i <= 5 ? 5 : 10);
-        }
-        mTimers[1]->setEnabled(false);
-        mTimers[3]->setEnabled(false);
-        QCOMPARE(EntryIndexOf(*mTimers[1]), 0);
-        QCOMPARE(RunningTimers(), 4);
-        QCOMPARE(EntryIndexOf(*make(10000, true)), 2);
-        QCOMPARE(EntryIndexOf(*make(10000, true)), 4);
-        QCOMPARE(EntryIndexOf(*make(10000, true)), 7);
-
-        for (auto &timer : mTimers)
-            timer->setEnabled(false);
-        QCOMPARE(TimerCount(), 10); // never shrinks
-        mTimers[5]->setEnabled(true);
-        QCOMPARE(EntryIndexOf(*mTimers[5]), 1);
-    }
-
     void enabledAndIntervalStartOnlyTogether()
     {
         auto timer = make(0, true);
@@ -368,30 +345,6 @@ private Q_SLOTS:
             QTest::qWait(500); // past the late answer
         }
         QCOMPARE(w.events, QStringList{fails ? Failed : "late page"});
-    }
-
-    void urlTextIsEncoded_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QByteArray>("target");
-        QTest::newRow("blank") << "/a b" << QByteArray("/a%20b");
-        QTest::newRow("tab") << "/a\tb" << QByteArray("/a%09b");
-        QTest::newRow("CR LF cannot add a header")
-            << "/a?q=1\r\nX-Injected: yes" << QByteArray("/a?q=1%0D%0AX-Injected:%20yes");
-        QTest::newRow("hash keeps the tail") << "/a?q=1#2&r=3" << QByteArray("/a?q=1%232&r=3");
-    }
-    void urlTextIsEncoded()
-    {
-        QFETCH(QString, path);
-        QFETCH(QByteArray, target);
-        server->fallback = TestServer::page("seen");
-        Watch w;
-        w.start(server->url(path));
-        QVERIFY(w.wait());
-        QCOMPARE(w.events, QStringList{"seen"});
-        QCOMPARE(server->connectionCount(), 1);
-        QCOMPARE(server->requests().value(0).target, target);
-        QCOMPARE(server->requests().value(0).path, path);
     }
 
     // Each fetch starts on a new fetcher from inside the previous one's

@@ -1,0 +1,114 @@
+#include "TableExport.h"
+
+#include "BatchExport.h"
+#include "KeywordExport.h"
+#include "SheetCsv.h"
+#include "SheetXlsx.h"
+#include "TextFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <numeric>
+
+namespace TableExport {
+
+namespace {
+
+const QString kStandardOutput = QStringLiteral("-");
+
+Sheets::WriteResult Failed(const QString &why)
+{
+    return Sheets::WriteResult{false, why};
+}
+
+Sheets::WriteResult WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    if (path == kStandardOutput) {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush())
+            return Failed(out.errorString());
+        return Sheets::WriteResult{true, {}};
+    }
+    // Replaced whole or not at all: a failed write keeps the old file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return Failed(file.errorString());
+    return Sheets::WriteResult{true, {}};
+}
+
+Sheets::WriteResult WriteLines(const Target &target, const QStringList &lines)
+{
+    if (target.append && target.path != kStandardOutput) {
+        const TextFile::AppendResult appended = TextFile::AppendLines(target.path, lines);
+        return Sheets::WriteResult{appended.ok, appended.error};
+    }
+    return WriteBytes(target.path, TextFile::Encode(lines));
+}
+
+Sheets::WriteResult WriteTable(const Target &target, const Sheets::Table &table, const QString &sheetName)
+{
+    if (target.format == Format::Csv)
+        return WriteBytes(target.path, Sheets::Csv::Encode(table));
+    return Sheets::Xlsx::Write(target.path, table, sheetName);
+}
+
+} // namespace
+
+std::optional<Format> FormatNamed(const QString &name)
+{
+    const QString n = name.toLower();
+    if (n == QLatin1String("txt"))
+        return Format::Txt;
+    if (n == QLatin1String("csv"))
+        return Format::Csv;
+    if (n == QLatin1String("xlsx"))
+        return Format::Xlsx;
+    return std::nullopt;
+}
+
+Format FormatOfPath(const QString &path)
+{
+    return FormatNamed(QFileInfo(path).suffix()).value_or(Format::Txt);
+}
+
+QString Unwritable(const Target &target)
+{
+    if (target.path.isEmpty())
+        return QStringLiteral("no output file given");
+    if (target.path == kStandardOutput)
+        return target.format == Format::Xlsx ? QStringLiteral("a workbook cannot go to standard output") : QString();
+    if (target.append && target.format != Format::Txt)
+        return QStringLiteral("only the txt format can be appended to");
+    const QFileInfo file(target.path);
+    if (file.isDir())
+        return QStringLiteral("%1 is a folder").arg(target.path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir())
+        return QStringLiteral("no folder %1").arg(folder.filePath());
+    // A replaced file is written beside itself first, so its folder must take a new file.
+    if (target.append && file.exists() ? !file.isWritable() : !folder.isWritable())
+        return QStringLiteral("%1 is not writable").arg(target.path);
+    return {};
+}
+
+Sheets::WriteResult WriteBatch(const Target &target, const QList<Batch::Row> &rows, const QList<QDateTime> &checked)
+{
+    if (target.format == Format::Txt) {
+        QList<int> order(rows.size());
+        std::iota(order.begin(), order.end(), 0);
+        return WriteLines(target, BatchExport::Lines(rows, order, true));
+    }
+    return WriteTable(target, Sheets::FromBatch(rows, checked), QStringLiteral("批量查询"));
+}
+
+Sheets::WriteResult WriteKeywords(const Target &target, const QList<Site::KeywordRow> &rows, bool keywordsOnly,
+                                  const QDateTime &checked)
+{
+    if (target.format == Format::Txt)
+        return WriteLines(target, KeywordExport::Lines(rows, !keywordsOnly));
+    return WriteTable(target, Sheets::FromKeywords(rows, keywordsOnly, checked), QStringLiteral("关键字"));
+}
+
+} // namespace TableExport

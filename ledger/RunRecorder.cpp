@@ -1,0 +1,49 @@
+#include "RunRecorder.h"
+
+#include "BatchRun.h"
+#include "Ledger.h"
+#include "SiteScan.h"
+
+RunRecorder::RunRecorder(Ledger &ledger, BatchRun &run, SiteScan *scan, QObject *parent)
+    : QObject(parent), mLedger(ledger), mRun(run), mScan(scan)
+{
+    connect(&run, &BatchRun::listReplaced, this, &RunRecorder::ListReplaced);
+    connect(&run, &BatchRun::figureChanged, this, &RunRecorder::FigureChanged);
+    connect(&run, &BatchRun::completed, this, [this] {
+        if (mRunId)
+            mLedger.FinishRun(mRunId);
+    });
+    if (scan)
+        connect(scan, &SiteScan::runningChanged, this, &RunRecorder::ScanEnded);
+}
+
+void RunRecorder::Restore(const StoredRun &stored)
+{
+    mRestoring = true;
+    mRun.Restore(stored.rows, stored.source);
+    mRestoring = false;
+    mRunId = stored.id;
+}
+
+void RunRecorder::ListReplaced()
+{
+    if (!mRestoring)
+        mRunId = mLedger.BeginRun(mRun.source(), mRun.rows());
+}
+
+void RunRecorder::FigureChanged(int row, int figure)
+{
+    const Batch::Figure &f = mRun.rows().at(row).figures[figure];
+    // A figure set back to pending for a retry keeps its stored failure
+    // until the new answer lands.
+    if (mRunId && f.state != Batch::CellState::Pending)
+        mLedger.RecordFigure(mRunId, row, figure, f);
+}
+
+void RunRecorder::ScanEnded(bool running)
+{
+    // A scan that never got its overview has nothing worth keeping.
+    if (running || !mScan || mScan->ended() == SiteScan::End::OverviewFailed)
+        return;
+    mLedger.RecordSiteScan(mScan->domain(), mScan->overview(), mScan->rows());
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Feeds the ledger from the controllers: each batch run as it is loaded,
+// every figure as it lands, its end, and each single-site scan as it ends;
+// and brings a stored run back into the batch run.
+
+#include <QObject>
+#include <QPointer>
+
+class BatchRun;
+class Ledger;
+class SiteScan;
+struct StoredRun;
+
+class RunRecorder final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(RunRecorder)
+
+public:
+    // scan may be nullptr (a command-line batch run).
+    RunRecorder(Ledger &ledger, BatchRun &run, SiteScan *scan, QObject *parent = nullptr);
+
+    // The ledger's id of the run on show; 0 before the first list.
+    qint64 runId() const { return mRunId; }
+
+    // Puts a stored run back into the batch run as it was; its next start
+    // fetches only what is still pending, and it is recorded as the same run.
+    void Restore(const StoredRun &stored);
+
+private:
+    void ListReplaced();
+    void FigureChanged(int row, int figure);
+    void ScanEnded(bool running);
+
+    Ledger &mLedger;
+    BatchRun &mRun;
+    QPointer<SiteScan> mScan;
+    qint64 mRunId = 0;
+    bool mRestoring = false;
+};

@@ -1,0 +1,305 @@
+// The command line as the real executable, with no display and no platform
+// plugin, against a loopback copy of both services: the tables it writes,
+// its exit codes, Ctrl+C, a crash resumed from the ledger, and a retry.
+
+#include "BatchExport.h"
+#include "Ledger.h"
+#include "TextFile.h"
+#include "core/RunPages.h"
+#include "support/SitePages.h"
+#include "support/WaitUntil.h"
+
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <numeric>
+
+using namespace RunPages;
+
+class TestCli final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<QProcess> child;
+    QList<Batch::Row> want; // the rows of the list, as a full run must leave them
+    QByteArray err;         // the child's standard error
+
+    QString path(const QString &name) const { return dir->filePath(name); }
+
+    static QStringList pathsOf(const QString &domain)
+    {
+        return {"/baidu/" + domain + "/", "/s?wd=site:" + domain, "/s?wd=domain:" + domain};
+    }
+    // Routes the three pages of a domain by RunPages id, each answered after
+    // delayMs (< 0: never), and returns its row as they fill it.
+    Batch::Row route(int id, int delayMs = 0)
+    {
+        const QString domain = QStringLiteral("d%1.com").arg(id);
+        QStringList overview, paths = pathsOf(domain);
+        QString indexed, backlinks;
+        TestServer::Reply replies[] = {Overview(id, &overview), Count(id, 3, &indexed), Count(id, 0, &backlinks)};
+        for (int i = 0; i < 3; ++i) {
+            replies[i].delayMs = qMax(replies[i].delayMs, delayMs);
+            server->route(paths[i], delayMs < 0 ? Page("silent") : replies[i]);
+        }
+        Batch::Row row{0, domain, {}};
+        const QStringList texts = overview.mid(0, 3) << indexed << backlinks << overview[3];
+        for (int f = 0; f < Batch::FigureCount; ++f)
+            row.figures[f] = {texts[f], texts[f] == "失败" ? Batch::CellState::Failed : Batch::CellState::Done};
+        return row;
+    }
+    // n ids whose pages fill every figure (ending in 0, 2, 5 or 8).
+    static QList<int> good(int n)
+    {
+        QList<int> ids;
+        for (int i = 0; i < n; ++i)
+            ids << 10 + 10 * (i / 4) + QList{0, 2, 5, 8}[i % 4];
+        return ids;
+    }
+    // The list file of these domains, served after delayMs.
+    void list(const QList<int> &ids, int delayMs = 0)
+    {
+        QStringList lines;
+        for (const int id : ids) {
+            want << route(id, delayMs);
+            want.last().number = int(want.size());
+            lines << want.last().domain;
+        }
+        QFile file(path("list.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lines.join("\n").toUtf8()) > 0);
+    }
+    // What the window's save writes for these rows, in import order.
+    static QByteArray txt(const QList<Batch::Row> &rows)
+    {
+        QList<int> order(rows.size());
+        std::iota(order.begin(), order.end(), 0);
+        return TextFile::Encode(BatchExport::Lines(rows, order, true));
+    }
+    QByteArray read(const QString &name) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // The executable with the test's ledger, no rests, no display and no platform.
+    void start(QStringList args)
+    {
+        args << "--ledger" << path("ledger.sqlite") << (args[0] == "batch" ? "--rest-every=0" : "-q");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        env.insert("MORVANE_STATS_HOST", server->hostPort());
+        env.insert("MORVANE_SEARCH_HOST", server->hostPort());
+        env.insert("HOME", dir->path());
+        child = std::make_unique<QProcess>();
+        child->setProcessEnvironment(env);
+        child->start(MORVANE_EXECUTABLE, args);
+        QVERIFY(child->waitForStarted());
+    }
+    // The exit code; the loopback server answers meanwhile.
+    int finish(int timeoutMs = 30000)
+    {
+        const bool ended = WaitUntil([&] { return child->state() == QProcess::NotRunning; }, timeoutMs);
+        err = child->readAllStandardError();
+        return ended && child->exitStatus() == QProcess::NormalExit ? child->exitCode() : -1;
+    }
+    int run(const QStringList &args, const QByteArray &input = {})
+    {
+        start(args);
+        child->write(input);
+        child->closeWriteChannel();
+        return finish();
+    }
+    QStringList askedSince(int from) const
+    {
+        QStringList paths;
+        for (const TestServer::Request &r : server->requests().mid(from))
+            paths << r.path;
+        paths.sort();
+        return paths;
+    }
+    // Figures the running child has stored, read beside it as any SQLite reader could.
+    int stored()
+    {
+        QSqlDatabase db = QSqlDatabase::database("peek", false);
+        if (!db.isValid()) {
+            db = QSqlDatabase::addDatabase("QSQLITE", "peek");
+            db.setDatabaseName(path("ledger.sqlite"));
+        }
+        QSqlQuery q(db.open() ? "SELECT COUNT(*) FROM figures" : "", db);
+        return q.next() ? q.value(0).toInt() : -1;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        server = std::make_unique<TestServer>();
+        QVERIFY(server->start());
+        dir = std::make_unique<QTemporaryDir>();
+        want.clear();
+    }
+    void cleanup()
+    {
+        child.reset();
+        server.reset();
+        QSqlDatabase::removeDatabase("peek");
+    }
+
+    // The txt table is the window's save, byte for byte; --out replaces it,
+    // --append appends as the window does. Progress into a pipe is plain lines.
+    void txtAsTheWindowSaves()
+    {
+        list(good(12));
+        QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt")}), 0);
+        QCOMPARE(read("out.txt"), txt(want));
+        QVERIFY2(!err.contains('\r') && !err.contains('\x1b') && err.contains("\n12/12 rows, 0 failed cells, "), err);
+        QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt"), "--quiet"}), 0);
+        QCOMPARE(read("out.txt"), txt(want));
+        QVERIFY(err.isEmpty());
+        QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt"), "--append", "-q"}), 0);
+        QCOMPARE(read("out.txt"), txt(want) + txt(want));
+    }
+
+    // Light read-backs: the sheets library has its own tests.
+    void spreadsheets()
+    {
+        list(good(3));
+        QCOMPARE(run({"batch", "-", "--out", path("out.xlsx")}, read("list.txt")), 0);
+        QVERIFY(read("out.xlsx").startsWith("PK\x03\x04") && read("out.xlsx").contains("xl/worksheets/sheet1.xml"));
+        server->route("/baidu/k.com", TestServer::page(SitePages::Overview("3", "30")));
+        for (int p = 0; p < 2; ++p)
+            server->route(QStringLiteral("/baidu/k.com/%1/").arg(p), Page(SitePages::NumberedPage(p * 25 + 1, 25)));
+        QCOMPARE(run({"site", "k.com", "--out", path("k.csv")}), 0);
+        const QList<QByteArray> lines = read("k.csv").split('\n');
+        QCOMPARE(lines.size(), 1 + 30 + 1);
+        QVERIFY(lines[0].startsWith("\xEF\xBB\xBF序号,关键字,百度排名"));
+        const QByteArray today = QDate::currentDate().toString(Qt::ISODate).toUtf8();
+        QVERIFY2(lines[30].startsWith("30,kw30,30,300,3000,title 30," + today), lines[30]);
+        QCOMPARE(run({"site", "k.com", "--keywords-only", "--out", path("k.txt")}), 0);
+        QStringList keywords;
+        for (int n = 1; n <= 30; ++n)
+            keywords << QStringLiteral("kw%1").arg(n);
+        QCOMPARE(read("k.txt"), TextFile::Encode(keywords));
+    }
+
+    void badInput_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no list") << QStringList{"batch"};
+        QTest::newRow("missing list") << QStringList{"batch", "missing.txt"};
+        QTest::newRow("unknown format") << QStringList{"batch", "LIST", "--format", "pdf"};
+        QTest::newRow("rest too long") << QStringList{"batch", "LIST", "--rest-seconds", "66"};
+        QTest::newRow("no folder for the table") << QStringList{"batch", "LIST", "--out", "/nonexistent/t.txt"};
+        QTest::newRow("resume without a ledger") << QStringList{"batch", "LIST", "--resume", "--ledger", "none"};
+        QTest::newRow("no run to retry") << QStringList{"batch", "LIST", "--retry-failed"};
+        QTest::newRow("a batch option for a site") << QStringList{"site", "a.com", "--resume"};
+    }
+    // Refused before anything is fetched, with one line saying why.
+    void badInput()
+    {
+        QFETCH(QStringList, args);
+        list(good(2));
+        QCOMPARE(run(args.replaceInStrings("LIST", path("list.txt"))), 2);
+        QVERIFY2(err.startsWith("morvane: ") && err.count('\n') == 1, err);
+        QCOMPARE(server->requestCount(), 0);
+    }
+
+    // Another copy owns the ledger: a run goes on without it, a resume cannot.
+    void lockedLedger()
+    {
+        list(good(2));
+        const auto owner = Ledger::Open(path("ledger.sqlite"));
+        QVERIFY(owner);
+        QCOMPARE(run({"batch", path("list.txt"), "-q", "--resume"}), 2);
+        QCOMPARE(run({"batch", path("list.txt"), "-q", "--out", path("out.txt")}), 0);
+        QVERIFY2(err.contains("另一个 Morvane 正在使用记录库"), err);
+        QCOMPARE(read("out.txt"), txt(want));
+    }
+
+    // Ctrl+C stops the chains; the table and the ledger hold the same
+    // figures, those that had landed. A second Ctrl+C does not wait.
+    void interrupted()
+    {
+        list(good(30), 30); // slow, so the signal comes mid-run
+        start({"batch", path("list.txt"), "--out", path("out.txt")});
+        QVERIFY(WaitUntil([&] { return server->requestCount() >= 15; }, 10000));
+        ::kill(pid_t(child->processId()), SIGINT);
+        QCOMPARE(finish(), 130);
+        const auto ledger = Ledger::Open(path("ledger.sqlite"));
+        QVERIFY(ledger);
+        const StoredRun run = ledger->LastUnfinishedRun().value_or(StoredRun());
+        QCOMPARE(read("out.txt"), txt(run.rows));
+        int complete = 0;
+        for (int i = 0; i < run.rows.size(); ++i) {
+            complete += run.rows[i].complete();
+            QVERIFY(!run.rows[i].complete() ||
+                    BatchExport::Line(run.rows[i], true) == BatchExport::Line(want[i], true));
+        }
+        QVERIFY2(run.rows.size() == 30 && complete > 0 && complete < 30, qPrintable(QString::number(complete)));
+
+        for (const int id : good(30))
+            route(id, -1);
+        const int before = server->requestCount();
+        start({"batch", path("list.txt"), "--no-ledger", "-q"});
+        QVERIFY(WaitUntil([&] { return server->requestCount() == before + 3; }));
+        ::kill(pid_t(child->processId()), SIGINT);
+        QVERIFY(WaitUntil([&] { return child->readAllStandardError().contains("Ctrl+C again ends at once"); }));
+        ::kill(pid_t(child->processId()), SIGINT);
+        QCOMPARE(finish(3000), 130); // not after the 5 s the answers on their way could take
+    }
+
+    // A run killed mid-way comes back with every stored figure; the resume
+    // fetches only the rest. This is also the ledger's crash test.
+    void killedThenResumed()
+    {
+        const QList<int> ids = good(20);
+        list(ids);
+        for (int i = 8; i < 20; ++i)
+            route(ids[i], -1);
+        start({"batch", path("list.txt")});
+        QVERIFY(WaitUntil([&] { return server->requestCount() > 0; }));
+        QVERIFY(WaitUntil([&] { return stored() == 8 * Batch::FigureCount; }));
+        child->kill();
+        QCOMPARE(finish(), -1);
+
+        QStringList rest;
+        for (int i = 8; i < 20; ++i)
+            rest << pathsOf(route(ids[i]).domain);
+        rest.sort();
+        const int before = server->requestCount();
+        QCOMPARE(run({"batch", path("list.txt"), "--resume", "--out", path("out.txt")}), 0);
+        QCOMPARE(askedSince(before), rest);
+        QCOMPARE(read("out.txt"), txt(want));
+    }
+
+    // Failed cells end the run with 1; the retry asks for those alone.
+    void retryFailed()
+    {
+        list(good(4) << 14 << 17); // 14: its backlink count fails; 17: its overview (four figures)
+        QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt")}), 1);
+        QVERIFY2(err.contains("6/6 rows, 5 failed cells"), err);
+        QCOMPARE(read("out.txt"), txt(want));
+
+        // Now answered as for d20.com.
+        const Batch::Row fixed = route(20);
+        QStringList overview;
+        QString count;
+        server->route("/baidu/d17.com/", Overview(20, &overview));
+        server->route("/s?wd=domain:d14.com", Count(20, 0, &count));
+        for (const int f : {Batch::Weight, Batch::Keywords, Batch::Traffic, Batch::Snapshot})
+            want[5].figures[f] = fixed.figures[f];
+        want[4].figures[Batch::Backlinks] = fixed.figures[Batch::Backlinks];
+        const int before = server->requestCount();
+        QCOMPARE(run({"batch", path("list.txt"), "--retry-failed", "--out", path("out.txt")}), 0);
+        QCOMPARE(askedSince(before), (QStringList{"/baidu/d17.com/", "/s?wd=domain:d14.com"}));
+        QCOMPARE(read("out.txt"), txt(want));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

@@ -1,0 +1,52 @@
+#include "HistoryProxy.h"
+
+#include <QColor>
+#include <QDate>
+#include <QRegularExpression>
+
+HistoryProxy::HistoryProxy(QObject *parent) : QIdentityProxyModel(parent) {}
+
+void HistoryProxy::SetPrevious(QHash<QString, Check> previous)
+{
+    mPrevious = std::move(previous);
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                           {Qt::ToolTipRole, Qt::ForegroundRole});
+}
+
+std::optional<double> HistoryProxy::Comparable(const QString &text)
+{
+    static const QRegularExpression date(QStringLiteral("^\\s*(\\d{4})[-/年](\\d{1,2})[-/月](\\d{1,2})"));
+    if (const QRegularExpressionMatch m = date.match(text); m.hasMatch()) {
+        const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        if (d.isValid())
+            return double(d.toJulianDay());
+    }
+    static const QRegularExpression number(QStringLiteral("-?\\d[\\d,]*(\\.\\d+)?"));
+    const QRegularExpressionMatch m = number.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double value = m.captured(0).remove(QLatin1Char(',')).toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+QVariant HistoryProxy::data(const QModelIndex &index, int role) const
+{
+    const int figure = index.column() - 2;
+    if ((role != Qt::ToolTipRole && role != Qt::ForegroundRole) || figure < 0 || figure >= Batch::FigureCount ||
+        mPrevious.isEmpty())
+        return QIdentityProxyModel::data(index, role);
+    const auto it = mPrevious.constFind(index.siblingAtColumn(1).data().toString());
+    if (it == mPrevious.cend() || it->figures[figure].state == Batch::CellState::Pending)
+        return QIdentityProxyModel::data(index, role);
+    const Batch::Figure &before = it->figures[figure];
+    if (role == Qt::ToolTipRole)
+        return QStringLiteral("上次 %1，%2")
+            .arg(before.text, it->time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    const std::optional<double> was = Comparable(before.text);
+    const std::optional<double> now = Comparable(index.data(Qt::DisplayRole).toString());
+    if (!was || !now || *was == *now)
+        return QIdentityProxyModel::data(index, role);
+    return *now > *was ? QColor(0, 128, 0) : QColor(200, 0, 0);
+}
