@@ -1,5 +1,6 @@
 #include "Cli.h"
 #include "Form1.h"
+#include "Ledger.h"
 #include "Platform.h"
 
 #include <QApplication>
@@ -9,12 +10,17 @@ int main(int argc, char *argv[])
     if (Cli::Wants(argc, argv))
         return Cli::Main(argc, argv);
     QApplication app(argc, argv);
-    // Settings go to the user's config folder under these names.
+    // Settings and the ledger go to the user's folders under these names.
     QApplication::setOrganizationName(QStringLiteral("Morvane"));
     QApplication::setApplicationName(QStringLiteral("Morvane"));
     InstallChineseQtTexts(app);
     QtPlatform platform;
+    // MORVANE_LEDGER names another ledger file, or "none" for no ledger.
+    const QString where = qEnvironmentVariable("MORVANE_LEDGER", Ledger::DefaultPath());
+    QString message;
+    std::unique_ptr<Ledger> ledger = where == QLatin1String("none") ? nullptr : Ledger::Open(where, &message);
     auto window = Form1::Create(platform, Config::FromEnvironment());
+    window->AttachLedger(ledger.get(), message);
     window->show();
     return app.exec();
 }

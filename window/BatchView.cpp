@@ -139,7 +139,7 @@ void Form1::ListView1_DblClick()
     for (int c = 0; c < BatchModel::ColumnCount; ++c)
         lefts.append(ListView1->header()->sectionViewportPosition(c));
     // The row under the pointer is the one the double click selected.
-    const QString domain = mBatchModel->Text(mBatchSorted->mapToSource(hit).row(), BatchModel::Domain);
+    const QString domain = mBatchModel->Text(ImportRow(hit), BatchModel::Domain);
     switch (BatchTable::ColumnAt(lefts, at.x())) {
     case 2:
         if (platform().SetClipboardText(domain))

@@ -3,6 +3,7 @@
 #include "BatchModel.h"
 #include "BatchRun.h"
 #include "HTTPPage2.h"
+#include "HistoryProxy.h"
 #include "KeywordModel.h"
 #include "Platform.h"
 #include "SiteScan.h"
@@ -100,6 +101,8 @@ Form1::Form1(Platform &platform, const Config &config, QNetworkAccessManager *na
     mUpdate = new UpdateCheck(mConfig.updateUrl, manager, this);
     mBatchModel = new BatchModel(*mBatch, this);
     mBatchSorted = new BatchSortModel(mBatchModel, this);
+    mHistory = new HistoryProxy(this);
+    mHistory->setSourceModel(mBatchSorted);
     mKeywords = new KeywordModel(this);
     mFiltered = new KeywordModel(this);
     BuildControls();
@@ -174,6 +177,7 @@ void Form1::BuildControls()
     Command17 = Button(Frame3, QStringLiteral("查看结果"), 10200, 1400, 975, 300, false);
     Command16 = Button(Frame3, QStringLiteral("确认保存"), 11280, 1400, 975, 300, false);
     Command14 = Button(Frame3, QStringLiteral("批量查询"), 9480, 240, 1215, 375, true);
+    mExportKeywords = Button(Frame3, QStringLiteral("导出为表格…"), 10800, 240, 1455, 375, false);
     Command15 = Button(Frame3, QStringLiteral("返 回"), 5280, 1400, 855, 300, true);
     Combo2 = Make<QComboBox>(Frame3, 1080, 1400, 1815, 300);
     Combo2->setEditable(true);
@@ -215,6 +219,9 @@ void Form1::BuildControls()
 
     // ---- Frame1: the batch settings ----
     Command19 = Button(Frame1, QStringLiteral("单条详细查询"), 4560, 1920, 1575, 375, true);
+    mRetry = Button(Frame1, QStringLiteral("重试失败"), 4560, 1500, 1575, 375, true);
+    mRetry->setToolTip(QStringLiteral("只重新查询显示“失败”的项目"));
+    mExportBatch = Button(Frame1, QStringLiteral("导出为表格…"), 3240, 1150, 1455, 270, false);
     Check3 = CheckBox(Frame1, QStringLiteral("保存域名+结果"), 4800, 1200, 1575, 255);
     Combo1 = Make<QComboBox>(Frame1, 2640, 1440, 735, 300);
     Combo1->setEditable(true);
@@ -263,7 +270,7 @@ void Form1::BuildControls()
            Command5,  Command4,   Text3,      Command1,   Text2,      Check1,   Check2,
            Label3,    mLabel1[3], mLabel1[1], mLabel1[0], mLabel1[5], Label2,   mLabel1[6]});
 
-    SetUpTable(ListView1, mBatchSorted, BatchWidths());
+    SetUpTable(ListView1, mHistory, BatchWidths());
     SetUpTable(ListView2, mKeywords, KeywordWidths());
     SetUpTable(ListView3, new RedColumnProxy(mFiltered, this), KeywordWidths());
 
@@ -295,11 +302,11 @@ void Form1::SetTabOrder()
 {
     // Reading order: each view's top band left to right, a column or a row
     // of a frame at a time, then its table.
-    const QList<QWidget *> order = {Text1,     Command2,  Command12, Command10, Command9,  Command3,  Text2,
-                                    Command1,  Command5,  Command6,  Text3,     Command4,  Command7,  Command8,
-                                    Check3,    Text4,     Combo1,    Command19, ListView1, Text5,     Command11,
-                                    Command14, Check5,    Combo2,    Text6,     Command13, Command15, Text7,
-                                    Command18, Command17, Command16, ListView2, ListView3};
+    const QList<QWidget *> order = {
+        Text1,    Command2,  Command12, Command10, Command9,  Command3,     Text2,           Command1,  Command5,
+        Command6, Text3,     Command4,  Command7,  Command8,  mExportBatch, Check3,          Text4,     Combo1,
+        mRetry,   Command19, ListView1, Text5,     Command11, Command14,    mExportKeywords, Check5,    Combo2,
+        Text6,    Command13, Command15, Text7,     Command18, Command17,    Command16,       ListView2, ListView3};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

@@ -23,6 +23,9 @@
 
 class BatchModel;
 class BatchRun;
+class HistoryProxy;
+class Ledger;
+class RunRecorder;
 class BatchSortModel;
 class KeywordModel;
 class Platform;
@@ -70,6 +73,25 @@ public:
     // The update notice's link in the status line; hidden until announced.
     QLabel *updateLink() const { return mUpdateLink; }
     bool batchShown() const { return mBatchShown; }
+
+    // ---- the ledger: runs kept, resumed, retried, and their history ----
+    // Keeps every run in the ledger (nullptr: none) and brings back the
+    // last unfinished run; message is what opening the ledger had to say.
+    void AttachLedger(Ledger *ledger, const QString &message);
+    Ledger *ledger() const { return mLedger; }
+    HistoryProxy &history() const { return *mHistory; }
+    QPushButton *retryButton() const { return mRetry; }
+    // 重试失败: fetches again only the figures that failed.
+    void RetryFailed();
+    // The selected domain's past checks, with their chart.
+    void ShowHistory();
+    void ClearHistory();
+
+    // ---- 导出为表格…: a table as XLSX or CSV ----
+    QPushButton *exportBatchButton() const { return mExportBatch; }
+    QPushButton *exportKeywordsButton() const { return mExportKeywords; }
+    void ExportBatch();
+    void ExportKeywords();
 
     // ---- Controls (names as the design has them) ----
     QGroupBox *Frame1 = nullptr, *Frame2 = nullptr, *Frame3 = nullptr, *Frame4 = nullptr;
@@ -182,6 +204,10 @@ private:
     QString SiteStatus() const;
     void UpdateBatchButtons();
     void FollowCurrentRow();
+    void ShowPreviousChecks();
+    // The import row of a row of ListView1 as shown, and back.
+    int ImportRow(const QModelIndex &shown) const;
+    QModelIndex ShownIndex(int importRow) const;
     // A run of the batch started by the user and not halted since.
     bool BatchGoing() const;
     bool WouldLoseWork() const;
@@ -197,6 +223,10 @@ private:
     KeywordModel *mKeywords = nullptr;
     KeywordModel *mFiltered = nullptr;
     QStringList mSortTags; // per batch column: the tag that picks the next direction
+    HistoryProxy *mHistory = nullptr;
+    Ledger *mLedger = nullptr;
+    RunRecorder *mRecorder = nullptr;
+    QPushButton *mRetry = nullptr, *mExportBatch = nullptr, *mExportKeywords = nullptr;
     bool mWarningOpen = false;
 
     QStatusBar *mStatus = nullptr;

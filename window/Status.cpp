@@ -119,6 +119,7 @@ void Form1::UpdateBatchButtons()
     Command3->setEnabled(!mBatch->rows().isEmpty() && !going);
     Command9->setEnabled(active);
     Command10->setEnabled(active);
+    mRetry->setEnabled(!mBatch->rows().isEmpty() && !going);
     // A run button pressed from the keyboard hands the focus to the one
     // that undoes it, not on to a path box where typing would replace it.
     if ((had == Command3 || had == Command9 || had == Command10) && !had->isEnabled())
@@ -133,11 +134,11 @@ void Form1::FollowCurrentRow()
     // Followed only while the row asked before is in sight: a user who
     // scrolled elsewhere keeps the place.
     const auto inSight = [this](int sourceRow) {
-        const QRect r = ListView1->visualRect(mBatchSorted->mapFromSource(mBatchModel->index(sourceRow, 0)));
+        const QRect r = ListView1->visualRect(ShownIndex(sourceRow));
         return ListView1->viewport()->rect().contains(r);
     };
     const bool following = mFollowedRow < 0 || mFollowedRow >= mBatch->rows().size() || inSight(mFollowedRow);
     mFollowedRow = row;
     if (following)
-        ListView1->scrollTo(mBatchSorted->mapFromSource(mBatchModel->index(row, 0)), QAbstractItemView::EnsureVisible);
+        ListView1->scrollTo(ShownIndex(row), QAbstractItemView::EnsureVisible);
 }

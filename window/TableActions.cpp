@@ -95,9 +95,14 @@ void Form1::WireTables()
                 [this, table] { OpenSearch(table, BatchModel::Domain, QStringLiteral("site")); });
             add(table, QStringLiteral("打开百度反链结果页 (domain:)"),
                 [this, table] { OpenSearch(table, BatchModel::Domain, QStringLiteral("domain")); });
+            add(table, QStringLiteral("重试失败的项目"), [this] { RetryFailed(); });
+            add(table, QStringLiteral("查看历史记录…"), [this] { ShowHistory(); });
+            add(table, QStringLiteral("清除历史记录…"), [this] { ClearHistory(); });
+            add(table, QStringLiteral("导出为表格…"), [this] { ExportBatch(); });
         } else {
             add(table, QStringLiteral("复制关键词"), [this, table] { CopyColumn(table, 1); });
             add(table, QStringLiteral("打开搜索结果页"), [this, table] { OpenSearch(table, 1, QString()); });
+            add(table, QStringLiteral("导出为表格…"), [this] { ExportKeywords(); });
         }
     }
 }

@@ -52,6 +52,9 @@ std::unique_ptr<Form1> Form1::Create(Platform &platform, const Config &config, Q
 
 void Form1::Wire()
 {
+    connect(mRetry, &QPushButton::clicked, this, &Form1::RetryFailed);
+    connect(mExportBatch, &QPushButton::clicked, this, &Form1::ExportBatch);
+    connect(mExportKeywords, &QPushButton::clicked, this, &Form1::ExportKeywords);
     const std::pair<QPushButton *, void (Form1::*)()> buttons[] = {
         {Command1, &Form1::Command1_Click},   {Command2, &Form1::Command2_Click},
         {Command3, &Form1::Command3_Click},   {Command4, &Form1::Command4_Click},

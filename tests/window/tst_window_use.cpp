@@ -41,14 +41,15 @@ private Q_SLOTS:
     void tabOrder()
     {
         QCOMPARE(tabWalk(f->Text5),
-                 (QList<QWidget *>{f->Text5, f->Command11, f->Command14, f->Check5, f->Combo2, f->Text6, f->Command13,
-                                   f->Command15, f->Text7, f->Command18, f->Command17, f->Command16, f->ListView2}));
+                 (QList<QWidget *>{f->Text5, f->Command11, f->Command14, f->exportKeywordsButton(), f->Check5,
+                                   f->Combo2, f->Text6, f->Command13, f->Command15, f->Text7, f->Command18,
+                                   f->Command17, f->Command16, f->ListView2}));
         f->Command14->click();
         importList({"a.com"});
         QCOMPARE(tabWalk(f->Text1),
                  (QList<QWidget *>{f->Text1, f->Command2, f->Command12, f->Command3, f->Text2, f->Command1, f->Command5,
-                                   f->Command6, f->Text3, f->Command4, f->Command7, f->Command8, f->Check3, f->Text4,
-                                   f->Combo1, f->Command19, f->ListView1}));
+                                   f->Command6, f->Text3, f->Command4, f->Command7, f->Command8, f->exportBatchButton(),
+                                   f->Check3, f->Text4, f->Combo1, f->retryButton(), f->Command19, f->ListView1}));
         QCOMPARE(f->Text1->toPlainText(), "a.com"); // no tab typed into the list
     }
 
@@ -138,7 +139,7 @@ private Q_SLOTS:
         QCOMPARE(desktop->clipboard, "b x.com\nc.com");
         f->ListView1->actions().at(2)->trigger();
         QCOMPARE(desktop->opened, QStringList{Endpoints::SearchUrl(f->config().searchBase(), "site", "c.com")});
-        QCOMPARE(f->ListView3->actions().size(), 3); // copy rows, copy keyword, search
+        QCOMPARE(f->ListView3->actions().size(), 4); // copy rows, copy keyword, search, export
     }
 
     // Paths, pacing, check boxes, the view and the geometry outlive the window.

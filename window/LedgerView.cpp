@@ -1,0 +1,155 @@
+// The window's side of the ledger: the last unfinished run brought back at
+// start, the retry of failed figures, each domain's history beside its
+// figures and in a chart; and the tables' export as XLSX or CSV.
+
+#include "BatchModel.h"
+#include "BatchRun.h"
+#include "Form1.h"
+#include "HistoryDialog.h"
+#include "HistoryProxy.h"
+#include "KeywordModel.h"
+#include "Ledger.h"
+#include "Platform.h"
+#include "RunRecorder.h"
+#include "SiteScan.h"
+#include "TableExport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+int Form1::ImportRow(const QModelIndex &shown) const
+{
+    return mBatchSorted->mapToSource(mHistory->mapToSource(shown)).row();
+}
+
+QModelIndex Form1::ShownIndex(int importRow) const
+{
+    return mHistory->mapFromSource(mBatchSorted->mapFromSource(mBatchModel->index(importRow, 0)));
+}
+
+void Form1::AttachLedger(Ledger *ledger, const QString &message)
+{
+    mLedger = ledger;
+    if (!message.isEmpty()) // said once the window is up, not before
+        QTimer::singleShot(0, this, [this, message] { Notify(message); });
+    if (!ledger)
+        return;
+    SetResultsKept(true);
+    mRecorder = new RunRecorder(*ledger, *mBatch, mSite, this);
+    connect(mBatch, &BatchRun::listReplaced, this, &Form1::ShowPreviousChecks);
+    connect(mBatch, &BatchRun::completed, this, &Form1::ShowPreviousChecks);
+    connect(ledger, &Ledger::writeFailed, this, [this](const QString &why) {
+        SetResultsKept(false);
+        Notify(why);
+    });
+    connect(ledger, &Ledger::writesResumed, this, [this] { SetResultsKept(true); });
+    if (const std::optional<StoredRun> stored = ledger->LastUnfinishedRun(); stored && !stored->rows.isEmpty()) {
+        mRecorder->Restore(*stored);
+        Note(
+            QStringLiteral("已恢复上次未完成的查询（%1 条），点击“开始”继续查询未完成的项目").arg(stored->rows.size()));
+    }
+}
+
+void Form1::ShowPreviousChecks()
+{
+    if (mLedger && mRecorder && mRecorder->runId() > 0)
+        mHistory->SetPrevious(mLedger->PreviousChecks(mRecorder->runId()));
+}
+
+void Form1::RetryFailed()
+{
+    const int retried = mBatch->RetryFailed();
+    Note(retried > 0 ? QStringLiteral("正在重试 %1 个失败的项目").arg(retried) : QStringLiteral("没有需要重试的项目"));
+}
+
+void Form1::ShowHistory()
+{
+    const QModelIndex current = ListView1->currentIndex();
+    if (!mLedger || !current.isValid())
+        return;
+    const QString domain = mBatchModel->Text(ImportRow(current), BatchModel::Domain);
+    const QList<Check> checks = mLedger->History(domain);
+    if (checks.isEmpty()) {
+        Note(QStringLiteral("%1 还没有完成过的查询记录").arg(domain));
+        return;
+    }
+    (new HistoryDialog(domain, checks, this))->show();
+}
+
+void Form1::ClearHistory()
+{
+    if (!mLedger)
+        return;
+    const int answer = mPlatform.MessageBox(this, QStringLiteral("清除所有已完成的查询记录吗？未完成的查询会保留。"),
+                                            QStringLiteral("清除历史记录"), true, Platform::Icon::Question);
+    if (answer != Platform::Ok)
+        return;
+    if (mLedger->ClearHistory()) {
+        mHistory->SetPrevious({});
+        Note(QStringLiteral("历史记录已清除"));
+    } else {
+        Notify(QStringLiteral("历史记录清除失败"));
+    }
+}
+
+namespace {
+
+// The file the user picks, with the format its filter or suffix names;
+// nullopt when cancelled.
+std::optional<TableExport::Target> ChooseExport(Form1 &form, Platform &platform, const QString &near,
+                                                const QString &name)
+{
+    const QString start = QFileInfo(near).absoluteDir().exists() ? QFileInfo(near).absoluteDir().filePath(name)
+                                                                 : QDir(platform.DocumentsFolder()).filePath(name);
+    QString chosen = platform.ChooseSaveFile(&form, QStringLiteral("导出为表格"), start,
+                                             QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    const QString suffix = QFileInfo(chosen).suffix().toLower();
+    if (suffix != QLatin1String("xlsx") && suffix != QLatin1String("csv"))
+        chosen += QStringLiteral(".xlsx");
+    return TableExport::Target{chosen, TableExport::FormatOfPath(chosen), false};
+}
+
+} // namespace
+
+void Form1::ExportBatch()
+{
+    if (mBatch->rows().isEmpty()) {
+        Note(kNothingToSave);
+        return;
+    }
+    const std::optional<TableExport::Target> target =
+        ChooseExport(*this, mPlatform, Text3->text(), QStringLiteral("批量结果.xlsx"));
+    if (!target)
+        return;
+    // In the order shown; the check date is when the rows were shown done.
+    QList<Batch::Row> rows;
+    for (int i : mBatchSorted->DisplayOrder())
+        rows << mBatch->rows().at(i);
+    const QList<QDateTime> checked(rows.size(), QDateTime::currentDateTime());
+    const Sheets::WriteResult written = TableExport::WriteBatch(*target, rows, checked);
+    if (written.ok)
+        Note(SavedMessage(target->path, int(rows.size())));
+    else
+        Notify(QStringLiteral("导出失败：%1\n原因：%2").arg(target->path, written.error));
+}
+
+void Form1::ExportKeywords()
+{
+    if (mKeywords->rows().isEmpty()) {
+        Note(kNothingToSave);
+        return;
+    }
+    const std::optional<TableExport::Target> target =
+        ChooseExport(*this, mPlatform, Text7->text(), QStringLiteral("单条结果.xlsx"));
+    if (!target)
+        return;
+    const Sheets::WriteResult written =
+        TableExport::WriteKeywords(*target, mKeywords->rows(), !Check5->isChecked(), QDateTime::currentDateTime());
+    if (written.ok)
+        Note(SavedMessage(target->path, int(mKeywords->rows().size())));
+    else
+        Notify(QStringLiteral("导出失败：%1\n原因：%2").arg(target->path, written.error));
+}
