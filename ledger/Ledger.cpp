@@ -5,14 +5,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
+#include <QSet>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QUrlQuery>
-
-#include <QMap>
-#include <QSet>
 
 #include <algorithm>
 #include <limits>
@@ -76,33 +77,6 @@ bool Exec(QSqlQuery &q, QSqlError *error)
     return false;
 }
 
-// Inserts count rows of width values each as multi-row VALUES, a chunk
-// per statement: on a server one round trip per chunk, not per row.
-bool InsertRows(QSqlDatabase &db, const QString &head, const QString &tail, int width, int count,
-                const std::function<QVariantList(int)> &values, QSqlError *error)
-{
-    constexpr int kChunk = 100;
-    QSqlQuery q(db);
-    int prepared = 0;
-    for (int start = 0; start < count; start += kChunk) {
-        const int n = std::min(kChunk, count - start);
-        if (n != prepared) {
-            const QString group =
-                QLatin1Char('(') + QStringList(width, QStringLiteral("?")).join(QLatin1String(", ")) + QLatin1Char(')');
-            q.prepare(head + QStringLiteral(" VALUES ") + QStringList(n, group).join(QLatin1String(", ")) + tail);
-            prepared = n;
-        }
-        for (int i = 0; i < n; ++i) {
-            const QVariantList row = values(start + i);
-            for (int v = 0; v < width; ++v)
-                q.bindValue(i * width + v, row[v]);
-        }
-        if (!Exec(q, error))
-            return false;
-    }
-    return true;
-}
-
 void SetResult(QString *message, Ledger::OpenStatus *status, Ledger::OpenStatus s, const QString &text)
 {
     if (status)
@@ -112,6 +86,7 @@ void SetResult(QString *message, Ledger::OpenStatus *status, Ledger::OpenStatus 
 }
 
 int gConnections = 0;
+constexpr int kServerChunk = 500;
 
 } // namespace
 
@@ -298,6 +273,70 @@ void Ledger::Schedule()
         mTimer.start(mFailing ? kRetryMs : kFlushMs);
 }
 
+// On SQLite a statement is bound; on a server its values are written in
+// as the driver's own literals, as Qt's binding there would do too, but in
+// one round trip instead of a PREPARE, an EXECUTE and a DEALLOCATE.
+bool Ledger::Run(QSqlQuery &q, const QString &sql, const QVariantList &values)
+{
+    if (!mServer) {
+        q.prepare(sql);
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        return q.exec();
+    }
+    QString text;
+    int next = 0;
+    for (const QChar c : sql) {
+        if (c == QLatin1Char('?') && next < values.size())
+            text += Literal(values[next++]);
+        else
+            text += c;
+    }
+    return q.exec(text);
+}
+
+QString Ledger::Literal(const QVariant &value) const
+{
+    QSqlField field(QString(), value.metaType());
+    field.setValue(value);
+    return mDb.driver()->formatValue(field);
+}
+
+// Inserts count rows of width values each. SQLite is quickest reusing one
+// single-row statement; a server takes many rows a round trip.
+bool Ledger::InsertRows(const QString &head, const QString &tail, int width, int count,
+                        const std::function<QVariantList(int)> &values, QSqlError *error)
+{
+    QSqlQuery q(mDb);
+    const QString group =
+        QLatin1Char('(') + QStringList(width, QStringLiteral("?")).join(QLatin1String(", ")) + QLatin1Char(')');
+    if (!mServer) {
+        q.prepare(head + QStringLiteral(" VALUES ") + group + tail);
+        for (int i = 0; i < count; ++i) {
+            const QVariantList row = values(i);
+            for (int v = 0; v < width; ++v)
+                q.bindValue(v, row[v]);
+            if (!Exec(q, error))
+                return false;
+        }
+        return true;
+    }
+    for (int start = 0; start < count; start += kServerChunk) {
+        QStringList rows;
+        for (int i = start; i < std::min(count, start + kServerChunk); ++i) {
+            QStringList literals;
+            for (const QVariant &v : values(i))
+                literals << Literal(v);
+            rows << QLatin1Char('(') + literals.join(QLatin1Char(',')) + QLatin1Char(')');
+        }
+        if (!q.exec(head + QStringLiteral(" VALUES ") + rows.join(QLatin1Char(',')) + tail)) {
+            *error = q.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Ledger::Connected()
 {
     if (!mReconnect)
@@ -390,9 +429,7 @@ qint64 Ledger::RunIdByName(const QString &name)
     if (!Connected())
         return 0;
     QSqlQuery q(mDb);
-    q.prepare(QStringLiteral("SELECT id FROM runs WHERE name = ?"));
-    q.addBindValue(name);
-    if (q.exec() && q.next())
+    if (Run(q, QStringLiteral("SELECT id FROM runs WHERE name = ?"), {name}) && q.next())
         return q.value(0).toLongLong();
     mReconnect = mServer && q.lastError().isValid();
     return 0;
@@ -407,16 +444,15 @@ std::optional<QList<int>> Ledger::Claim(qint64 run, const QString &owner, int ma
     const qint64 now = Now();
     QSqlQuery q(mDb);
     // On a server, rows another claimer is taking right now are skipped, not waited for.
-    q.prepare(QStringLiteral("UPDATE run_rows SET claimed_by = ?, claimed_at = ? WHERE run = ? AND row_index IN "
-                             "(SELECT row_index FROM run_rows WHERE run = ? AND done = 0 "
-                             "AND (claimed_by IS NULL OR claimed_at < ?) AND number % ? = ? "
-                             "ORDER BY row_index LIMIT ?%1) RETURNING row_index")
-                  .arg(mServer ? QLatin1String(" FOR UPDATE SKIP LOCKED") : QLatin1String()));
-    for (const QVariant &v :
-         {QVariant(owner), QVariant(now), QVariant(run), QVariant(run), QVariant(now - qint64(timeoutSeconds) * 1000),
-          QVariant(std::max(shardCount, 1)), QVariant(shardCount > 1 ? shardIndex : 0), QVariant(maxRows)})
-        q.addBindValue(v);
-    if (!q.exec()) {
+    const QString sql =
+        QStringLiteral("UPDATE run_rows SET claimed_by = ?, claimed_at = ? WHERE run = ? AND row_index IN "
+                       "(SELECT row_index FROM run_rows WHERE run = ? AND done = 0 "
+                       "AND (claimed_by IS NULL OR claimed_at < ?) AND number % ? = ? "
+                       "ORDER BY row_index LIMIT ?%1) RETURNING row_index")
+            .arg(mServer ? QLatin1String(" FOR UPDATE SKIP LOCKED") : QLatin1String());
+    if (!Run(q, sql,
+             {owner, now, run, run, now - qint64(timeoutSeconds) * 1000, std::max(shardCount, 1),
+              shardCount > 1 ? shardIndex : 0, maxRows})) {
         mReconnect = mServer;
         return std::nullopt;
     }
@@ -433,11 +469,8 @@ bool Ledger::Renew(qint64 run, const QString &owner)
     if (!Connected())
         return false;
     QSqlQuery q(mDb);
-    q.prepare(QStringLiteral("UPDATE run_rows SET claimed_at = ? WHERE run = ? AND claimed_by = ? AND done = 0"));
-    q.addBindValue(Now());
-    q.addBindValue(run);
-    q.addBindValue(owner);
-    if (q.exec())
+    if (Run(q, QStringLiteral("UPDATE run_rows SET claimed_at = ? WHERE run = ? AND claimed_by = ? AND done = 0"),
+            {Now(), run, owner}))
         return true;
     mReconnect = mServer;
     return false;
@@ -449,11 +482,10 @@ bool Ledger::Release(qint64 run, const QString &owner)
         return false;
     mOwners.remove(run);
     QSqlQuery q(mDb);
-    q.prepare(QStringLiteral(
-        "UPDATE run_rows SET claimed_by = NULL, claimed_at = NULL WHERE run = ? AND claimed_by = ? AND done = 0"));
-    q.addBindValue(run);
-    q.addBindValue(owner);
-    if (q.exec())
+    if (Run(q,
+            QStringLiteral("UPDATE run_rows SET claimed_by = NULL, claimed_at = NULL WHERE run = ? AND claimed_by = ? "
+                           "AND done = 0"),
+            {run, owner}))
         return true;
     mReconnect = mServer;
     return false;
@@ -525,20 +557,19 @@ bool Ledger::Flush()
 bool Ledger::InsertRun(const NewRun &run, bool *inserted, QSqlError *error)
 {
     QSqlQuery q(mDb);
-    q.prepare(QStringLiteral("INSERT INTO runs (id, started, finished, source, list_key, name) "
-                             "VALUES (?, ?, NULL, ?, ?, ?) ON CONFLICT (name) DO NOTHING"));
-    q.addBindValue(run.id);
-    q.addBindValue(run.started);
-    q.addBindValue(run.source);
-    q.addBindValue(run.listKey);
-    q.addBindValue(run.name.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(run.name));
-    if (!Exec(q, error))
+    if (!Run(q,
+             QStringLiteral("INSERT INTO runs (id, started, finished, source, list_key, name) "
+                            "VALUES (?, ?, NULL, ?, ?, ?) ON CONFLICT (name) DO NOTHING"),
+             {run.id, run.started, run.source, run.listKey,
+              run.name.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(run.name)})) {
+        *error = q.lastError();
         return false;
+    }
     *inserted = q.numRowsAffected() == 1;
     if (!*inserted)
         return true;
     return InsertRows(
-        mDb, QStringLiteral("INSERT INTO run_rows (run, row_index, number, domain, done)"), {}, 5, int(run.rows.size()),
+        QStringLiteral("INSERT INTO run_rows (run, row_index, number, domain, done)"), {}, 5, int(run.rows.size()),
         [&](int i) {
             const Batch::Row &row = run.rows[i];
             return QVariantList{run.id, i, row.number, row.domain, row.complete() ? 1 : 0};
@@ -559,13 +590,11 @@ bool Ledger::WriteBuffer(QSqlError *error)
         return false;
 
     QSqlQuery q(mDb);
-    if (!mFinishes.isEmpty())
-        q.prepare(QStringLiteral("UPDATE runs SET finished = ? WHERE id = ?"));
     for (auto it = mFinishes.cbegin(); it != mFinishes.cend(); ++it) {
-        q.bindValue(0, it.value());
-        q.bindValue(1, it.key());
-        if (!Exec(q, error))
+        if (!Run(q, QStringLiteral("UPDATE runs SET finished = ? WHERE id = ?"), {it.value(), it.key()})) {
+            *error = q.lastError();
             return false;
+        }
     }
 
     QSqlQuery row(mDb);
@@ -606,7 +635,7 @@ bool Ledger::WriteFigures(QSqlError *error)
 {
     const QList<Cell> cells = mFigures.keys();
     const bool written = InsertRows(
-        mDb, QStringLiteral("INSERT INTO figures (run, row_index, figure, text, state, landed)"),
+        QStringLiteral("INSERT INTO figures (run, row_index, figure, text, state, landed)"),
         QStringLiteral(" ON CONFLICT (run, row_index, figure) DO UPDATE "
                        "SET text = excluded.text, state = excluded.state, landed = excluded.landed"),
         6, int(cells.size()),
@@ -622,6 +651,7 @@ bool Ledger::WriteFigures(QSqlError *error)
     QMap<qint64, QSet<int>> touched;
     for (const Cell &c : cells)
         touched[c.run].insert(c.row);
+    const QString complete = QStringLiteral("CASE WHEN %1 THEN 1 ELSE 0 END").arg(LedgerSchema::RowComplete());
     QSqlQuery q(mDb);
     for (auto it = touched.cbegin(); it != touched.cend(); ++it) {
         QList<int> rows(it->cbegin(), it->cend());
@@ -631,20 +661,16 @@ bool Ledger::WriteFigures(QSqlError *error)
             list << QString::number(r);
         // Only rows whose state changes are written: a server keeps no
         // needless row versions, and machines on other rows are not blocked.
-        const QString complete = QStringLiteral("CASE WHEN %1 THEN 1 ELSE 0 END").arg(LedgerSchema::RowComplete());
-        q.prepare(QStringLiteral("UPDATE run_rows SET done = %1 WHERE run = ? AND row_index IN (%2) AND done <> %1")
-                      .arg(complete, list.join(QLatin1Char(','))));
-        q.addBindValue(it.key());
-        if (!Exec(q, error))
+        const QString done = QStringLiteral("UPDATE run_rows SET done = %1 WHERE run = ? AND row_index IN (%2) "
+                                            "AND done <> %1")
+                                 .arg(complete, list.join(QLatin1Char(',')));
+        const auto owner = mOwners.constFind(it.key());
+        if (!Run(q, done, {it.key()}) ||
+            (owner != mOwners.cend() &&
+             !Run(q, QStringLiteral("UPDATE run_rows SET claimed_at = ? WHERE run = ? AND claimed_by = ? AND done = 0"),
+                  {Now(), it.key(), *owner}))) {
+            *error = q.lastError();
             return false;
-        if (const auto owner = mOwners.constFind(it.key()); owner != mOwners.cend()) {
-            q.prepare(
-                QStringLiteral("UPDATE run_rows SET claimed_at = ? WHERE run = ? AND claimed_by = ? AND done = 0"));
-            q.addBindValue(Now());
-            q.addBindValue(it.key());
-            q.addBindValue(*owner);
-            if (!Exec(q, error))
-                return false;
         }
     }
     return true;

@@ -40,6 +40,7 @@
 #include <optional>
 
 class QSqlError;
+class QSqlQuery;
 
 struct StoredRun
 {
@@ -211,6 +212,10 @@ private:
     // The next id of a counter ("runs", "site_scans"); 0 if the server failed.
     qint64 TakeId(const QString &counter, QSqlError *error);
     NewRun MakeRun(qint64 id, const QString &name, const QString &source, const QList<Batch::Row> &rows);
+    bool Run(QSqlQuery &q, const QString &sql, const QVariantList &values);
+    QString Literal(const QVariant &value) const;
+    bool InsertRows(const QString &head, const QString &tail, int width, int count,
+                    const std::function<QVariantList(int)> &values, QSqlError *error);
     void KeepPresetFigures(const NewRun &run);
     bool InsertRun(const NewRun &run, bool *inserted, QSqlError *error);
     bool WriteBuffer(QSqlError *error);

@@ -26,7 +26,7 @@ QList<Batch::Row> Rows(int count)
 void Land(Ledger &ledger, qint64 run, int row)
 {
     for (int f = 0; f < Batch::FigureCount; ++f)
-        ledger.RecordFigure(run, row, f, {QStringLiteral("约%1 '%2'").arg(row).arg(f), CellState::Done});
+        ledger.RecordFigure(run, row, f, {QStringLiteral("约%1 '%2'\\").arg(row).arg(f), CellState::Done});
 }
 
 } // namespace
@@ -73,7 +73,7 @@ private slots:
         QCOMPARE(ids, (QList<qint64>{1, 2, 3}));
         Land(*first, ids[1], 1);
         QVERIFY(first->Flush());
-        QCOMPARE(second->LoadRun(ids[1]).rows[1].figures[Batch::Snapshot].text, "约1 '5'");
+        QCOMPARE(second->LoadRun(ids[1]).rows[1].figures[Batch::Snapshot].text, "约1 '5'\\");
     }
 
     void claimsShareOneRun_data()
