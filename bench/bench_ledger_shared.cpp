@@ -27,10 +27,7 @@ enum class Backend { Sqlite, Server, ServerClaimed };
 PgCluster *Cluster()
 {
     static PgCluster cluster;
-    static const bool started = [] {
-        QString why;
-        return !PgCluster::BinDir().isEmpty() && cluster.Start({}, &why);
-    }();
+    static const bool started = cluster.Start({}) == 0;
     return started ? &cluster : nullptr;
 }
 
@@ -70,7 +67,7 @@ void BM_SharedRunOf1000Rows(benchmark::State &state)
         QString location = dir.filePath(QStringLiteral("ledger.sqlite"));
         if (backend != Backend::Sqlite) {
             const QString database = QStringLiteral("bench%1").arg(++databases);
-            Cluster()->Sql(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE ") + database});
+            Cluster()->Sql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE ") + database);
             location = Cluster()->Url(database);
         }
         auto ledger = Ledger::Open(location);

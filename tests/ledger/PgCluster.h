@@ -1,42 +1,62 @@
 #pragma once
-// A throw-away PostgreSQL cluster in a temporary folder, on a free loopback
-// port, for the shared-ledger tests and benchmarks. The server refuses to
-// run as root, so as root its programs run as `nobody`. Role `morvane` is
-// trusted; role `secret`, once a test creates it, must give its password.
+// A throw-away PostgreSQL cluster in a temporary folder on a free loopback
+// port, through scripts/pgtest.sh, for the shared-ledger tests and
+// benchmarks. Stopped when it goes.
 
-#include <QString>
-#include <QStringList>
+#include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
-#include <QVariant>
 
 class PgCluster final
 {
 public:
     PgCluster() = default;
-    ~PgCluster();
+    ~PgCluster() { Stop(); }
     PgCluster(const PgCluster &) = delete;
     PgCluster &operator=(const PgCluster &) = delete;
 
-    // The folder holding initdb and pg_ctl: PATH, then Debian's; empty if none.
-    static QString BinDir();
-    // A loopback port nothing listens on now.
-    static int FreePort();
+    static int FreePort()
+    {
+        QTcpServer probe;
+        return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+    }
 
-    // initdb and start; serverOptions go to postgres (e.g. "-c fsync=off").
-    bool Start(const QString &serverOptions, QString *why);
-    bool Stop();
-    bool Resume(); // the same data and port again
+    // 0 when running, 3 when PostgreSQL is not installed; serverOptions go
+    // to postgres (e.g. "-c fsync=off").
+    int Start(const QString &serverOptions)
+    {
+        mPort = FreePort();
+        mOptions = serverOptions;
+        return Resume() ? 0 : mLastExit;
+    }
+    bool Resume() { return mRunning = Script({"start", mDir.path(), QString::number(mPort), mOptions}); }
+    bool Stop() { return !mRunning || !(mRunning = !Script({"stop", mDir.path()})); }
 
-    QString Url(const QString &database, const QString &user = QStringLiteral("morvane"),
-                const QString &password = {}) const;
-    // Runs statements as morvane; the first value of the last one.
-    QVariant Sql(const QString &database, const QStringList &statements) const;
+    QString Url(const QString &database, const QString &user = "morvane", const QString &password = {}) const
+    {
+        return QStringLiteral("postgresql://%1%2@127.0.0.1:%3/%4")
+            .arg(user, password.isEmpty() ? QString() : ':' + password)
+            .arg(mPort)
+            .arg(database);
+    }
+    // Through psql as morvane: the rows, unaligned.
+    QString Sql(const QString &database, const QString &statement)
+    {
+        QProcess psql;
+        psql.start("bash", {MORVANE_PGTEST, "sql", mDir.path(), QString::number(mPort), database, statement});
+        psql.waitForFinished(60000);
+        return QString::fromUtf8(psql.readAllStandardOutput()).trimmed();
+    }
 
 private:
-    bool Run(const QString &program, const QStringList &args, QString *why = nullptr) const;
+    bool Script(const QStringList &args)
+    {
+        mLastExit = QProcess::execute("bash", QStringList{MORVANE_PGTEST} + args);
+        return mLastExit == 0;
+    }
 
     QTemporaryDir mDir;
-    QString mBin, mOptions;
-    int mPort = 0;
+    QString mOptions;
+    int mPort = 0, mLastExit = 0;
     bool mRunning = false;
 };
