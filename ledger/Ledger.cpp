@@ -553,13 +553,16 @@ bool Ledger::Flush()
     return true;
 }
 
-// One run and, unless one of that name is there already, its rows.
+// One run and, unless one of that name is there already, its rows. A run
+// already there under its id is one whose commit went through while the
+// connection broke: sent again, it is skipped, as are scans; figures are
+// upserts anyway, so a flush retried after a lost answer stores nothing twice.
 bool Ledger::InsertRun(const NewRun &run, bool *inserted, QSqlError *error)
 {
     QSqlQuery q(mDb);
     if (!Run(q,
              QStringLiteral("INSERT INTO runs (id, started, finished, source, list_key, name) "
-                            "VALUES (?, ?, NULL, ?, ?, ?) ON CONFLICT (name) DO NOTHING"),
+                            "VALUES (?, ?, NULL, ?, ?, ?) ON CONFLICT DO NOTHING"),
              {run.id, run.started, run.source, run.listKey,
               run.name.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(run.name)})) {
         *error = q.lastError();
@@ -600,9 +603,9 @@ bool Ledger::WriteBuffer(QSqlError *error)
     QSqlQuery row(mDb);
     if (!mScans.isEmpty()) {
         q.prepare(QStringLiteral("INSERT INTO site_scans (id, domain, scanned, weight, keywords, traffic, snapshot, "
-                                 "indexed) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+                                 "indexed) VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
         row.prepare(QStringLiteral("INSERT INTO scan_keywords (scan, number, keyword, rank, search_index, "
-                                   "indexed_count, title) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+                                   "indexed_count, title) VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
     }
     for (const NewScan &scan : qAsConst(mScans)) {
         // A scan kept while the server was away takes its id now, inside

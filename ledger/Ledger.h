@@ -137,14 +137,16 @@ public:
     // Runs, figures, finishes and scans buffered but not yet stored.
     int pendingWrites() const;
 
-    // Claims, after a flush, up to maxRows rows of the run for owner, lowest
-    // index first, and gives their indexes: rows with a figure not landed
-    // that nobody holds, or whose holder has not been heard of for
-    // timeoutSeconds (by this ledger's clock). Rows the owner already holds
-    // are not given again. With shardCount > 1, only rows whose number
-    // (the list line) modulo shardCount is shardIndex. Two ledgers on one
-    // database never get the same row. A flush of figures of the run
-    // renews the owner's claims; nullopt if the database failed.
+    // Claims up to maxRows rows of the run for owner and gives their
+    // indexes, lowest first: rows with a figure still pending that nobody
+    // holds, or whose holder was last heard of over timeoutSeconds ago (by
+    // this ledger's clock: the machines' clocks should agree). Rows the
+    // owner holds already are not given again. With shardCount > 1, only
+    // rows whose number (the line in the list) modulo shardCount is
+    // shardIndex. Two ledgers on one database never get the same row.
+    // Flushes first; each flush with figures of the run renews the claims
+    // of the run's last claimer on this ledger. nullopt if the database
+    // failed, which is not the empty list of "nothing left to claim".
     std::optional<QList<int>> Claim(qint64 run, const QString &owner, int maxRows, int timeoutSeconds,
                                     int shardIndex = 0, int shardCount = 1);
     // Marks the owner's claims on unfinished rows as heard of now.
