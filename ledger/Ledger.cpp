@@ -5,9 +5,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
+#include <QSet>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QUrl>
+#include <QUrlQuery>
 
 #include <algorithm>
 #include <limits>
@@ -71,7 +77,16 @@ bool Exec(QSqlQuery &q, QSqlError *error)
     return false;
 }
 
+void SetResult(QString *message, Ledger::OpenStatus *status, Ledger::OpenStatus s, const QString &text)
+{
+    if (status)
+        *status = s;
+    if (message)
+        *message = text;
+}
+
 int gConnections = 0;
+constexpr int kServerChunk = 500;
 
 } // namespace
 
@@ -87,14 +102,16 @@ QString Ledger::ListKey(const QStringList &domains)
     return LedgerSchema::ListKey(domains);
 }
 
+bool Ledger::IsServer(const QString &location)
+{
+    return location.startsWith(QLatin1String("postgresql://")) || location.startsWith(QLatin1String("postgres://"));
+}
+
 std::unique_ptr<Ledger> Ledger::Open(const QString &path, QString *message, OpenStatus *status)
 {
-    const auto result = [&](OpenStatus s, const QString &text) {
-        if (status)
-            *status = s;
-        if (message)
-            *message = text;
-    };
+    if (IsServer(path))
+        return OpenServer(path, message, status);
+    const auto result = [&](OpenStatus s, const QString &text) { SetResult(message, status, s, text); };
     const auto failed = [&](const QString &why) {
         result(OpenStatus::Failed, QStringLiteral("无法打开记录库（%1），本次运行不保存记录。").arg(why));
         return nullptr;
@@ -157,6 +174,73 @@ std::unique_ptr<Ledger> Ledger::Open(const QString &path, QString *message, Open
     return ledger;
 }
 
+// Many programs share a server's database: no lock file, nothing moved
+// aside; the first to find it empty creates the schema while the others
+// wait on a lock in the database.
+std::unique_ptr<Ledger> Ledger::OpenServer(const QString &location, QString *message, OpenStatus *status)
+{
+    const QUrl url(location);
+    const QString server = QStringLiteral("%1:%2").arg(url.host()).arg(url.port(5432));
+    const auto failed = [&](const QString &text) {
+        SetResult(message, status, OpenStatus::Failed, text);
+        return nullptr;
+    };
+    // The driver's own last words ("Connection refused"), never with the password.
+    const auto reason = [&](const QSqlError &error) {
+        QString text = error.databaseText().section(QLatin1Char('\n'), 0, 0).section(QLatin1String(": "), -1).trimmed();
+        if (text.isEmpty())
+            text = error.text();
+        return url.password().isEmpty() ? text : text.replace(url.password(), QStringLiteral("***"));
+    };
+    const QString database = url.path().mid(1);
+    if (!url.isValid() || url.host().isEmpty() || database.isEmpty())
+        return failed(
+            QStringLiteral("记录库地址不完整（应为 postgresql://用户:密码@主机:端口/库名），本次运行不保存记录。"));
+
+    const QString name = QStringLiteral("morvane-ledger-%1").arg(++gConnections);
+    std::unique_ptr<Ledger> ledger(new Ledger(nullptr, name));
+    ledger->mServer = true;
+    QSqlDatabase &db = ledger->mDb;
+    db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    if (!db.isValid())
+        return failed(QStringLiteral("缺少 PostgreSQL 驱动（libqt6sql6-psql），本次运行不保存记录。"));
+    db.setHostName(url.host());
+    db.setPort(url.port(5432));
+    db.setDatabaseName(database);
+    db.setUserName(url.userName());
+    db.setPassword(url.password());
+    // A server that does not answer must not hold the run up for long.
+    QStringList options{QStringLiteral("connect_timeout=5")};
+    for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
+        options << key + QLatin1Char('=') + value;
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        if (LedgerPostgres::LoginRefused(error))
+            return failed(
+                QStringLiteral("记录库服务器 %1 拒绝了用户 %2 的登录（用户名、密码或库名不对），本次运行不保存记录。")
+                    .arg(server, url.userName()));
+        return failed(QStringLiteral("无法连接记录库服务器 %1（%2），本次运行不保存记录。").arg(server, reason(error)));
+    }
+
+    if (!LedgerPostgres::LockMigrations(db, true))
+        return failed(
+            QStringLiteral("无法使用记录库 %1（%2），本次运行不保存记录。").arg(server, reason(db.lastError())));
+    const int version = LedgerPostgres::Version(db);
+    if (version > LedgerSchema::kCurrent) {
+        SetResult(message, status, OpenStatus::Newer,
+                  QStringLiteral("记录库 %1 来自更新版本的 Morvane，已原样保留；本次运行不保存记录。").arg(server));
+        return nullptr;
+    }
+    QString error;
+    if (version < 0 || !LedgerSchema::Migrate(db, version, &error))
+        return failed(QStringLiteral("无法使用记录库 %1（%2），本次运行不保存记录。")
+                          .arg(server, error.isEmpty() ? reason(db.lastError()) : error));
+    LedgerPostgres::LockMigrations(db, false);
+    SetResult(message, status, version == 0 ? OpenStatus::Fresh : OpenStatus::Ok, QString());
+    return ledger;
+}
+
 Ledger::Ledger(std::unique_ptr<QLockFile> lock, const QString &connection)
     : mLock(std::move(lock)), mConnection(connection)
 {
@@ -189,23 +273,222 @@ void Ledger::Schedule()
         mTimer.start(mFailing ? kRetryMs : kFlushMs);
 }
 
-qint64 Ledger::BeginRun(const QString &source, const QList<Batch::Row> &rows)
+// On SQLite a statement is bound; on a server its values are written in
+// as the driver's own literals, as Qt's binding there would do too, but in
+// one round trip instead of a PREPARE, an EXECUTE and a DEALLOCATE.
+bool Ledger::Run(QSqlQuery &q, const QString &sql, const QVariantList &values)
 {
-    NewRun run{mNextRun++, source, {}, Now(), rows};
+    if (!mServer) {
+        q.prepare(sql);
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        return q.exec();
+    }
+    QString text;
+    int next = 0;
+    for (const QChar c : sql) {
+        if (c == QLatin1Char('?') && next < values.size())
+            text += Literal(values[next++]);
+        else
+            text += c;
+    }
+    return q.exec(text);
+}
+
+QString Ledger::Literal(const QVariant &value) const
+{
+    QSqlField field(QString(), value.metaType());
+    field.setValue(value);
+    return mDb.driver()->formatValue(field);
+}
+
+// Inserts count rows of width values each. SQLite is quickest reusing one
+// single-row statement; a server takes many rows a round trip.
+bool Ledger::InsertRows(const QString &head, const QString &tail, int width, int count,
+                        const std::function<QVariantList(int)> &values, QSqlError *error)
+{
+    QSqlQuery q(mDb);
+    const QString group =
+        QLatin1Char('(') + QStringList(width, QStringLiteral("?")).join(QLatin1String(", ")) + QLatin1Char(')');
+    if (!mServer) {
+        q.prepare(head + QStringLiteral(" VALUES ") + group + tail);
+        for (int i = 0; i < count; ++i) {
+            const QVariantList row = values(i);
+            for (int v = 0; v < width; ++v)
+                q.bindValue(v, row[v]);
+            if (!Exec(q, error))
+                return false;
+        }
+        return true;
+    }
+    for (int start = 0; start < count; start += kServerChunk) {
+        QStringList rows;
+        for (int i = start; i < std::min(count, start + kServerChunk); ++i) {
+            QStringList literals;
+            for (const QVariant &v : values(i))
+                literals << Literal(v);
+            rows << QLatin1Char('(') + literals.join(QLatin1Char(',')) + QLatin1Char(')');
+        }
+        if (!q.exec(head + QStringLiteral(" VALUES ") + rows.join(QLatin1Char(',')) + tail)) {
+            *error = q.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Ledger::Connected()
+{
+    if (!mReconnect)
+        return true;
+    mDb.close();
+    mReconnect = !mDb.open();
+    return !mReconnect;
+}
+
+qint64 Ledger::TakeId(const QString &counter, QSqlError *error)
+{
+    if (!mServer)
+        return counter == QLatin1String("runs") ? mNextRun++ : mNextScan++;
+    if (!Connected()) {
+        *error = mDb.lastError();
+        return 0;
+    }
+    QSqlQuery q(mDb);
+    if (q.exec(QStringLiteral("UPDATE id_counters SET next_id = next_id + 1 WHERE name = '%1' RETURNING next_id - 1")
+                   .arg(counter)) &&
+        q.next())
+        return q.value(0).toLongLong();
+    *error = q.lastError();
+    mReconnect = true;
+    return 0;
+}
+
+Ledger::NewRun Ledger::MakeRun(qint64 id, const QString &name, const QString &source, const QList<Batch::Row> &rows)
+{
+    NewRun run{id, name, source, {}, Now(), rows};
     QStringList domains;
     domains.reserve(rows.size());
-    for (int i = 0; i < rows.size(); ++i) {
-        domains << rows[i].domain;
+    for (const Batch::Row &row : rows)
+        domains << row.domain;
+    run.listKey = ListKey(domains);
+    return run;
+}
+
+qint64 Ledger::BeginRun(const QString &source, const QList<Batch::Row> &rows)
+{
+    QSqlError error;
+    const qint64 id = TakeId(QStringLiteral("runs"), &error);
+    if (!id) {
+        emit writeFailed(QStringLiteral("记录库无法开始新的运行（%1），本次运行不保存记录。").arg(error.text()));
+        return 0;
+    }
+    mNewRuns << MakeRun(id, {}, source, rows);
+    KeepPresetFigures(mNewRuns.last());
+    Flush();
+    return id;
+}
+
+qint64 Ledger::BeginNamedRun(const QString &name, const QString &source, const QList<Batch::Row> &rows)
+{
+    if (const qint64 existing = RunIdByName(name))
+        return existing;
+    QSqlError error;
+    const qint64 id = TakeId(QStringLiteral("runs"), &error);
+    const NewRun run = MakeRun(id, name, source, rows);
+    bool inserted = false;
+    if (!id || !Connected() || !mDb.transaction() || !InsertRun(run, &inserted, &error) || !mDb.commit()) {
+        if (!error.isValid())
+            error = mDb.lastError();
+        if (mDb.isOpen())
+            mDb.rollback();
+        mReconnect = mServer;
+        emit writeFailed(QStringLiteral("记录库无法开始运行“%1”（%2）。").arg(name, error.text()));
+        return 0;
+    }
+    if (!inserted) // another program created it first
+        return RunIdByName(name);
+    KeepPresetFigures(run);
+    Flush();
+    return id;
+}
+
+void Ledger::KeepPresetFigures(const NewRun &run)
+{
+    for (int i = 0; i < run.rows.size(); ++i) {
         for (int f = 0; f < Batch::FigureCount; ++f) {
-            const Batch::Figure &figure = rows[i].figures[f];
+            const Batch::Figure &figure = run.rows[i].figures[f];
             if (figure.state != Batch::CellState::Pending || figure.text != Markers::kPending)
                 mFigures.insert({run.id, i, f}, {figure, run.started});
         }
     }
-    run.listKey = ListKey(domains);
-    mNewRuns << run;
-    Flush();
-    return run.id;
+}
+
+qint64 Ledger::RunIdByName(const QString &name)
+{
+    if (!Connected())
+        return 0;
+    QSqlQuery q(mDb);
+    if (Run(q, QStringLiteral("SELECT id FROM runs WHERE name = ?"), {name}) && q.next())
+        return q.value(0).toLongLong();
+    mReconnect = mServer && q.lastError().isValid();
+    return 0;
+}
+
+std::optional<QList<int>> Ledger::Claim(qint64 run, const QString &owner, int maxRows, int timeoutSeconds,
+                                        int shardIndex, int shardCount)
+{
+    // Rows whose figures are still in the buffer must not look unfinished.
+    if (!Flush())
+        return std::nullopt;
+    const qint64 now = Now();
+    QSqlQuery q(mDb);
+    // On a server, rows another claimer is taking right now are skipped, not waited for.
+    const QString sql =
+        QStringLiteral("UPDATE run_rows SET claimed_by = ?, claimed_at = ? WHERE run = ? AND row_index IN "
+                       "(SELECT row_index FROM run_rows WHERE run = ? AND done = 0 "
+                       "AND (claimed_by IS NULL OR claimed_at < ?) AND number % ? = ? "
+                       "ORDER BY row_index LIMIT ?%1) RETURNING row_index")
+            .arg(mServer ? QLatin1String(" FOR UPDATE SKIP LOCKED") : QLatin1String());
+    if (!Run(q, sql,
+             {owner, now, run, run, now - qint64(timeoutSeconds) * 1000, std::max(shardCount, 1),
+              shardCount > 1 ? shardIndex : 0, maxRows})) {
+        mReconnect = mServer;
+        return std::nullopt;
+    }
+    QList<int> rows;
+    while (q.next())
+        rows << q.value(0).toInt();
+    std::sort(rows.begin(), rows.end());
+    mOwners.insert(run, owner);
+    return rows;
+}
+
+bool Ledger::Renew(qint64 run, const QString &owner)
+{
+    if (!Connected())
+        return false;
+    QSqlQuery q(mDb);
+    if (Run(q, QStringLiteral("UPDATE run_rows SET claimed_at = ? WHERE run = ? AND claimed_by = ? AND done = 0"),
+            {Now(), run, owner}))
+        return true;
+    mReconnect = mServer;
+    return false;
+}
+
+bool Ledger::Release(qint64 run, const QString &owner)
+{
+    if (!Flush())
+        return false;
+    mOwners.remove(run);
+    QSqlQuery q(mDb);
+    if (Run(q,
+            QStringLiteral("UPDATE run_rows SET claimed_by = NULL, claimed_at = NULL WHERE run = ? AND claimed_by = ? "
+                           "AND done = 0"),
+            {run, owner}))
+        return true;
+    mReconnect = mServer;
+    return false;
 }
 
 void Ledger::RecordFigure(qint64 run, int rowIndex, int figure, const Batch::Figure &f)
@@ -225,7 +508,8 @@ void Ledger::FinishRun(qint64 run)
 qint64 Ledger::RecordSiteScan(const QString &domain, const Site::Overview &overview,
                               const QList<Site::KeywordRow> &keywords)
 {
-    const qint64 id = mNextScan++;
+    QSqlError error;
+    const qint64 id = TakeId(QStringLiteral("site_scans"), &error);
     mScans << NewScan{{id, domain, {}, overview, keywords}, Now()};
     Schedule();
     return id;
@@ -240,17 +524,19 @@ bool Ledger::Flush()
 {
     mTimer.stop();
     if (pendingWrites() == 0)
-        return true;
+        return Connected();
     QSqlError error;
-    if (!mDb.transaction() || !WriteBuffer(&error) || !mDb.commit()) {
+    if (!Connected() || !mDb.transaction() || !WriteBuffer(&error) || !mDb.commit()) {
         if (!error.isValid())
             error = mDb.lastError();
-        mDb.rollback();
+        if (mDb.isOpen())
+            mDb.rollback();
+        mReconnect = mServer;
         mTimer.start(kRetryMs);
         if (!mFailing) {
             mFailing = true;
             emit writeFailed(
-                LedgerSqlite::IsFull(error.nativeErrorCode())
+                !mServer && LedgerSqlite::IsFull(error.nativeErrorCode())
                     ? QStringLiteral("磁盘已满，记录暂存在内存中，腾出空间后会自动补写。")
                     : QStringLiteral("记录写入失败（%1），记录暂存在内存中，稍后重试。").arg(error.text()));
         }
@@ -267,66 +553,74 @@ bool Ledger::Flush()
     return true;
 }
 
+// One run and, unless one of that name is there already, its rows. A run
+// already there under its id is one whose commit went through while the
+// connection broke: sent again, it is skipped, as are scans; figures are
+// upserts anyway, so a flush retried after a lost answer stores nothing twice.
+bool Ledger::InsertRun(const NewRun &run, bool *inserted, QSqlError *error)
+{
+    QSqlQuery q(mDb);
+    if (!Run(q,
+             QStringLiteral("INSERT INTO runs (id, started, finished, source, list_key, name) "
+                            "VALUES (?, ?, NULL, ?, ?, ?) ON CONFLICT DO NOTHING"),
+             {run.id, run.started, run.source, run.listKey,
+              run.name.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(run.name)})) {
+        *error = q.lastError();
+        return false;
+    }
+    *inserted = q.numRowsAffected() == 1;
+    if (!*inserted)
+        return true;
+    return InsertRows(
+        QStringLiteral("INSERT INTO run_rows (run, row_index, number, domain, done)"), {}, 5, int(run.rows.size()),
+        [&](int i) {
+            const Batch::Row &row = run.rows[i];
+            return QVariantList{run.id, i, row.number, row.domain, row.complete() ? 1 : 0};
+        },
+        error);
+}
+
 // The buffer in one transaction the caller opened: runs and their rows
 // first, so the figures and finishes that follow have them to refer to.
 bool Ledger::WriteBuffer(QSqlError *error)
 {
-    QSqlQuery q(mDb);
-    q.prepare(QStringLiteral("INSERT INTO runs (id, started, finished, source, list_key) VALUES (?, ?, NULL, ?, ?)"));
-    QSqlQuery row(mDb);
-    row.prepare(QStringLiteral("INSERT INTO run_rows (run, row_index, number, domain) VALUES (?, ?, ?, ?)"));
+    bool inserted = false;
     for (const NewRun &run : qAsConst(mNewRuns)) {
-        q.bindValue(0, run.id);
-        q.bindValue(1, run.started);
-        q.bindValue(2, run.source);
-        q.bindValue(3, run.listKey);
-        if (!Exec(q, error))
+        if (!InsertRun(run, &inserted, error))
             return false;
-        row.bindValue(0, run.id);
-        for (int i = 0; i < run.rows.size(); ++i) {
-            row.bindValue(1, i);
-            row.bindValue(2, run.rows[i].number);
-            row.bindValue(3, run.rows[i].domain);
-            if (!Exec(row, error))
-                return false;
+    }
+    if (!WriteFigures(error))
+        return false;
+
+    QSqlQuery q(mDb);
+    for (auto it = mFinishes.cbegin(); it != mFinishes.cend(); ++it) {
+        if (!Run(q, QStringLiteral("UPDATE runs SET finished = ? WHERE id = ?"), {it.value(), it.key()})) {
+            *error = q.lastError();
+            return false;
         }
     }
 
-    q.prepare(QStringLiteral("INSERT INTO figures (run, row_index, figure, text, state, landed) "
-                             "VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (run, row_index, figure) DO UPDATE "
-                             "SET text = excluded.text, state = excluded.state, landed = excluded.landed"));
-    for (auto it = mFigures.cbegin(); it != mFigures.cend(); ++it) {
-        q.bindValue(0, it.key().run);
-        q.bindValue(1, it.key().row);
-        q.bindValue(2, it.key().figure);
-        q.bindValue(3, it->figure.text);
-        q.bindValue(4, Stored(it->figure.state));
-        q.bindValue(5, it->at);
-        if (!Exec(q, error))
-            return false;
+    QSqlQuery row(mDb);
+    if (!mScans.isEmpty()) {
+        q.prepare(QStringLiteral("INSERT INTO site_scans (id, domain, scanned, weight, keywords, traffic, snapshot, "
+                                 "indexed) VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
+        row.prepare(QStringLiteral("INSERT INTO scan_keywords (scan, number, keyword, rank, search_index, "
+                                   "indexed_count, title) VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
     }
-
-    q.prepare(QStringLiteral("UPDATE runs SET finished = ? WHERE id = ?"));
-    for (auto it = mFinishes.cbegin(); it != mFinishes.cend(); ++it) {
-        q.bindValue(0, it.value());
-        q.bindValue(1, it.key());
-        if (!Exec(q, error))
-            return false;
-    }
-
-    q.prepare(QStringLiteral("INSERT INTO site_scans (id, domain, scanned, weight, keywords, traffic, snapshot, "
-                             "indexed) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-    row.prepare(QStringLiteral("INSERT INTO scan_keywords (scan, number, keyword, rank, search_index, indexed_count, "
-                               "title) VALUES (?, ?, ?, ?, ?, ?, ?)"));
     for (const NewScan &scan : qAsConst(mScans)) {
+        // A scan kept while the server was away takes its id now, inside
+        // this transaction, so a rollback gives it back.
+        const qint64 id = scan.scan.id ? scan.scan.id : TakeId(QStringLiteral("site_scans"), error);
+        if (!id)
+            return false;
         const Site::Overview &o = scan.scan.overview;
         const QStringList values{scan.scan.domain, QString(), o.weight, o.keywords, o.traffic, o.snapshot, o.indexed};
-        q.bindValue(0, scan.scan.id);
+        q.bindValue(0, id);
         for (int i = 0; i < values.size(); ++i)
             q.bindValue(i + 1, i == 1 ? QVariant(scan.at) : QVariant(values[i]));
         if (!Exec(q, error))
             return false;
-        row.bindValue(0, scan.scan.id);
+        row.bindValue(0, id);
         for (const Site::KeywordRow &k : scan.scan.keywords) {
             row.bindValue(1, k.number);
             for (int f = 0; f < Site::KeywordFieldCount; ++f)
@@ -338,13 +632,60 @@ bool Ledger::WriteBuffer(QSqlError *error)
     return true;
 }
 
+// The figures, then for each row they touched whether it is now complete,
+// and the claims of whoever records them here, which are alive.
+bool Ledger::WriteFigures(QSqlError *error)
+{
+    const QList<Cell> cells = mFigures.keys();
+    const bool written = InsertRows(
+        QStringLiteral("INSERT INTO figures (run, row_index, figure, text, state, landed)"),
+        QStringLiteral(" ON CONFLICT (run, row_index, figure) DO UPDATE "
+                       "SET text = excluded.text, state = excluded.state, landed = excluded.landed"),
+        6, int(cells.size()),
+        [&](int i) {
+            const Cell &c = cells[i];
+            const Landed &landed = *mFigures.constFind(c);
+            return QVariantList{c.run, c.row, c.figure, landed.figure.text, Stored(landed.figure.state), landed.at};
+        },
+        error);
+    if (!written)
+        return false;
+
+    QMap<qint64, QSet<int>> touched;
+    for (const Cell &c : cells)
+        touched[c.run].insert(c.row);
+    const QString complete = QStringLiteral("CASE WHEN %1 THEN 1 ELSE 0 END").arg(LedgerSchema::RowComplete());
+    QSqlQuery q(mDb);
+    for (auto it = touched.cbegin(); it != touched.cend(); ++it) {
+        QList<int> rows(it->cbegin(), it->cend());
+        std::sort(rows.begin(), rows.end());
+        QStringList list;
+        for (int r : rows)
+            list << QString::number(r);
+        // Only rows whose state changes are written: a server keeps no
+        // needless row versions, and machines on other rows are not blocked.
+        const QString done = QStringLiteral("UPDATE run_rows SET done = %1 WHERE run = ? AND row_index IN (%2) "
+                                            "AND done <> %1")
+                                 .arg(complete, list.join(QLatin1Char(',')));
+        const auto owner = mOwners.constFind(it.key());
+        if (!Run(q, done, {it.key()}) ||
+            (owner != mOwners.cend() &&
+             !Run(q, QStringLiteral("UPDATE run_rows SET claimed_at = ? WHERE run = ? AND claimed_by = ? AND done = 0"),
+                  {Now(), it.key(), *owner}))) {
+            *error = q.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
 StoredRun Ledger::LoadRun(qint64 run)
 {
     Flush();
     StoredRun out;
     QSqlQuery q(mDb);
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT source, list_key, started, finished FROM runs WHERE id = ?"));
+    q.prepare(QStringLiteral("SELECT source, list_key, started, finished, name FROM runs WHERE id = ?"));
     q.addBindValue(run);
     if (!q.exec() || !q.next())
         return out;
@@ -353,6 +694,7 @@ StoredRun Ledger::LoadRun(qint64 run)
     out.listKey = q.value(1).toString();
     out.started = FromMs(q.value(2));
     out.finished = FromMs(q.value(3));
+    out.name = q.value(4).toString();
 
     q.prepare(QStringLiteral("SELECT row_index, number, domain FROM run_rows WHERE run = ? ORDER BY row_index"));
     q.addBindValue(run);
@@ -387,6 +729,11 @@ std::optional<StoredRun> Ledger::LoadIfAny(const QString &sql, const QVariant &v
     const qint64 id = q.value(0).toLongLong();
     q.finish();
     return LoadRun(id);
+}
+
+std::optional<StoredRun> Ledger::RunByName(const QString &name)
+{
+    return LoadIfAny(QStringLiteral("SELECT id FROM runs WHERE name = ?"), name);
 }
 
 std::optional<StoredRun> Ledger::LastUnfinishedRun()
@@ -551,6 +898,7 @@ bool Ledger::ClearHistory()
         mDb.rollback();
         return false;
     }
-    LedgerSqlite::Compact(mDb);
+    if (!mServer)
+        LedgerSqlite::Compact(mDb);
     return true;
 }

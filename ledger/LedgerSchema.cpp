@@ -1,5 +1,7 @@
 #include "LedgerSchema.h"
 
+#include "BatchTypes.h"
+
 #include <QCryptographicHash>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -61,19 +63,19 @@ const std::vector<Step> &Steps()
     static const std::vector<Step> steps{
         {{QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
           QStringLiteral("INSERT INTO schema_version (version) VALUES (0)"),
-          QStringLiteral("CREATE TABLE runs (id INTEGER PRIMARY KEY, started BIGINT NOT NULL, finished BIGINT, "
+          QStringLiteral("CREATE TABLE runs (id {id}, started BIGINT NOT NULL, finished BIGINT, "
                          "source TEXT NOT NULL)"),
-          QStringLiteral("CREATE TABLE run_rows (run INTEGER NOT NULL REFERENCES runs (id), "
+          QStringLiteral("CREATE TABLE run_rows (run BIGINT NOT NULL REFERENCES runs (id), "
                          "row_index INTEGER NOT NULL, number INTEGER NOT NULL, domain TEXT NOT NULL, "
                          "PRIMARY KEY (run, row_index))"),
-          QStringLiteral("CREATE TABLE figures (run INTEGER NOT NULL, row_index INTEGER NOT NULL, "
+          QStringLiteral("CREATE TABLE figures (run BIGINT NOT NULL, row_index INTEGER NOT NULL, "
                          "figure INTEGER NOT NULL, text TEXT NOT NULL, state INTEGER NOT NULL, "
                          "landed BIGINT NOT NULL, PRIMARY KEY (run, row_index, figure), "
                          "FOREIGN KEY (run, row_index) REFERENCES run_rows (run, row_index))"),
-          QStringLiteral("CREATE TABLE site_scans (id INTEGER PRIMARY KEY, domain TEXT NOT NULL, "
+          QStringLiteral("CREATE TABLE site_scans (id {id}, domain TEXT NOT NULL, "
                          "scanned BIGINT NOT NULL, weight TEXT NOT NULL, keywords TEXT NOT NULL, "
                          "traffic TEXT NOT NULL, snapshot TEXT NOT NULL, indexed TEXT NOT NULL)"),
-          QStringLiteral("CREATE TABLE scan_keywords (scan INTEGER NOT NULL REFERENCES site_scans (id), "
+          QStringLiteral("CREATE TABLE scan_keywords (scan BIGINT NOT NULL REFERENCES site_scans (id), "
                          "number INTEGER NOT NULL, keyword TEXT NOT NULL, rank TEXT NOT NULL, "
                          "search_index TEXT NOT NULL, indexed_count TEXT NOT NULL, title TEXT NOT NULL, "
                          "PRIMARY KEY (scan, number))")},
@@ -83,6 +85,18 @@ const std::vector<Step> &Steps()
           QStringLiteral("CREATE INDEX run_rows_by_domain ON run_rows (domain)"),
           QStringLiteral("CREATE INDEX site_scans_by_domain ON site_scans (domain)")},
          FillListKeys},
+        {{QStringLiteral("CREATE TABLE id_counters (name TEXT PRIMARY KEY, next_id BIGINT NOT NULL)"),
+          QStringLiteral("INSERT INTO id_counters (name, next_id) SELECT 'runs', COALESCE(MAX(id), 0) + 1 FROM runs"),
+          QStringLiteral("INSERT INTO id_counters (name, next_id) "
+                         "SELECT 'site_scans', COALESCE(MAX(id), 0) + 1 FROM site_scans"),
+          QStringLiteral("ALTER TABLE runs ADD COLUMN name TEXT"),
+          QStringLiteral("CREATE UNIQUE INDEX runs_by_name ON runs (name)"),
+          QStringLiteral("ALTER TABLE run_rows ADD COLUMN done INTEGER NOT NULL DEFAULT 0"),
+          QStringLiteral("ALTER TABLE run_rows ADD COLUMN claimed_by TEXT"),
+          QStringLiteral("ALTER TABLE run_rows ADD COLUMN claimed_at BIGINT"),
+          QStringLiteral("UPDATE run_rows SET done = 1 WHERE ") + RowComplete(),
+          QStringLiteral("CREATE INDEX run_rows_open ON run_rows (run, row_index) WHERE done = 0")},
+         nullptr},
     };
     return steps;
 }
@@ -90,8 +104,12 @@ const std::vector<Step> &Steps()
 bool RunStep(QSqlDatabase &db, int version, QString *error)
 {
     const Step &step = Steps()[version];
+    const bool sqlite = !LedgerPostgres::Is(db);
     QSqlQuery q(db);
-    for (const QString &sql : step.sql) {
+    for (QString sql : step.sql) {
+        // SQLite's own row id when it can be, a 64-bit key on a server.
+        sql.replace(QLatin1String("{id}"),
+                    sqlite ? QLatin1String("INTEGER PRIMARY KEY") : QLatin1String("BIGINT PRIMARY KEY"));
         if (!Exec(q, sql, error))
             return false;
     }
@@ -99,7 +117,7 @@ bool RunStep(QSqlDatabase &db, int version, QString *error)
         return false;
     if (!Exec(q, QStringLiteral("UPDATE schema_version SET version = %1").arg(version + 1), error))
         return false;
-    if (!LedgerSqlite::SetUserVersion(db, version + 1)) {
+    if (sqlite && !LedgerSqlite::SetUserVersion(db, version + 1)) {
         *error = QStringLiteral("PRAGMA user_version");
         return false;
     }
@@ -107,6 +125,13 @@ bool RunStep(QSqlDatabase &db, int version, QString *error)
 }
 
 } // namespace
+
+QString RowComplete()
+{
+    return QStringLiteral("(SELECT COUNT(*) FROM figures f WHERE f.run = run_rows.run AND f.row_index = "
+                          "run_rows.row_index AND f.state <> 0) >= %1")
+        .arg(Batch::FigureCount);
+}
 
 QString ListKey(const QStringList &domains)
 {
@@ -177,3 +202,40 @@ bool IsFull(const QString &nativeErrorCode)
 }
 
 } // namespace LedgerSqlite
+
+namespace LedgerPostgres {
+namespace {
+// Any fixed number: the key every Morvane migrating a database waits on.
+constexpr qint64 kMigrationLock = 0x4d6f7276616e65;
+} // namespace
+
+bool Is(const QSqlDatabase &db)
+{
+    return db.driverName() == QLatin1String("QPSQL");
+}
+
+bool LockMigrations(QSqlDatabase &db, bool lock)
+{
+    return QSqlQuery(db).exec(QStringLiteral("SELECT %1(%2)")
+                                  .arg(lock ? QLatin1String("pg_advisory_lock") : QLatin1String("pg_advisory_unlock"))
+                                  .arg(kMigrationLock));
+}
+
+int Version(QSqlDatabase &db)
+{
+    if (!db.tables().contains(QLatin1String("schema_version")))
+        return 0;
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) || !q.next())
+        return -1;
+    return q.value(0).toInt();
+}
+
+bool LoginRefused(const QSqlError &error)
+{
+    const QString text = error.databaseText();
+    return text.contains(QLatin1String("authentication failed")) ||
+           text.contains(QLatin1String("no password supplied")) || text.contains(QLatin1String("does not exist"));
+}
+
+} // namespace LedgerPostgres

@@ -3,6 +3,7 @@
 // PostgreSQL also takes, and the few SQLite-only settings in one place.
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
@@ -11,13 +12,17 @@ namespace LedgerSchema {
 // Version 1: runs, their rows and figures, single-site scans.
 // Version 2: each run's list key (filled in for old runs) and the indexes
 // behind "the same list again" and a domain's history.
-constexpr int kCurrent = 2;
+// Version 3: what a shared database needs: counters that hand out ids,
+// unique run names, and each row's completeness and claim.
+constexpr int kCurrent = 3;
 
 QString ListKey(const QStringList &domains);
+// True for a run_rows row (in an UPDATE of run_rows) whose every figure landed.
+QString RowComplete();
 
 // Brings an opened database from version `from` (0: empty) to kCurrent,
 // one transaction per step. The version lives in the schema_version table
-// and, on SQLite, in PRAGMA user_version, which is what Open reads.
+// and, on SQLite, also in PRAGMA user_version, which is what Open reads there.
 bool Migrate(QSqlDatabase &db, int from, QString *error);
 
 } // namespace LedgerSchema
@@ -39,3 +44,17 @@ void Compact(QSqlDatabase &db);
 bool IsFull(const QString &nativeErrorCode);
 
 } // namespace LedgerSqlite
+
+// Everything PostgreSQL-specific the ledger does.
+namespace LedgerPostgres {
+
+bool Is(const QSqlDatabase &db);
+// Holds (or lets go of) the database-wide lock that keeps two programs
+// from migrating the same database at once.
+bool LockMigrations(QSqlDatabase &db, bool lock);
+// From the schema_version table: 0 for an empty database, -1 if unreadable.
+int Version(QSqlDatabase &db);
+// The server turned the user or the password down (or knows no such database).
+bool LoginRefused(const QSqlError &error);
+
+} // namespace LedgerPostgres

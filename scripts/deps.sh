@@ -3,8 +3,9 @@
 # is missing. Uses sudo when not run as root.
 set -euo pipefail
 
+# postgresql: the shared-ledger tests start a throw-away server of their own.
 packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
-          pkg-config libxlsxwriter-dev zlib1g-dev
+          pkg-config libxlsxwriter-dev zlib1g-dev libqt6sql6-psql postgresql
           fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n)
 missing=()
 for p in "${packages[@]}"; do

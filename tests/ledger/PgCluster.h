@@ -1,0 +1,62 @@
+#pragma once
+// A throw-away PostgreSQL cluster in a temporary folder on a free loopback
+// port, through scripts/pgtest.sh, for the shared-ledger tests and
+// benchmarks. Stopped when it goes.
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+class PgCluster final
+{
+public:
+    PgCluster() = default;
+    ~PgCluster() { Stop(); }
+    PgCluster(const PgCluster &) = delete;
+    PgCluster &operator=(const PgCluster &) = delete;
+
+    static int FreePort()
+    {
+        QTcpServer probe;
+        return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+    }
+
+    // 0 when running, 3 when PostgreSQL is not installed; serverOptions go
+    // to postgres (e.g. "-c fsync=off").
+    int Start(const QString &serverOptions)
+    {
+        mPort = FreePort();
+        mOptions = serverOptions;
+        return Resume() ? 0 : mLastExit;
+    }
+    bool Resume() { return mRunning = Script({"start", mDir.path(), QString::number(mPort), mOptions}); }
+    bool Stop() { return !mRunning || !(mRunning = !Script({"stop", mDir.path()})); }
+
+    QString Url(const QString &database, const QString &user = "morvane", const QString &password = {}) const
+    {
+        return QStringLiteral("postgresql://%1%2@127.0.0.1:%3/%4")
+            .arg(user, password.isEmpty() ? QString() : ':' + password)
+            .arg(mPort)
+            .arg(database);
+    }
+    // Through psql as morvane: the rows, unaligned.
+    QString Sql(const QString &database, const QString &statement)
+    {
+        QProcess psql;
+        psql.start("bash", {MORVANE_PGTEST, "sql", mDir.path(), QString::number(mPort), database, statement});
+        psql.waitForFinished(60000);
+        return QString::fromUtf8(psql.readAllStandardOutput()).trimmed();
+    }
+
+private:
+    bool Script(const QStringList &args)
+    {
+        mLastExit = QProcess::execute("bash", QStringList{MORVANE_PGTEST} + args);
+        return mLastExit == 0;
+    }
+
+    QTemporaryDir mDir;
+    QString mOptions;
+    int mPort = 0, mLastExit = 0;
+    bool mRunning = false;
+};

@@ -1,0 +1,215 @@
+// The ledger on a real PostgreSQL cluster the test starts in a temporary
+// folder: the schema made on an empty database, machines sharing a named
+// run by claims (in one process and in two), and each way a server fails.
+
+#include "Ledger.h"
+#include "PgCluster.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+using Batch::CellState;
+
+namespace {
+
+QList<Batch::Row> Rows(int count)
+{
+    QList<Batch::Row> rows(count);
+    for (int i = 0; i < count; ++i) {
+        rows[i].number = i + 1;
+        rows[i].domain = QStringLiteral("d%1.com").arg(i);
+    }
+    return rows;
+}
+
+void Land(Ledger &ledger, qint64 run, int row)
+{
+    for (int f = 0; f < Batch::FigureCount; ++f)
+        ledger.RecordFigure(run, row, f, {QStringLiteral("约%1 '%2'\\").arg(row).arg(f), CellState::Done});
+}
+
+} // namespace
+
+class TestSharedLedger final : public QObject
+{
+    Q_OBJECT
+
+    PgCluster mCluster;
+    QString mDb; // each case has a database of its own
+    int mCase = 0;
+    Ledger::OpenStatus mStatus{};
+    QString mMessage;
+
+    std::unique_ptr<Ledger> Open(const QString &url) { return Ledger::Open(url, &mMessage, &mStatus); }
+    QString Sql(const QString &sql) { return mCluster.Sql(mDb, sql); }
+
+private slots:
+    void initTestCase()
+    {
+        const int started = mCluster.Start("-c fsync=off");
+        if (started == 3)
+            QSKIP("PostgreSQL is not installed (scripts/deps.sh installs it)");
+        QCOMPARE(started, 0);
+        mCluster.Sql("postgres", "CREATE ROLE secret LOGIN PASSWORD 'right-horse'");
+    }
+    void init()
+    {
+        mDb = QStringLiteral("case%1").arg(++mCase);
+        mCluster.Sql("postgres", "CREATE DATABASE " + mDb + " OWNER secret");
+    }
+
+    // Ids come from the database, so two programs never hand out the same.
+    void migratesEmptyDatabase()
+    {
+        auto first = Open(mCluster.Url(mDb));
+        QVERIFY2(first, qPrintable(mMessage));
+        QCOMPARE(mStatus, Ledger::OpenStatus::Fresh);
+        QCOMPARE(Sql("SELECT version FROM schema_version").toInt(), Ledger::kSchemaVersion);
+        auto second = Open(mCluster.Url(mDb));
+        QCOMPARE(mStatus, Ledger::OpenStatus::Ok);
+        const QList<qint64> ids{first->BeginRun("typed", Rows(2)), second->BeginRun("typed", Rows(2)),
+                                first->BeginRun("typed", Rows(2))};
+        QCOMPARE(ids, (QList<qint64>{1, 2, 3}));
+        Land(*first, ids[1], 1);
+        QVERIFY(first->Flush());
+        QCOMPARE(second->LoadRun(ids[1]).rows[1].figures[Batch::Snapshot].text, "约1 '5'\\");
+    }
+
+    void claimsShareOneRun_data()
+    {
+        QTest::addColumn<bool>("server");
+        QTest::newRow("sqlite, two owners") << false;
+        QTest::newRow("postgresql, two ledgers") << true;
+    }
+    void claimsShareOneRun()
+    {
+        QFETCH(bool, server);
+        QTemporaryDir dir;
+        const QString where = server ? mCluster.Url(mDb) : dir.filePath("ledger.sqlite");
+        auto a = Open(where);
+        auto other = server ? Open(where) : nullptr;
+        Ledger *b = server ? other.get() : a.get();
+        QVERIFY2(a && b, qPrintable(mMessage));
+        qint64 now = 1'700'000'000'000;
+        for (Ledger *l : {a.get(), b})
+            l->SetClock([&] { return QDateTime::fromMSecsSinceEpoch(now, Qt::UTC); });
+
+        const qint64 run = a->BeginNamedRun("team", "list.txt", Rows(10));
+        QCOMPARE(b->BeginNamedRun("team", "other.txt", Rows(3)), run);
+        QCOMPARE(b->RunByName("team")->rows.size(), 10);
+        QCOMPARE(*a->Claim(run, "a", 4, 60), (QList<int>{0, 1, 2, 3}));
+        QCOMPARE(*b->Claim(run, "b", 4, 60), (QList<int>{4, 5, 6, 7}));
+        QCOMPARE(*a->Claim(run, "a", 4, 60), (QList<int>{8, 9}));
+        QCOMPARE(*b->Claim(run, "b", 4, 60), QList<int>{});
+        for (int row : {0, 1, 2, 3, 8, 9})
+            Land(*a, run, row);
+        Land(*b, run, 4);
+        Land(*b, run, 5);
+        now += 50'000; // b is still heard of: a figure of its row 6 lands
+        b->RecordFigure(run, 6, Batch::Weight, {"1", CellState::Done});
+        QVERIFY(b->Flush());
+        now += 11'000;
+        QCOMPARE(*a->Claim(run, "a", 10, 60), QList<int>{});
+        now += 50'000; // then b falls silent for a minute: its rows are taken over
+        QCOMPARE(*a->Claim(run, "a", 10, 60), (QList<int>{6, 7}));
+        QVERIFY(a->Release(run, "a"));
+        QCOMPARE(*b->Claim(run, "b", 10, 60), (QList<int>{6, 7}));
+
+        const StoredRun stored = a->LoadRun(run);
+        QCOMPARE(stored.name, "team");
+        QVERIFY(stored.rows[5].complete() && !stored.rows[6].complete());
+        QCOMPARE(stored.rows[6].figures[Batch::Weight].text, "1");
+        const qint64 odd = a->BeginNamedRun("odd", "typed", Rows(6)); // list lines 1, 3, 5
+        QCOMPARE(*b->Claim(odd, "b", 10, 60, 1, 2), (QList<int>{0, 2, 4}));
+    }
+
+    void twoProcessesClaimEachRowOnce()
+    {
+        constexpr int kRows = 300;
+        QProcess first, second;
+        first.start(LEDGER_CLAIM_HELPER, {mCluster.Url(mDb), "shared", QString::number(kRows), "first"});
+        second.start(LEDGER_CLAIM_HELPER, {mCluster.Url(mDb), "shared", QString::number(kRows), "second"});
+        QList<int> claims(kRows, 0);
+        for (QProcess *helper : {&first, &second}) {
+            QVERIFY(helper->waitForFinished(60000));
+            QCOMPARE(helper->exitCode(), 0);
+            for (const QByteArray &line : helper->readAllStandardOutput().split('\n')) {
+                if (!line.isEmpty())
+                    ++claims[line.toInt()];
+            }
+        }
+        QCOMPARE(claims, QList<int>(kRows, 1));
+        QCOMPARE(Sql("SELECT COUNT(*) FROM runs").toInt(), 1);
+        const auto run = Open(mCluster.Url(mDb))->RunByName("shared");
+        QVERIFY(run);
+        for (const Batch::Row &row : run->rows)
+            QVERIFY(row.complete());
+    }
+
+    void refusedWithoutThePassword_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("unreachable");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("no server") << "morvane"
+                                   << "right-horse" << true << "无法连接记录库服务器";
+        QTest::newRow("wrong password") << "secret"
+                                        << "wrong-horse" << false << "拒绝了用户 secret 的登录";
+        QTest::newRow("right password") << "secret"
+                                        << "right-horse" << false << "";
+    }
+    void refusedWithoutThePassword()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(bool, unreachable);
+        QFETCH(QString, says);
+        QString url = mCluster.Url(mDb, user, password);
+        if (unreachable)
+            url.replace(QRegularExpression(":\\d+/"), QStringLiteral(":%1/").arg(PgCluster::FreePort()));
+        const auto ledger = Open(url);
+        QCOMPARE(bool(ledger), says.isEmpty());
+        QCOMPARE(mStatus, says.isEmpty() ? Ledger::OpenStatus::Fresh : Ledger::OpenStatus::Failed);
+        QVERIFY2(mMessage.contains(says) && !mMessage.contains(password), qPrintable(mMessage));
+        if (!says.isEmpty())
+            QVERIFY2(mMessage.contains(QUrl(url).host() + ':' + QString::number(QUrl(url).port())),
+                     qPrintable(mMessage));
+    }
+
+    void newerSchemaLeftAlone()
+    {
+        Sql("CREATE TABLE schema_version (version INTEGER NOT NULL); INSERT INTO schema_version VALUES (99)");
+        QVERIFY(!Open(mCluster.Url(mDb)));
+        QCOMPARE(mStatus, Ledger::OpenStatus::Newer);
+        QCOMPARE(Sql("SELECT string_agg(tablename, ',') FROM pg_tables WHERE schemaname = 'public'"), "schema_version");
+        QCOMPARE(Sql("SELECT version FROM schema_version").toInt(), 99);
+    }
+
+    // Last: it stops the server under a ledger and starts it again.
+    void lostConnectionKeepsFigures()
+    {
+        auto ledger = Open(mCluster.Url(mDb));
+        const qint64 run = ledger->BeginNamedRun("lost", "typed", Rows(40));
+        QSignalSpy failed(ledger.get(), &Ledger::writeFailed);
+        QSignalSpy resumed(ledger.get(), &Ledger::writesResumed);
+        QVERIFY(mCluster.Stop());
+        for (int row = 0; row < 40; ++row)
+            Land(*ledger, run, row);
+        QVERIFY(!ledger->Flush());
+        QVERIFY(!ledger->Flush());
+        QVERIFY(!ledger->Claim(run, "x", 5, 60)); // a failure, not "nothing left"
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(ledger->pendingWrites(), 40 * Batch::FigureCount);
+
+        QVERIFY(mCluster.Resume());
+        QVERIFY(ledger->Flush());
+        QCOMPARE(resumed.count(), 1);
+        for (const Batch::Row &row : Open(mCluster.Url(mDb))->LoadRun(run).rows)
+            QVERIFY(row.complete());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSharedLedger)
+#include "tst_shared_ledger.moc"
