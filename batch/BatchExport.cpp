@@ -5,11 +5,11 @@ namespace BatchExport {
 QString Line(const Batch::Row &row, bool withResults)
 {
     if (!withResults)
-        return row.domain;
+        return row.domain();
     QStringList fields;
     fields.reserve(1 + Batch::FigureCount);
-    fields.append(row.domain);
-    for (const Batch::Figure &f : row.figures)
+    fields.append(row.domain());
+    for (const Batch::Figure &f : row.figures())
         fields.append(f.text);
     return fields.join(QLatin1Char('|'));
 }

@@ -11,12 +11,7 @@ namespace {
 // Figures first, then text that is no figure, then the two markers.
 enum Rank { Figure, OtherText, Failed, Pending };
 
-struct Key
-{
-    Rank rank = Figure;
-    double value = 0;
-    QString text;
-};
+} // namespace
 
 Key KeyOf(int column, const QString &text)
 {
@@ -40,12 +35,13 @@ Key KeyOf(int column, const QString &text)
     return {OtherText, 0, text};
 }
 
-} // namespace
-
 bool Before(int column, const QString &a, const QString &b, Qt::SortOrder order)
 {
-    const Key ka = KeyOf(column, a);
-    const Key kb = KeyOf(column, b);
+    return Before(column, KeyOf(column, a), KeyOf(column, b), order);
+}
+
+bool Before(int column, const Key &ka, const Key &kb, Qt::SortOrder order)
+{
     if (ka.rank != kb.rank)
         return ka.rank < kb.rank;
     int cmp = 0;
@@ -84,9 +80,9 @@ QString BatchModel::Text(int row, int column) const
     case Number:
         return QString::number(r.number);
     case Domain:
-        return r.domain;
+        return r.domain();
     default:
-        return r.figures[column - FirstFigure].text;
+        return r.figure(column - FirstFigure).text;
     }
 }
 
@@ -136,9 +132,24 @@ bool BatchSortModel::lessThan(const QModelIndex &left, const QModelIndex &right)
     // Straight to the texts: no variants per comparison. A descending sort
     // puts left first when lessThan(right, left) holds, so the rule is asked
     // the other way round for it.
-    const QString a = mSource->Text(left.row(), left.column());
-    const QString b = mSource->Text(right.row(), right.column());
+    if (mKeys.size() != mSource->rowCount()) // a sort not asked through sort()
+        return BatchSort::Before(left.column(), mSource->Text(left.row(), left.column()),
+                                 mSource->Text(right.row(), right.column()), sortOrder());
+    const BatchSort::Key &a = mKeys.at(left.row()), &b = mKeys.at(right.row());
     if (sortOrder() == Qt::AscendingOrder)
         return BatchSort::Before(left.column(), a, b, Qt::AscendingOrder);
     return BatchSort::Before(left.column(), b, a, Qt::DescendingOrder);
+}
+
+void BatchSortModel::sort(int column, Qt::SortOrder order)
+{
+    mKeys.clear();
+    if (column >= 0) {
+        const int rows = mSource->rowCount();
+        mKeys.reserve(rows);
+        for (int r = 0; r < rows; ++r)
+            mKeys.append(BatchSort::KeyOf(column, mSource->Text(r, column)));
+    }
+    QSortFilterProxyModel::sort(column, order);
+    mKeys.clear(); // figures landing later must not be judged by stale keys
 }

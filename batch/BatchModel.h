@@ -17,6 +17,17 @@ namespace BatchSort {
 // order.
 bool Before(int column, const QString &a, const QString &b, Qt::SortOrder order);
 
+// What Before compares, read once per cell: a sort of 32,767 rows reads
+// each text once instead of at every comparison.
+struct Key
+{
+    int rank = 0; // figures, other text, "失败", "..."
+    double value = 0;
+    QString text;
+};
+Key KeyOf(int column, const QString &text);
+bool Before(int column, const Key &a, const Key &b, Qt::SortOrder order);
+
 } // namespace BatchSort
 
 class BatchModel final : public QAbstractTableModel
@@ -54,9 +65,12 @@ public:
     // Source rows (import order) in the order shown.
     QList<int> DisplayOrder() const;
 
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
 protected:
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 
 private:
     BatchModel *mSource;
+    QList<BatchSort::Key> mKeys; // of the column being sorted, by source row
 };

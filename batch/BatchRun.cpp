@@ -54,7 +54,7 @@ void BatchRun::Load(const QList<DomainList::Row> &rows, const QString &source)
     for (const DomainList::Row &r : rows) {
         Batch::Row row;
         row.number = r.number;
-        row.domain = r.domain;
+        row.setDomain(r.domain);
         mRows.append(std::move(row));
     }
     ResetWatchList();
@@ -127,14 +127,14 @@ int BatchRun::RetryFailed()
     QList<std::pair<int, int>> failed;
     for (int i = 0; i < mRows.size(); ++i) {
         for (int f = 0; f < Batch::FigureCount; ++f) {
-            if (mRows[i].figures[f].state == Batch::CellState::Failed)
+            if (mRows[i].state(f) == Batch::CellState::Failed)
                 failed.append({i, f});
         }
     }
     if (failed.isEmpty() || !mRowsPerStretch || !mRestMs)
         return 0;
     for (const auto &[row, figure] : failed) {
-        mRows[row].figures[figure] = Batch::Figure();
+        mRows[row].setFigure(figure, Batch::Figure());
         Q_EMIT figureChanged(row, figure);
     }
     // A fresh start over the failed cells alone, whatever the run was doing.
@@ -149,7 +149,7 @@ bool BatchRun::Needs(int row, std::initializer_list<int> figures) const
     if (!mPendingOnly)
         return true;
     for (int f : figures) {
-        if (mRows[row].figures[f].state == Batch::CellState::Pending)
+        if (mRows[row].state(f) == Batch::CellState::Pending)
             return true;
     }
     return false;
@@ -180,8 +180,8 @@ int BatchRun::failedCells() const
 {
     int failed = 0;
     for (const Batch::Row &row : mRows) {
-        for (const Batch::Figure &f : row.figures)
-            failed += f.state == Batch::CellState::Failed;
+        for (int f = 0; f < Batch::FigureCount; ++f)
+            failed += row.state(f) == Batch::CellState::Failed;
     }
     return failed;
 }
@@ -249,11 +249,9 @@ void BatchRun::SetFigure(int row, int figure, const QString &text)
 {
     if (row < 0 || row >= mRows.size())
         return;
-    Batch::Figure &f = mRows[row].figures[figure];
-    if (mPendingOnly && f.state != Batch::CellState::Pending)
+    if (mPendingOnly && mRows[row].state(figure) != Batch::CellState::Pending)
         return; // a retry or a resume keeps what had landed
-    f.text = text;
-    f.state = text == Markers::kFailed ? Batch::CellState::Failed : Batch::CellState::Done;
+    mRows[row].setFigure(figure, {text, text == Markers::kFailed ? Batch::CellState::Failed : Batch::CellState::Done});
     Q_EMIT figureChanged(row, figure);
 }
 
@@ -270,7 +268,7 @@ void BatchRun::RequestSiteOverview()
         return;
     mAskedGeneration[0] = mGeneration;
     try {
-        fetcher->SubIniData(Endpoints::OverviewUrl(mConfig.statsBase(), mRows[n - 1].domain, true),
+        fetcher->SubIniData(Endpoints::OverviewUrl(mConfig.statsBase(), mRows[n - 1].domain(), true),
                             QStringLiteral("utf-8"), QStringLiteral("5"));
     } catch (const std::exception &) {
         // No poll timer to be had: no request, and the chain rests here.
@@ -318,7 +316,7 @@ void BatchRun::Request(Chain &chain)
     // A request that cannot be sent (no timer left for its poll) ends the
     // chain here instead of unwinding through the event loop.
     try {
-        fetcher->SubIniData(Endpoints::SearchUrl(mConfig.searchBase(), QLatin1String(chain.op), mRows[n - 1].domain),
+        fetcher->SubIniData(Endpoints::SearchUrl(mConfig.searchBase(), QLatin1String(chain.op), mRows[n - 1].domain()),
                             QStringLiteral("gb2312"), QStringLiteral("5"));
     } catch (const std::exception &) {
     }

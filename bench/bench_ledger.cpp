@@ -23,7 +23,7 @@ QList<Batch::Row> List(int rows)
     QList<Batch::Row> list(rows);
     for (int i = 0; i < rows; ++i) {
         list[i].number = i + 1;
-        list[i].domain = QStringLiteral("www.domain%1.com").arg(i + 1);
+        list[i].setDomain(QStringLiteral("www.domain%1.com").arg(i + 1));
     }
     return list;
 }

@@ -36,7 +36,7 @@ QList<Batch::Row> List()
     QList<Batch::Row> list(kRows);
     for (int i = 0; i < kRows; ++i) {
         list[i].number = i + 1;
-        list[i].domain = QStringLiteral("www.domain%1.com").arg(i + 1);
+        list[i].setDomain(QStringLiteral("www.domain%1.com").arg(i + 1));
     }
     return list;
 }

@@ -19,7 +19,7 @@ QList<Batch::Row> FullList()
     for (int n = 1; n <= kFullList; ++n) {
         Batch::Row row;
         row.number = n;
-        row.domain = QStringLiteral("www.domain%1.com").arg(n);
+        row.setDomain(QStringLiteral("www.domain%1.com").arg(n));
         const QStringList figures{QString::number(n % 10),
                                   QStringLiteral("%1,%2").arg(1 + n % 97).arg(n % 1000, 3, 10, QLatin1Char('0')),
                                   QStringLiteral("%1 ~ %2").arg(n).arg(n * 2),
@@ -27,7 +27,7 @@ QList<Batch::Row> FullList()
                                   QStringLiteral("失败"),
                                   QStringLiteral("2024-%1-%2").arg(1 + n % 12).arg(1 + n % 28)};
         for (int i = 0; i < Batch::FigureCount; ++i)
-            row.figures[i] = {figures[i], Batch::CellState::Done};
+            row.setFigure(i, {figures[i], Batch::CellState::Done});
         rows << row;
     }
     return rows;

@@ -143,7 +143,7 @@ int BatchCommand::Run()
                                                                   : QFileInfo(mOptions.list).absoluteFilePath());
     }
     connect(mRun.get(), &BatchRun::figureChanged, this, [this](int row, int figure) {
-        if (mRun->rows().at(row).figures[figure].state != Batch::CellState::Pending)
+        if (mRun->rows().at(row).state(figure) != Batch::CellState::Pending)
             mChecked[row] = QDateTime::currentDateTime();
     });
     connect(mRun.get(), &BatchRun::completed, this, [this] {
@@ -181,7 +181,7 @@ QString BatchCommand::RestoreStored(const QStringList &domains)
     mRecorder->Restore(*last);
     // The ledger keeps no time per row; rows brought back date from their run's start.
     for (int i = 0; i < last->rows.size() && i < mChecked.size(); ++i) {
-        for (const Batch::Figure &f : last->rows[i].figures) {
+        for (const Batch::Figure &f : last->rows[i].figures()) {
             if (f.state != Batch::CellState::Pending)
                 mChecked[i] = last->started.toLocalTime();
         }

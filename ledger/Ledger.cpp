@@ -370,7 +370,7 @@ Ledger::NewRun Ledger::MakeRun(qint64 id, const QString &name, const QString &so
     QStringList domains;
     domains.reserve(rows.size());
     for (const Batch::Row &row : rows)
-        domains << row.domain;
+        domains << row.domain();
     run.listKey = ListKey(domains);
     return run;
 }
@@ -417,7 +417,7 @@ void Ledger::KeepPresetFigures(const NewRun &run)
 {
     for (int i = 0; i < run.rows.size(); ++i) {
         for (int f = 0; f < Batch::FigureCount; ++f) {
-            const Batch::Figure &figure = run.rows[i].figures[f];
+            const Batch::Figure figure = run.rows[i].figure(f);
             if (figure.state != Batch::CellState::Pending || figure.text != Markers::kPending)
                 mFigures.insert({run.id, i, f}, {figure, run.started});
         }
@@ -575,7 +575,7 @@ bool Ledger::InsertRun(const NewRun &run, bool *inserted, QSqlError *error)
         QStringLiteral("INSERT INTO run_rows (run, row_index, number, domain, done)"), {}, 5, int(run.rows.size()),
         [&](int i) {
             const Batch::Row &row = run.rows[i];
-            return QVariantList{run.id, i, row.number, row.domain, row.complete() ? 1 : 0};
+            return QVariantList{run.id, i, row.number, row.domain(), row.complete() ? 1 : 0};
         },
         error);
 }
@@ -702,7 +702,7 @@ StoredRun Ledger::LoadRun(qint64 run)
     while (q.next()) {
         Batch::Row row;
         row.number = q.value(1).toInt();
-        row.domain = q.value(2).toString();
+        row.setDomain(q.value(2).toString());
         out.rows.resize(q.value(0).toInt());
         out.rows << row;
     }
@@ -712,7 +712,7 @@ StoredRun Ledger::LoadRun(qint64 run)
     while (q.next()) {
         const int row = q.value(0).toInt(), figure = q.value(1).toInt();
         if (row < out.rows.size() && figure >= 0 && figure < Batch::FigureCount)
-            out.rows[row].figures[figure] = {q.value(2).toString(), StateOf(q.value(3).toInt())};
+            out.rows[row].setFigure(figure, {q.value(2).toString(), StateOf(q.value(3).toInt())});
     }
     return out;
 }

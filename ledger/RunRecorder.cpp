@@ -33,7 +33,7 @@ void RunRecorder::ListReplaced()
 
 void RunRecorder::FigureChanged(int row, int figure)
 {
-    const Batch::Figure &f = mRun.rows().at(row).figures[figure];
+    const Batch::Figure f = mRun.rows().at(row).figure(figure);
     // A figure set back to pending for a retry keeps its stored failure
     // until the new answer lands.
     if (mRunId && f.state != Batch::CellState::Pending)

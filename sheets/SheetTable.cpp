@@ -109,8 +109,8 @@ Table FromBatch(const QList<Batch::Row> &rows, const QList<QDateTime> &checked)
         const Batch::Row &row = rows[r];
         QList<Cell> cells;
         cells.reserve(table.headers.size());
-        cells << Count(row.number) << Text(row.domain);
-        for (const Batch::Figure &figure : row.figures)
+        cells << Count(row.number) << Text(row.domain());
+        for (const Batch::Figure &figure : row.figures())
             cells << Figure(figure.text);
         cells << Text(r < checked.size() ? DateText(checked[r]) : QString());
         table.rows << cells;

@@ -47,10 +47,11 @@ class TestCli final : public QObject
             replies[i].delayMs = qMax(replies[i].delayMs, delayMs);
             server->route(paths[i], delayMs < 0 ? Page("silent") : replies[i]);
         }
-        Batch::Row row{0, domain, {}};
+        Batch::Row row;
+        row.setDomain(domain);
         const QStringList texts = overview.mid(0, 3) << indexed << backlinks << overview[3];
         for (int f = 0; f < Batch::FigureCount; ++f)
-            row.figures[f] = {texts[f], texts[f] == "失败" ? Batch::CellState::Failed : Batch::CellState::Done};
+            row.setFigure(f, {texts[f], texts[f] == "失败" ? Batch::CellState::Failed : Batch::CellState::Done});
         return row;
     }
     // n ids whose pages fill every figure (ending in 0, 2, 5 or 8).
@@ -68,7 +69,7 @@ class TestCli final : public QObject
         for (const int id : ids) {
             want << route(id, delayMs);
             want.last().number = int(want.size());
-            lines << want.last().domain;
+            lines << want.last().domain();
         }
         QFile file(path("list.txt"));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lines.join("\n").toUtf8()) > 0);
@@ -269,7 +270,7 @@ private Q_SLOTS:
 
         QStringList rest;
         for (int i = 8; i < 20; ++i)
-            rest << pathsOf(route(ids[i]).domain);
+            rest << pathsOf(route(ids[i]).domain());
         rest.sort();
         const int before = server->requestCount();
         QCOMPARE(run({"batch", path("list.txt"), "--resume", "--out", path("out.txt")}), 0);
@@ -292,8 +293,8 @@ private Q_SLOTS:
         server->route("/baidu/d17.com/", Overview(20, &overview));
         server->route("/s?wd=domain:d14.com", Count(20, 0, &count));
         for (const int f : {Batch::Weight, Batch::Keywords, Batch::Traffic, Batch::Snapshot})
-            want[5].figures[f] = fixed.figures[f];
-        want[4].figures[Batch::Backlinks] = fixed.figures[Batch::Backlinks];
+            want[5].setFigure(f, fixed.figure(f));
+        want[4].setFigure(Batch::Backlinks, fixed.figure(Batch::Backlinks));
         const int before = server->requestCount();
         QCOMPARE(run({"batch", path("list.txt"), "--retry-failed", "--out", path("out.txt")}), 0);
         QCOMPARE(askedSince(before), (QStringList{"/baidu/d17.com/", "/s?wd=domain:d14.com"}));

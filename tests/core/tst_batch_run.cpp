@@ -47,14 +47,14 @@ class TestBatchRun final : public QObject
     QStringList figures(int i) const
     {
         QStringList texts;
-        for (const Batch::Figure &f : run->rows()[i].figures)
+        for (const Batch::Figure &f : run->rows()[i].figures())
             texts << f.text;
         return texts;
     }
     // Row i shows its own domain's figures (or, where allowed, "...").
     bool ownFigures(int i, bool pendingAllowed) const
     {
-        const QStringList got = figures(i), expected = want.value(run->rows()[i].domain);
+        const QStringList got = figures(i), expected = want.value(run->rows()[i].domain());
         for (int c = 0; c < 6; ++c) {
             if (got[c] != expected.value(c) && !(pendingAllowed && got[c] == "...")) {
                 qWarning() << "row" << i << got << "wants" << expected;
@@ -127,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(completed.size(), 1);
         for (int i = 0; i < 300; ++i) {
             QCOMPARE(run->rows()[i].number, i + 1);
-            QCOMPARE(run->rows()[i].domain, domains[i]);
+            QCOMPARE(run->rows()[i].domain(), domains[i]);
             QVERIFY(ownFigures(i, false));
         }
         // Each chain asked for every row once, in list order.
@@ -208,13 +208,14 @@ private Q_SLOTS:
         for (int i = 0; i < 5; ++i) {
             Batch::Row row;
             row.number = i + 1;
-            row.domain = domains[i];
+            row.setDomain(domains[i]);
             rows << row;
         }
-        rows[0].figures.fill({"1", Batch::CellState::Done});
-        rows[1].figures.fill({"2", Batch::CellState::Done});
-        rows[1].figures[Batch::Weight] = rows[1].figures[Batch::Backlinks] = {"失败", Batch::CellState::Failed};
-        rows[2].figures[Batch::Weight] = {"kept", Batch::CellState::Done};
+        rows[0].fillFigures({"1", Batch::CellState::Done});
+        rows[1].fillFigures({"2", Batch::CellState::Done});
+        rows[1].setFigure(Batch::Weight, {"失败", Batch::CellState::Failed});
+        rows[1].setFigure(Batch::Backlinks, {"失败", Batch::CellState::Failed});
+        rows[2].setFigure(Batch::Weight, {"kept", Batch::CellState::Done});
         run->Restore(rows, "list.txt");
         QCOMPARE(run->Start(), QString());
         QVERIFY(WaitUntil([&] { return run->confirmedRows() == 5; }));
@@ -328,7 +329,7 @@ private Q_SLOTS:
         seconds = 6;
         QVERIFY(WaitUntil([&] { return run->confirmedRows() == 1; }));
         QCOMPARE(figures(0), QStringList(6, "失败"));
-        QCOMPARE(run->rows()[0].figures[Batch::Weight].state, Batch::CellState::Failed);
+        QCOMPARE(run->rows()[0].state(Batch::Weight), Batch::CellState::Failed);
     }
 
     // A request that cannot get its poll timer ends its chain, nothing thrown.

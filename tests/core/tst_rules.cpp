@@ -221,16 +221,36 @@ private Q_SLOTS:
         QCOMPARE(kept.join(' '), numbers);
     }
 
+    // Texts of any length and content come back as they went in.
+    void packedRow()
+    {
+        Batch::Row row;
+        const QString longText(300, QChar(0x4E2D));
+        row.setFigure(Batch::Traffic, {longText, Batch::CellState::Done});
+        row.setDomain(QStringLiteral("a\0b.例子"));
+        row.setFigure(Batch::Snapshot, {"失败", Batch::CellState::Failed});
+        row.setFigure(Batch::Weight, {"", Batch::CellState::Done});
+        QCOMPARE(row.domain(), QStringLiteral("a\0b.例子"));
+        QCOMPARE(row.figure(Batch::Traffic).text, longText);
+        QCOMPARE(row.figure(Batch::Snapshot).state, Batch::CellState::Failed);
+        QCOMPARE(row.figure(Batch::Weight).text, "");
+        QCOMPARE(row.figure(Batch::Keywords).text, "...");
+        QVERIFY(!row.complete());
+        row.fillFigures({"1", Batch::CellState::Done});
+        QVERIFY(row.complete());
+        QCOMPARE(row.domain(), QStringLiteral("a\0b.例子"));
+    }
+
     void savedLines()
     {
         Batch::Row row;
-        row.domain = "a|b.com";
-        row.figures[Batch::Weight] = {"失败", Batch::CellState::Failed};
-        row.figures[Batch::Snapshot] = {"2024年5月", Batch::CellState::Done};
+        row.setDomain("a|b.com");
+        row.setFigure(Batch::Weight, {"失败", Batch::CellState::Failed});
+        row.setFigure(Batch::Snapshot, {"2024年5月", Batch::CellState::Done});
         QCOMPARE(BatchExport::Line(row, false), "a|b.com");
         QCOMPARE(BatchExport::Line(row, true), "a|b.com|失败|...|...|...|...|2024年5月");
         Batch::Row other;
-        other.domain = "z.com";
+        other.setDomain("z.com");
         QCOMPARE(BatchExport::Lines({row, other}, {1, 0}, false), (QStringList{"z.com", "a|b.com"}));
 
         // GBK, CR LF after every line, "?" for what GBK lacks; fields as they stand.

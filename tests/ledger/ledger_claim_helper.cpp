@@ -20,7 +20,7 @@ int main(int argc, char **argv)
     QList<Batch::Row> rows(QByteArray(argv[3]).toInt());
     for (int i = 0; i < rows.size(); ++i) {
         rows[i].number = i + 1;
-        rows[i].domain = QStringLiteral("shared%1.com").arg(i);
+        rows[i].setDomain(QStringLiteral("shared%1.com").arg(i));
     }
     const QString owner = QString::fromLocal8Bit(argv[4]);
     const qint64 run = ledger->BeginNamedRun(QString::fromLocal8Bit(argv[2]), QStringLiteral("typed"), rows);

@@ -14,7 +14,10 @@ int main(int argc, char **argv)
     if (argc != 3)
         return 1;
     const auto ledger = Ledger::Open(QString::fromLocal8Bit(argv[1]));
-    const QList<Row> rows(QByteArray(argv[2]).toInt(), Row{1, QStringLiteral("crash.com"), {}});
+    Row row;
+    row.number = 1;
+    row.setDomain(QStringLiteral("crash.com"));
+    const QList<Row> rows(QByteArray(argv[2]).toInt(), row);
     const qint64 run = ledger->BeginRun(QStringLiteral("typed"), rows);
     for (int i = 0; i < rows.size() * FigureCount; ++i)
         ledger->RecordFigure(run, i / FigureCount, i % FigureCount, {QString::number(i), CellState::Done});

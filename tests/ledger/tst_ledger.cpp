@@ -16,8 +16,10 @@ namespace {
 QList<Row> Rows(const QStringList &domains)
 {
     QList<Row> rows(domains.size());
-    for (int i = 0; i < rows.size(); ++i)
-        rows[i] = {i + 1, domains[i], {}};
+    for (int i = 0; i < rows.size(); ++i) {
+        rows[i].number = i + 1;
+        rows[i].setDomain(domains[i]);
+    }
     return rows;
 }
 
@@ -25,8 +27,8 @@ QStringList Dump(const QList<Row> &rows)
 {
     QStringList lines;
     for (const Row &row : rows) {
-        lines << QString::number(row.number) + row.domain;
-        for (const Figure &f : row.figures)
+        lines << QString::number(row.number) + row.domain();
+        for (const Figure &f : row.figures())
             lines.last() += QStringLiteral(" %1:%2").arg(f.text).arg(int(f.state));
     }
     return lines;
@@ -113,7 +115,7 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
     {
         const QStringList domains{"a.com", "b.com", "c.com"};
         QList<Row> rows = Rows(domains);
-        rows[2].figures[Snapshot] = {"2024-01-02", CellState::Done}; // known before the run began
+        rows[2].setFigure(Snapshot, {"2024-01-02", CellState::Done}); // known before the run began
         auto ledger = Open();
         ledger->SetClock([] { return QDateTime::fromMSecsSinceEpoch(5000, Qt::UTC); });
         QCOMPARE(mStatus, Ledger::OpenStatus::Fresh);
@@ -123,7 +125,7 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         const qint64 id = ledger->BeginRun("/tmp/list.txt", rows);
         const auto record = [&](int row, int figure, const QString &text, CellState state) {
             ledger->RecordFigure(id, row, figure, {text, state});
-            rows[row].figures[figure] = {text, state};
+            rows[row].setFigure(figure, {text, state});
         };
         record(0, Weight, "5", CellState::Done);
         record(0, Traffic, "失败", CellState::Failed);
@@ -195,15 +197,15 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         QVERIFY(limit.exec("PRAGMA max_page_count = 1")); // clamps to the current size
         for (int i = 0; i < 200 * FigureCount; ++i)
             ledger->RecordFigure(run, i / FigureCount, i % FigureCount, {QString(200, '9'), CellState::Done});
-        QVERIFY(!ledger->Flush() && !ledger->Flush());                                   // twice: one warning
-        QCOMPARE(ledger->LoadRun(run).rows.last().figures[0].state, CellState::Pending); // nothing claimed stored
+        QVERIFY(!ledger->Flush() && !ledger->Flush());                                  // twice: one warning
+        QCOMPARE(ledger->LoadRun(run).rows.last().figure(0).state, CellState::Pending); // nothing claimed stored
         QCOMPARE(failed.count(), 1);
         QVERIFY(failed[0][0].toString().contains("磁盘已满"));
         QCOMPARE(ledger->pendingWrites(), 200 * FigureCount);
         QVERIFY(limit.exec("PRAGMA max_page_count = 1000000"));
         QVERIFY(ledger->Flush());
         QCOMPARE(resumed.count(), 1);
-        QCOMPARE(ledger->LoadRun(run).rows.last().figures.back().state, CellState::Done);
+        QCOMPARE(ledger->LoadRun(run).rows.last().state(FigureCount - 1), CellState::Done);
     }
 
     // The lock too: refused while the helper lives, taken over once it is killed.
@@ -223,7 +225,7 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         const StoredRun run = ledger->LoadRun(1);
         QCOMPARE(run.rows.size(), 300);
         for (int i = 0; i < 300 * FigureCount; ++i)
-            QCOMPARE(run.rows[i / FigureCount].figures[i % FigureCount].text, QString::number(i));
+            QCOMPARE(run.rows[i / FigureCount].figure(i % FigureCount).text, QString::number(i));
     }
 };
 

@@ -57,7 +57,7 @@ private Q_SLOTS:
             run.Start();
             QVERIFY(WaitUntil([&] {
                 return run.confirmedRows() == 4 &&
-                       run.rows()[7].figures[Batch::Backlinks].state != Batch::CellState::Pending;
+                       run.rows()[7].figure(Batch::Backlinks).state != Batch::CellState::Pending;
             }));
             run.Stop();
         } // closed with one overview chain still waiting: what landed was flushed
@@ -68,8 +68,8 @@ private Q_SLOTS:
         const std::optional<StoredRun> stored = ledger->LastUnfinishedRun();
         QVERIFY(stored);
         QCOMPARE(stored->source, "list.txt");
-        QCOMPARE(stored->rows[3].figures[Batch::Weight].text, "4");
-        QCOMPARE(stored->rows[5].figures[Batch::Weight].state, Batch::CellState::Pending);
+        QCOMPARE(stored->rows[3].figure(Batch::Weight).text, "4");
+        QCOMPARE(stored->rows[5].figure(Batch::Weight).state, Batch::CellState::Pending);
         BatchRun run(config, HTTPPage2::SharedManager());
         RunRecorder recorder(*ledger, run, nullptr);
         recorder.Restore(*stored);
@@ -80,7 +80,7 @@ private Q_SLOTS:
         // Rows 5 to 8 lacked only their overview figures.
         QCOMPARE(server->requestCount() - before, 4);
         QVERIFY(!ledger->LastUnfinishedRun());
-        QCOMPARE(ledger->LoadRun(stored->id).rows[7].figures[Batch::Keywords].text, "30");
+        QCOMPARE(ledger->LoadRun(stored->id).rows[7].figure(Batch::Keywords).text, "30");
     }
 
     // The second run of a list shows, for each domain, what the first found.

@@ -18,7 +18,7 @@ QList<Batch::Row> Rows(int count)
     QList<Batch::Row> rows(count);
     for (int i = 0; i < count; ++i) {
         rows[i].number = i + 1;
-        rows[i].domain = QStringLiteral("d%1.com").arg(i);
+        rows[i].setDomain(QStringLiteral("d%1.com").arg(i));
     }
     return rows;
 }
@@ -73,7 +73,7 @@ private slots:
         QCOMPARE(ids, (QList<qint64>{1, 2, 3}));
         Land(*first, ids[1], 1);
         QVERIFY(first->Flush());
-        QCOMPARE(second->LoadRun(ids[1]).rows[1].figures[Batch::Snapshot].text, "约1 '5'\\");
+        QCOMPARE(second->LoadRun(ids[1]).rows[1].figure(Batch::Snapshot).text, "约1 '5'\\");
     }
 
     void claimsShareOneRun_data()
@@ -119,7 +119,7 @@ private slots:
         const StoredRun stored = a->LoadRun(run);
         QCOMPARE(stored.name, "team");
         QVERIFY(stored.rows[5].complete() && !stored.rows[6].complete());
-        QCOMPARE(stored.rows[6].figures[Batch::Weight].text, "1");
+        QCOMPARE(stored.rows[6].figure(Batch::Weight).text, "1");
         const qint64 odd = a->BeginNamedRun("odd", "typed", Rows(6)); // list lines 1, 3, 5
         QCOMPARE(*b->Claim(odd, "b", 10, 60, 1, 2), (QList<int>{0, 2, 4}));
     }

@@ -36,8 +36,20 @@ QByteArray ZipEntry(const QString &path, const QByteArray &name)
     return whole ? plain : QByteArray();
 }
 
-const QList<Batch::Row> kRows{{1, "123", {{{"3"}, {"1,234"}, {"=1+1"}, {"约5"}, {"失败"}, {"..."}}}},
-                              {2, "b.cn", {{{"0"}, {"7"}, {"8"}, {"9"}, {"10"}, {"2024-05-01"}}}}};
+Batch::Row MakeRow(int number, const QString &domain, const QStringList &texts)
+{
+    Batch::Row row;
+    row.number = number;
+    row.setDomain(domain);
+    for (int i = 0; i < texts.size(); ++i)
+        row.setFigure(i, {texts[i], texts[i] == "..."    ? Batch::CellState::Pending
+                                    : texts[i] == "失败" ? Batch::CellState::Failed
+                                                         : Batch::CellState::Done});
+    return row;
+}
+
+const QList<Batch::Row> kRows{MakeRow(1, "123", {"3", "1,234", "=1+1", "约5", "失败", "..."}),
+                              MakeRow(2, "b.cn", {"0", "7", "8", "9", "10", "2024-05-01"})};
 
 // A row as "#" before each number and the text of each text cell.
 QString Shape(const QList<Cell> &cells)

@@ -58,10 +58,10 @@ private Q_SLOTS:
         QList<Batch::Row> rows(3);
         for (int i = 0; i < 3; ++i) {
             rows[i].number = i + 1;
-            rows[i].domain = QStringLiteral("d%1.com").arg(i + 1);
+            rows[i].setDomain(QStringLiteral("d%1.com").arg(i + 1));
         }
-        rows[0].figures.fill({"7", Batch::CellState::Done});
-        rows[1].figures[Batch::Weight] = {"失败", Batch::CellState::Failed};
+        rows[0].fillFigures({"7", Batch::CellState::Done});
+        rows[1].setFigure(Batch::Weight, {"失败", Batch::CellState::Failed});
         ledger->BeginRun("typed", rows);
         w.f->AttachLedger(ledger.get(), QString());
         QCOMPARE(WindowFixture::column(w.f->ListView1, 2), (QStringList{"7", "失败", "..."}));
