@@ -3,7 +3,7 @@
 # is missing. Uses sudo when not run as root.
 set -euo pipefail
 
-packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev
+packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev zlib1g-dev
           fonts-wqy-microhei fonts-noto-cjk)
 missing=()
 for p in "${packages[@]}"; do
