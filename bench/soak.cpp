@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -46,10 +47,12 @@ bool WaitFor(const std::function<bool()> &done, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
+    QTimer wake; // so the loop looks again even when nothing else happens
+    wake.start(5);
     while (!done()) {
         if (clock.elapsed() > timeoutMs)
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
@@ -59,7 +62,7 @@ struct Fault
     const char *path;
     int weight;
     TestServer::Reply reply;
-    QString expected; // empty: the page body
+    QString expected; // what the fetch must give
 };
 
 std::vector<Fault> Mix()

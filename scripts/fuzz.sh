@@ -31,7 +31,7 @@ run() {
     # The seeds stay as committed; what the fuzzer learns goes to build-fuzz.
     mkdir -p "build-fuzz/corpus/$name" "build-fuzz/findings/$name"
     [ -f "fuzz/${name#fuzz_}.dict" ] && dict=(-dict="fuzz/${name#fuzz_}.dict")
-    ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
         "build-fuzz/fuzz/$name" "build-fuzz/corpus/$name" "fuzz/corpus/$name" "${dict[@]}" \
         -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
         -artifact_prefix="build-fuzz/findings/$name/" >"build-fuzz/$name.log" 2>&1 || true
