@@ -1,5 +1,6 @@
 #include "Charset.h"
 
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -112,9 +113,22 @@ std::optional<QString> Decode(const QByteArray &bytes, const QString &label)
 QByteArray EncodeAnsi(const QString &text)
 {
     QStringEncoder encoder("GBK");
-    if (encoder.isValid())
-        return encoder.encode(text);
-    return Iconv(text.toUtf8(), "GBK", "UTF-8", true).value_or(QByteArray());
+    if (!encoder.isValid())
+        return Iconv(text.toUtf8(), "GBK", "UTF-8", true).value_or(QByteArray());
+    QByteArray bytes = encoder.encode(text);
+    // ICU drops the invisible characters GBK lacks (U+FEFF, U+200B, ...)
+    // instead of writing "?": read back, every code point must be there,
+    // else the text goes again one code point at a time.
+    QStringDecoder check("GB18030");
+    if (!check.isValid() || QString(check.decode(bytes)).toUcs4().size() == text.toUcs4().size())
+        return bytes;
+    bytes.clear();
+    for (const uint point : text.toUcs4()) {
+        const char32_t one[] = {char32_t(point)};
+        const QByteArray encoded = encoder.encode(QString::fromUcs4(one, 1));
+        bytes += encoded.isEmpty() ? QByteArray("?") : encoded;
+    }
+    return bytes;
 }
 
 bool QtCovers()

@@ -8,6 +8,9 @@
 #include <cmath>
 #include <limits>
 
+#include <locale.h>
+#include <stdlib.h>
+
 namespace TextNumbers {
 
 double Val(const QString &text)
@@ -58,8 +61,11 @@ double Val(const QString &text)
     const double value = digits.toDouble(&ok);
     if (ok)
         return value;
-    // Out of range of a double: keep the sign of an overflow.
-    return digits.startsWith('-') ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+    // Out of a double's range, where Qt gives up both ways: the C library
+    // reads an overflow as infinity and an underflow as zero, with its sign,
+    // in its own "C" locale, so the decimal point is always a point.
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return strtod_l(digits.constData(), nullptr, c);
 }
 
 bool LocaleToDouble(const QString &text, double *out)

@@ -1,7 +1,8 @@
 #pragma once
 // An HTTP server on 127.0.0.1 in the test's own event loop: one request per
 // connection, answered by path, and the answer may be late, silent,
-// dripping or cut short so the fetcher's failure paths can be driven.
+// dripping, stalled, cut short, reset, redirected or compressed, so the
+// fetcher's failure paths can be driven.
 
 #include <QHash>
 #include <QObject>
@@ -22,6 +23,8 @@ public:
         bool neverAnswer = false; // keep the connection open, say nothing
         int dripMs = 0;           // no length, then one body byte per dripMs without end
         bool closeEarly = false;  // announce more than is sent, then close
+        bool stall = false;       // the headers, then nothing, the connection kept
+        bool reset = false;       // no answer: the connection is reset (RST)
         QByteArray headers;       // more header lines, each ending in CR LF
     };
     struct Request
@@ -30,7 +33,20 @@ public:
         QString path;      // target percent-decoded
     };
 
-    static Reply page(const QByteArray &body, int status = 200) { return Reply{status, body, 0, false, 0, false, {}}; }
+    static Reply page(const QByteArray &body, int status = 200)
+    {
+        Reply reply;
+        reply.status = status;
+        reply.body = body;
+        return reply;
+    }
+    // A 302 to the location, with a small body of its own, as servers send.
+    static Reply redirect(const QString &location);
+    // The plain bytes `repeat` times over, gzip-compressed and labelled so;
+    // compressed piece by piece, so a large repeat costs no memory.
+    static Reply gzip(const QByteArray &plain, int repeat = 1);
+    // An address on 127.0.0.1 where nothing listens any more.
+    static QString closedUrl();
 
     TestServer();
     bool start();
@@ -43,6 +59,7 @@ public:
     Reply fallback = page("not found page", 404);
 
     QList<Request> requests() const { return mRequests; }
+    void forgetRequests() { mRequests.clear(); } // a long run keeps no history
     int requestCount() const { return int(mRequests.size()); }
     int connectionCount() const { return mConnections; } // accepted so far
     int openConnections() const { return mOpen; }        // sockets not yet gone

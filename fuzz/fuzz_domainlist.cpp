@@ -1,0 +1,30 @@
+// A domain list file, from its bytes to the batch rows.
+
+#include "DomainList.h"
+#include "FuzzCheck.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString text = DomainList::DecodeFile(bytes);
+    FUZZ_CHECK(FuzzCheck::WellFormed(text));
+    FUZZ_CHECK(!text.startsWith(QChar(0xFEFF)) || !bytes.startsWith("\xEF\xBB\xBF"));
+
+    const QStringList lines = DomainList::SplitFileLines(text);
+    FUZZ_CHECK(!lines.isEmpty());
+    for (const QString &line : lines)
+        FUZZ_CHECK(!line.contains(QLatin1Char('\n')));
+
+    const QList<DomainList::Row> rows = DomainList::RowsFromPieces(lines);
+    int previous = 0;
+    for (const DomainList::Row &row : rows) {
+        FUZZ_CHECK(row.number > previous && row.number <= lines.size());
+        FUZZ_CHECK(row.domain == lines[row.number - 1] && row.domain.contains(QLatin1Char('.')));
+        FUZZ_CHECK(!row.domain.contains(QLatin1Char('\n')));
+        previous = row.number;
+    }
+    return 0;
+}

@@ -1,0 +1,103 @@
+// The page fetcher against every way a server can misbehave: each case must
+// give exactly one event, the page or the failure word, and leave no
+// connection or poll timer behind. Stalls are ended by a fake clock.
+
+#include "HTTPPage2.h"
+#include "XTimerSupport.h"
+#include "support/TestServer.h"
+
+#include <QtTest>
+
+namespace {
+const QString Failed = QStringLiteral("失败");
+}
+
+class FaultServer : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { HTTPPage2::SetClock(nullptr); }
+
+    void fetch_data()
+    {
+        QTest::addColumn<TestServer::Reply>("reply");
+        QTest::addColumn<bool>("refused"); // fetch a closed port instead
+        QTest::addColumn<bool>("stalls");  // only the limit ends it
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("knownFault");
+
+        TestServer::Reply silent, stall = TestServer::page("<html>announced but never sent</html>"),
+                                  drip = TestServer::page("<html>"), cut, reset;
+        silent.neverAnswer = stall.stall = cut.closeEarly = reset.reset = true;
+        drip.dripMs = 50;
+        QByteArray text = "<html>"; // varied, so that a quarter of its packed form is a good part of it
+        for (int i = 0; i < 5000; ++i)
+            text += QByteArray::number(i * 7919 % 10007) + ' ';
+        TestServer::Reply corrupt = TestServer::gzip(text), cutShort = TestServer::gzip(text);
+        corrupt.body[corrupt.body.size() / 2] = char(~corrupt.body[corrupt.body.size() / 2]);
+        cutShort.body.chop(cutShort.body.size() / 4); // the length says so: only the stream is short
+        const auto row = [](const char *name, const TestServer::Reply &reply, const QString &text, bool stalls = false,
+                            const QString &knownFault = {}) {
+            QTest::newRow(name) << reply << false << stalls << text << knownFault;
+        };
+        QTest::newRow("refused") << TestServer::Reply() << true << false << Failed << QString();
+        row("never answers", silent, Failed, true);
+        row("headers then stall", stall, Failed, true);
+        row("drips without end", drip, Failed, true);
+        row("closes after the headers", cut, Failed);
+        row("connection reset", reset, Failed);
+        row("empty body", TestServer::page(""), Failed);
+        row("2-byte body", TestServer::page("ab"), Failed);
+        row("3-byte body", TestServer::page("abc"), "abc");
+        row("404 with a body", TestServer::page("gone page", 404), "gone page");
+        row("500 with a body", TestServer::page("broken page", 500), "broken page");
+        row("redirect", TestServer::redirect("/target"), "target page");
+        row("redirect loop", TestServer::redirect("/case"), Failed);
+        row("redirect to a closed port", TestServer::redirect(TestServer::closedUrl()), Failed);
+        row("gzip body", TestServer::gzip(text), QString::fromLatin1(text));
+        row("gzip bomb, 1 GiB unpacked", TestServer::gzip(QByteArray(1 << 20, '\0'), 1024), Failed, false,
+            "Qt gives up on it (UnknownContentError) and its still packed rest comes back as the page");
+        row("corrupt gzip", corrupt, Failed);
+        row("gzip cut short", cutShort, Failed, false, "Qt reports no error; the part unpacked comes back as the page");
+        row("20 MiB body", TestServer::page(QByteArray(20 << 20, 'a')), Failed);
+    }
+    void fetch()
+    {
+        QFETCH(TestServer::Reply, reply);
+        QFETCH(bool, refused);
+        QFETCH(bool, stalls);
+        QFETCH(QString, text);
+        QFETCH(QString, knownFault);
+        qint64 now = 1000;
+        HTTPPage2::SetClock([&now] { return now; });
+        TestServer server;
+        QVERIFY(server.start());
+        server.route("/case", reply);
+        server.route("/target", TestServer::page("target page"));
+
+        QStringList events;
+        {
+            HTTPPage2 page;
+            connect(&page, &HTTPPage2::HttpEvent, this, [&](const QString &t) { events << t; });
+            page.SubIniData(refused ? TestServer::closedUrl() : server.url("/case"), "utf-8", "5");
+            if (stalls) {
+                QTRY_COMPARE(server.requestCount(), 1);
+                QTest::qWait(200); // whatever the server sends is in
+                QVERIFY(events.isEmpty());
+                now += 6;
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(!events.isEmpty(), 30000);
+            QTest::qWait(150); // room for a second event, which must not come
+        }
+        QCOMPARE(events.size(), 1);
+        if (!knownFault.isEmpty())
+            QEXPECT_FAIL("", qPrintable(knownFault), Continue);
+        QVERIFY2(events[0] == text, qPrintable(events[0].left(80)));
+        QTRY_COMPARE(server.openConnections(), 0); // the fetcher hung up
+        QCOMPARE(XTimerSupport::RunningTimers(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(FaultServer)
+#include "tst_fault_server.moc"
