@@ -136,7 +136,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, coding);
         QFETCH(QByteArray, body);
         QFETCH(QString, text);
-        server.route("/packed", {200, body, 0, false, 0, false, "Content-Encoding: " + coding + "\r\n"});
+        TestServer::Reply reply = TestServer::page(body);
+        reply.headers = "Content-Encoding: " + coding + "\r\n";
+        server.route("/packed", reply);
         QCOMPARE(Fetch(server.url("/packed")), text);
     }
 
