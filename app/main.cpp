@@ -15,8 +15,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Morvane"));
     InstallChineseQtTexts(app);
     QtPlatform platform;
-    // MORVANE_LEDGER names another ledger file, or "none" for no ledger.
-    const QString where = qEnvironmentVariable("MORVANE_LEDGER", Ledger::DefaultPath());
+    const QString where = LedgerLocation(platform);
     QString message;
     std::unique_ptr<Ledger> ledger = where == QLatin1String("none") ? nullptr : Ledger::Open(where, &message);
     auto window = Form1::Create(platform, Config::FromEnvironment());

@@ -86,6 +86,9 @@ public:
     // The selected domain's past checks, with their chart.
     void ShowHistory();
     void ClearHistory();
+    // Where the ledger lives from the next start: a file, a team's
+    // postgresql:// address, or "none".
+    void ChooseLedger();
 
     // ---- 导出为表格…: a table as XLSX or CSV ----
     QPushButton *exportBatchButton() const { return mExportBatch; }

@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTimer>
 
 int Form1::ImportRow(const QModelIndex &shown) const
@@ -91,6 +92,19 @@ void Form1::ClearHistory()
     } else {
         Notify(QStringLiteral("历史记录清除失败"));
     }
+}
+
+void Form1::ChooseLedger()
+{
+    const std::optional<QString> location = mPlatform.AskText(
+        this, QStringLiteral("记录库位置"),
+        QStringLiteral(
+            "记录库文件，或团队共用的 postgresql://用户@主机/数据库 地址（留空为默认位置，none 为不保存记录）："),
+        mPlatform.Settings()->value(QStringLiteral("ledger/location")).toString());
+    if (!location)
+        return;
+    mPlatform.Settings()->setValue(QStringLiteral("ledger/location"), location->trimmed());
+    Note(QStringLiteral("记录库位置已保存，下次启动时生效"));
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "Platform.h"
 
+#include "Ledger.h"
+
 #include <QClipboard>
 #include <QCursor>
 #include <QDesktopServices>
@@ -7,7 +9,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
@@ -80,6 +84,22 @@ QPoint QtPlatform::PointerPosition()
 std::unique_ptr<QSettings> QtPlatform::Settings()
 {
     return std::make_unique<QSettings>();
+}
+
+std::optional<QString> QtPlatform::AskText(QWidget *owner, const QString &title, const QString &label,
+                                           const QString &text)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(owner, title, label, QLineEdit::Normal, text, &ok);
+    return ok ? std::optional<QString>(answer) : std::nullopt;
+}
+
+QString LedgerLocation(Platform &platform)
+{
+    if (const QString forced = qEnvironmentVariable("MORVANE_LEDGER"); !forced.isEmpty())
+        return forced;
+    const QString chosen = platform.Settings()->value(QStringLiteral("ledger/location")).toString();
+    return chosen.isEmpty() ? Ledger::DefaultPath() : chosen;
 }
 
 QString QtPlatform::DocumentsFolder()

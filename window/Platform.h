@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QCoreApplication;
 class QSettings;
@@ -39,6 +40,9 @@ public:
     virtual std::unique_ptr<QSettings> Settings() = 0;
     // The user's documents folder, where result files go by default.
     virtual QString DocumentsFolder() = 0;
+    // A line of text asked for in a small dialog; nullopt when cancelled.
+    virtual std::optional<QString> AskText(QWidget *owner, const QString &title, const QString &label,
+                                           const QString &text) = 0;
 };
 
 // The real desktop, through Qt.
@@ -56,7 +60,14 @@ public:
     std::unique_ptr<QSettings> Settings() override;
     // The documents folder when there is one, else the home folder.
     QString DocumentsFolder() override;
+    std::optional<QString> AskText(QWidget *owner, const QString &title, const QString &label,
+                                   const QString &text) override;
 };
+
+// Where the ledger lives: MORVANE_LEDGER, else the window's setting (a file
+// or a postgresql:// address), else the per-user data folder; "none" for
+// no ledger at all.
+QString LedgerLocation(Platform &platform);
 
 // Qt's own texts (file dialogs, standard buttons, context menus) in
 // Chinese, like the rest of the window; false when Qt's translations are

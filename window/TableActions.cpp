@@ -98,6 +98,7 @@ void Form1::WireTables()
             add(table, QStringLiteral("重试失败的项目"), [this] { RetryFailed(); });
             add(table, QStringLiteral("查看历史记录…"), [this] { ShowHistory(); });
             add(table, QStringLiteral("清除历史记录…"), [this] { ClearHistory(); });
+            add(table, QStringLiteral("记录库位置…"), [this] { ChooseLedger(); });
             add(table, QStringLiteral("导出为表格…"), [this] { ExportBatch(); });
         } else {
             add(table, QStringLiteral("复制关键词"), [this, table] { CopyColumn(table, 1); });

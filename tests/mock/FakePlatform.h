@@ -67,6 +67,11 @@ public:
         return std::make_unique<QSettings>(home.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
     }
     QString DocumentsFolder() override { return home.path(); }
+    std::optional<QString> answerText; // nullopt = the user cancels
+    std::optional<QString> AskText(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return answerText;
+    }
     QTemporaryDir home;
 
     QString Dialog(const QString &kind, const QString &title, const QString &start, const QString &filter)

@@ -4,6 +4,7 @@
 #include "BatchRun.h"
 #include "HTTPPage2.h"
 #include "Ledger.h"
+#include "Platform.h"
 #include "WindowFixture.h"
 #include "core/RunPages.h"
 #include "support/SitePages.h"
@@ -108,6 +109,16 @@ private Q_SLOTS:
         w.desktop->chosenFile = dir.filePath("out"); // no suffix: a workbook
         w.f->exportBatchButton()->click();
         QVERIFY(QFile(dir.filePath("out.xlsx")).size() > 0);
+    }
+
+    void ledgerLocationKept()
+    {
+        w.desktop->answerText = "postgresql://team@127.0.0.1/morvane";
+        w.f->ChooseLedger();
+        QCOMPARE(LedgerLocation(*w.desktop), "postgresql://team@127.0.0.1/morvane");
+        w.desktop->answerText.reset();
+        w.f->ChooseLedger(); // cancelled: kept as it was
+        QCOMPARE(LedgerLocation(*w.desktop), "postgresql://team@127.0.0.1/morvane");
     }
 
     void openingMessageShown()
