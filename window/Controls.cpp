@@ -12,6 +12,8 @@
 FormLabel::FormLabel(QWidget *parent, const QString &caption, int left, int top, int width, int height, bool centred)
     : QLabel(parent), mDesign(Px(left), Px(top), Px(width), Px(height)), mCentred(centred)
 {
+    // Figures come from pages: shown as text, never as markup.
+    setTextFormat(Qt::PlainText);
     setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
     setGeometry(mDesign);
     setText(caption);

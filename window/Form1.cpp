@@ -285,6 +285,7 @@ void Form1::BuildControls()
     mStatus = new QStatusBar(this);
     mStatus->setSizeGripEnabled(true);
     mStatusLabel = new QLabel(mStatus);
+    mStatusLabel->setTextFormat(Qt::PlainText); // it names domains, which come from lists
     mStatus->addWidget(mStatusLabel, 1);
     mUpdateLink = new QLabel(mStatus);
     mUpdateLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
