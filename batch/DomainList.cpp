@@ -120,8 +120,18 @@ QList<Row> RowsFromPieces(const QStringList &pieces, int *skippedLong)
 
 QString DecodeFile(const QByteArray &bytes)
 {
-    if (const auto bom = QStringConverter::encodingForData(bytes); bom && *bom != QStringConverter::Utf8)
-        return QStringDecoder(*bom).decode(bytes);
+    if (const auto bom = QStringConverter::encodingForData(bytes); bom && *bom != QStringConverter::Utf8) {
+        // A UTF-32 unit beyond Unicode came out as a lone surrogate: no
+        // character at all, so it becomes the replacement character.
+        QString text = QStringDecoder(*bom).decode(bytes);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            else if (text[i].isSurrogate())
+                text[i] = QChar::ReplacementCharacter;
+        }
+        return text;
+    }
     if (bytes.isValidUtf8())
         return Charset::Decode(bytes, QStringLiteral("utf-8")).value_or(QString());
     return Charset::Decode(bytes, QStringLiteral("gbk")).value_or(QString());

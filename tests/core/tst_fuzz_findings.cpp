@@ -1,6 +1,7 @@
 // Inputs the fuzzers under fuzz/ found, kept so the faults stay fixed.
 
 #include "Charset.h"
+#include "DomainList.h"
 #include "TextNumbers.h"
 
 #include <QtTest>
@@ -32,6 +33,14 @@ private Q_SLOTS:
         const double val = TextNumbers::Val(text);
         QCOMPARE(val, value);
         QCOMPARE(std::signbit(val), std::signbit(value));
+    }
+
+    // A UTF-32 file with a unit beyond Unicode decoded to a lone surrogate.
+    void utf32BeyondUnicode()
+    {
+        const QString text = DomainList::DecodeFile(QByteArray::fromBase64("//4AAAAAAAAADP//"));
+        QVERIFY(text.endsWith(QChar::ReplacementCharacter));
+        QCOMPARE(QString::fromUtf8(text.toUtf8()), text); // well formed: it survives UTF-8
     }
 
     // ICU skipped the invisible characters GBK lacks instead of writing "?".
