@@ -53,8 +53,8 @@ const QHash<QString, QStringList> kAllowed{
 Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
 {
     const QCommandLineOption out({QStringLiteral("o"), QStringLiteral("out")},
-                                 QStringLiteral("Write the table to <file> (\"-\": standard output, the default); "
-                                                "an existing file is replaced."),
+                                 QStringLiteral("Write the table to <file> (\"-\": standard output, the default, but "
+                                                "none for batch --run); an existing file is replaced."),
                                  QStringLiteral("file"));
     const QCommandLineOption format(
         {QStringLiteral("f"), QStringLiteral("format")},
@@ -140,7 +140,10 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     RunOptions &common = isBatch                                ? static_cast<RunOptions &>(p.batch)
                          : p.command == QLatin1String("export") ? static_cast<RunOptions &>(p.exported)
                                                                 : p.site;
-    common.out.path = parser.isSet(out) ? parser.value(out) : QStringLiteral("-");
+    // A machine of a shared run writes a table only when asked: the run's is in the ledger.
+    common.out.path = parser.isSet(out)              ? parser.value(out)
+                      : parser.isSet(run) && isBatch ? QString()
+                                                     : QStringLiteral("-");
     common.out.append = parser.isSet(append);
     if (parser.isSet(format)) {
         const std::optional<TableExport::Format> named = TableExport::FormatNamed(parser.value(format));

@@ -93,7 +93,8 @@ QString ReadBatchList(const BatchOptions &options, QList<DomainList::Row> *rows)
         return QStringLiteral("--rest-every takes 0 to 32767 rows");
     if (!RunPacing::RestMilliseconds(options.restSeconds))
         return QStringLiteral("--rest-seconds takes 0 to 65 seconds");
-    if (const QString why = TableExport::Unwritable(options.out); !why.isEmpty())
+    const bool noTable = options.out.path.isEmpty() && !options.runName.isEmpty();
+    if (const QString why = TableExport::Unwritable(options.out); !why.isEmpty() && !noTable)
         return why;
     if (list.skippedLong > 0)
         Tell(DomainList::SkippedLongMessage(list.skippedLong));

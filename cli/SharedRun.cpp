@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSysInfo>
 
 #include <algorithm>
@@ -95,8 +96,9 @@ int SharedRunCommand::Run()
             failed += f.state == Batch::CellState::Failed;
     }
     const Sheets::WriteResult written =
-        mOptions.shard ? Shards::Write(mOptions.out, Shards::MarkOf(*mOptions.shard, mDomains), rows, checked)
-                       : TableExport::WriteBatch(mOptions.out, rows, checked);
+        mOptions.out.path.isEmpty() ? Sheets::WriteResult{true, {}}
+        : mOptions.shard ? Shards::Write(mOptions.out, Shards::MarkOf(*mOptions.shard, mDomains), rows, checked)
+                         : TableExport::WriteBatch(mOptions.out, rows, checked);
     if (!Cli::Written(written, mOptions.out.path) || mEnd == End::LedgerLost)
         return Cli::kBadInput;
     if (mEnd == End::Interrupted)
@@ -113,7 +115,13 @@ QString SharedRunCommand::Begin(const QList<DomainList::Row> &list)
     }
     mSource =
         mOptions.list == QLatin1String("-") ? QStringLiteral("typed") : QFileInfo(mOptions.list).absoluteFilePath();
-    mOwner = QStringLiteral("%1:%2").arg(QSysInfo::machineHostName()).arg(QCoreApplication::applicationPid());
+    // A container restarted in its pod has the host name and often the pid
+    // of the one that died: the random part keeps the two apart, so the new
+    // one never renews the dead one's claims.
+    mOwner = QStringLiteral("%1:%2:%3")
+                 .arg(QSysInfo::machineHostName())
+                 .arg(QCoreApplication::applicationPid())
+                 .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
     QString failure;
     const QMetaObject::Connection said =
         connect(mLedger.get(), &Ledger::writeFailed, this, [&failure](const QString &message) { failure = message; });

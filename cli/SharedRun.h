@@ -54,7 +54,7 @@ private:
     std::unique_ptr<Ledger> mLedger;
     std::unique_ptr<BatchRun> mRun;
     qint64 mRunId = 0;
-    QString mOwner;  // host and pid
+    QString mOwner;  // host, pid and a random part
     QString mSource; // where the list came from
     QDateTime mStarted;
     QStringList mDomains;    // the run's list
