@@ -27,8 +27,8 @@ const QString kSynopsis =
                    "  morvane                         opens the window\n"
                    "\n"
                    "Exit codes: 0 every figure fetched; 1 some failed; 2 bad arguments, unreadable\n"
-                   "input or an unwritable table; 130 interrupted (the figures so far are stored\n"
-                   "and written).");
+                   "input, an unwritable table or a ledger server that cannot be used; 130\n"
+                   "interrupted (the figures so far are stored and written).");
 
 struct Parsed
 {
