@@ -23,37 +23,37 @@ void Tell(const QString &message)
     std::fflush(stderr);
 }
 
-} // namespace Cli
-
-namespace {
-
-const QString kStopping =
-    QStringLiteral("stopping: the answers on their way land, then the figures so far are stored and written "
-                   "(Ctrl+C again ends at once)");
-
-// The ledger at path, or nullptr: none asked for, or none to be had, which
-// is said. *refusal is set when the run cannot do without it.
-std::unique_ptr<Ledger> OpenLedger(const QString &path, bool needed, QString *refusal)
+int Refuse(const QString &message)
 {
-    if (path.isEmpty()) {
-        if (needed)
-            *refusal = QStringLiteral("--resume and --retry-failed need the ledger");
+    Tell(message);
+    return kBadInput;
+}
+
+std::unique_ptr<Ledger> OpenLedger(const QString &location, const QString &neededBy, QString *refusal)
+{
+    if (location.isEmpty()) {
+        if (!neededBy.isEmpty())
+            *refusal = QStringLiteral("%1 needs the ledger").arg(neededBy);
         return nullptr;
     }
     QString message;
     Ledger::OpenStatus status = Ledger::OpenStatus::Ok;
-    std::unique_ptr<Ledger> ledger = Ledger::Open(path, &message, &status);
-    if (!ledger && needed)
-        *refusal = QStringLiteral("--resume and --retry-failed need the ledger %1, %2")
-                       .arg(path, status == Ledger::OpenStatus::Locked ? QStringLiteral("which another Morvane holds")
-                                                                       : QStringLiteral("which failed: ") + message);
-    else if (!message.isEmpty())
-        Cli::Tell(message);
+    std::unique_ptr<Ledger> ledger = Ledger::Open(location, &message, &status);
+    if (!ledger && Ledger::IsServer(location)) {
+        // The ledger's words say the run goes on without it; here it does not.
+        message.remove(QStringLiteral("，本次运行不保存记录。")).remove(QStringLiteral("；本次运行不保存记录。"));
+        *refusal = QStringLiteral("cannot use the ledger: %1; nothing fetched").arg(message);
+    } else if (!ledger && !neededBy.isEmpty()) {
+        *refusal = QStringLiteral("%1 needs the ledger %2, %3")
+                       .arg(neededBy, location,
+                            status == Ledger::OpenStatus::Locked ? QStringLiteral("which another Morvane holds")
+                                                                 : QStringLiteral("which failed: ") + message);
+    } else if (!message.isEmpty()) {
+        Tell(message);
+    }
     return ledger;
 }
 
-// Quits the loop once no answer is on its way any more; each has its
-// time limit, so this comes.
 void QuitWhenSettled(QEventLoop &loop)
 {
     auto *poll = new QTimer(&loop);
@@ -67,12 +67,93 @@ void QuitWhenSettled(QEventLoop &loop)
     poll->start(HTTPPage2::PollMilliseconds);
 }
 
-Sheets::WriteResult Written(const Sheets::WriteResult &result, const QString &path)
+QString Unstored(int writes)
+{
+    return QStringLiteral("the ledger did not take %1 pending writes; every figure fetched is in the table")
+        .arg(writes);
+}
+
+bool Written(const Sheets::WriteResult &result, const QString &path)
 {
     if (!result.ok)
-        Cli::Tell(QStringLiteral("cannot write %1: %2").arg(path, result.error));
-    return result;
+        Tell(QStringLiteral("cannot write %1: %2").arg(path, result.error));
+    return result.ok;
 }
+
+QString ReadBatchList(const BatchOptions &options, QList<DomainList::Row> *rows)
+{
+    const ListFile::Result list = ListFile::Read(options.list);
+    if (!list.error.isEmpty())
+        return QStringLiteral("cannot read the list %1: %2").arg(options.list, list.error);
+    if (list.rows.isEmpty())
+        return QStringLiteral("the list %1 holds no domains").arg(options.list);
+    if (list.rows.size() > DomainList::kMaxRows)
+        return ListFile::kTooManyRows;
+    if (!RunPacing::RowsPerStretch(options.rowsPerStretch))
+        return QStringLiteral("--rest-every takes 0 to 32767 rows");
+    if (!RunPacing::RestMilliseconds(options.restSeconds))
+        return QStringLiteral("--rest-seconds takes 0 to 65 seconds");
+    const bool noTable = options.out.path.isEmpty() && !options.runName.isEmpty();
+    if (const QString why = TableExport::Unwritable(options.out); !why.isEmpty() && !noTable)
+        return why;
+    if (list.skippedLong > 0)
+        Tell(DomainList::SkippedLongMessage(list.skippedLong));
+    *rows = list.rows;
+    return {};
+}
+
+int Merge(const MergeOptions &options)
+{
+    const Shards::Merged merged = Shards::Merge(options.files);
+    if (!merged.refusal.isEmpty())
+        return Refuse(merged.refusal);
+    const TableExport::Target out{
+        options.out,
+        options.format.value_or(TableExport::FormatNamed(QFileInfo(options.out).suffix()).value_or(merged.format)),
+        false};
+    if (const QString why = TableExport::Unwritable(out); !why.isEmpty())
+        return Refuse(why);
+    return Written(TableExport::WriteBatch(out, merged.rows, merged.checked), out.path) ? kAllFetched : kBadInput;
+}
+
+int Export(const ExportOptions &options)
+{
+    if (const QString why = TableExport::Unwritable(options.out); !why.isEmpty())
+        return Refuse(why);
+    QString refusal;
+    const std::unique_ptr<Ledger> ledger = OpenLedger(options.ledgerPath, QStringLiteral("export"), &refusal);
+    if (!ledger)
+        return Refuse(refusal);
+    const std::optional<StoredRun> run = ledger->RunByName(options.runName);
+    if (!run)
+        return Refuse(QStringLiteral("the ledger holds no run %1").arg(options.runName));
+    // The ledger keeps no time per row: rows with figures date from the run's start.
+    QList<QDateTime> checked(run->rows.size());
+    int left = 0, failed = 0;
+    for (int i = 0; i < run->rows.size(); ++i) {
+        left += !run->rows[i].complete();
+        for (const Batch::Figure &f : run->rows[i].figures()) {
+            failed += f.state == Batch::CellState::Failed;
+            if (f.state != Batch::CellState::Pending)
+                checked[i] = run->started.toLocalTime();
+        }
+    }
+    if (!Written(TableExport::WriteBatch(options.out, run->rows, checked), options.out.path))
+        return kBadInput;
+    if (left > 0)
+        Tell(QStringLiteral("the run %1 is not finished: %2 of its %3 rows are still to fetch")
+                 .arg(options.runName)
+                 .arg(left)
+                 .arg(run->rows.size()));
+    return left > 0 || failed > 0 ? kSomeFailed : kAllFetched;
+}
+
+} // namespace Cli
+
+namespace {
+
+using Cli::QuitWhenSettled;
+using Cli::Refuse;
 
 // Caught only once the run is on: reading a list from a terminal still
 // ends with one Ctrl+C, as usual.
@@ -82,12 +163,6 @@ template <typename Command> void CatchInterrupts(Interrupts *interrupts, Command
         return;
     QObject::connect(interrupts, &Interrupts::interrupted, command, stop);
     interrupts->Catch();
-}
-
-int Refuse(const QString &message)
-{
-    Cli::Tell(message);
-    return Cli::kBadInput;
 }
 
 } // namespace
@@ -106,41 +181,56 @@ BatchCommand::~BatchCommand()
 
 int BatchCommand::Run()
 {
-    const ListFile::Result list = ListFile::Read(mOptions.list);
-    if (!list.error.isEmpty())
-        return Refuse(QStringLiteral("cannot read the list %1: %2").arg(mOptions.list, list.error));
-    if (list.rows.isEmpty())
-        return Refuse(QStringLiteral("the list %1 holds no domains").arg(mOptions.list));
-    if (list.rows.size() > DomainList::kMaxRows)
-        return Refuse(ListFile::kTooManyRows);
-    if (!RunPacing::RowsPerStretch(mOptions.rowsPerStretch))
-        return Refuse(QStringLiteral("--rest-every takes 0 to 32767 rows"));
-    if (!RunPacing::RestMilliseconds(mOptions.restSeconds))
-        return Refuse(QStringLiteral("--rest-seconds takes 0 to 65 seconds"));
-    if (const QString why = TableExport::Unwritable(mOptions.out); !why.isEmpty())
+    QList<DomainList::Row> rows;
+    if (const QString why = Cli::ReadBatchList(mOptions, &rows); !why.isEmpty())
         return Refuse(why);
+    QStringList domains;
+    for (const DomainList::Row &row : rows)
+        domains << row.domain;
+    if (mOptions.shard) {
+        mMark = Shards::MarkOf(*mOptions.shard, domains);
+        domains.clear();
+        QList<DomainList::Row> taken;
+        for (const DomainList::Row &row : rows) {
+            if (mOptions.shard->Takes(row.number))
+                taken << row;
+        }
+        rows = taken;
+        for (const DomainList::Row &row : rows)
+            domains << row.domain;
+        // A shard of more machines than the list has rows: its table is empty.
+        if (rows.isEmpty())
+            return Cli::Written(WriteTable(), mOptions.out.path) ? Cli::kAllFetched : Cli::kBadInput;
+    }
     const bool stored = mOptions.resume || mOptions.retryFailed;
     QString refusal;
-    mLedger = OpenLedger(mOptions.ledgerPath, stored, &refusal);
+    mLedger = Cli::OpenLedger(mOptions.ledgerPath,
+                              mOptions.resume        ? QStringLiteral("--resume")
+                              : mOptions.retryFailed ? QStringLiteral("--retry-failed")
+                                                     : QString(),
+                              &refusal);
     if (!refusal.isEmpty())
         return Refuse(refusal);
-    if (list.skippedLong > 0)
-        Cli::Tell(DomainList::SkippedLongMessage(list.skippedLong));
 
     mRun = std::make_unique<BatchRun>(mConfig, HTTPPage2::SharedManager());
-    if (mLedger)
+    if (mLedger) {
         mRecorder = std::make_unique<RunRecorder>(*mLedger, *mRun, nullptr);
+        // A full disk or a lost server: the figures wait in memory, and the user hears of it.
+        connect(mLedger.get(), &Ledger::writeFailed, this, [this](const QString &message) {
+            if (mProgress)
+                mProgress->Say(message);
+            else
+                Cli::Tell(message);
+        });
+    }
     mRun->SetPacing(mOptions.rowsPerStretch, mOptions.restSeconds);
-    mChecked = QList<QDateTime>(list.rows.size());
+    mChecked = QList<QDateTime>(rows.size());
     if (stored) {
-        QStringList domains;
-        for (const DomainList::Row &row : list.rows)
-            domains << row.domain;
         if (const QString why = RestoreStored(domains); !why.isEmpty())
             return Refuse(why);
     } else {
-        mRun->Load(list.rows, mOptions.list == QLatin1String("-") ? QStringLiteral("typed")
-                                                                  : QFileInfo(mOptions.list).absoluteFilePath());
+        mRun->Load(rows, mOptions.list == QLatin1String("-") ? QStringLiteral("typed")
+                                                             : QFileInfo(mOptions.list).absoluteFilePath());
     }
     connect(mRun.get(), &BatchRun::figureChanged, this, [this](int row, int figure) {
         if (mRun->rows().at(row).state(figure) != Batch::CellState::Pending)
@@ -163,12 +253,20 @@ int BatchCommand::Run()
         mLoop.exec();
     mRun->Stop();
     mProgress->Finish();
-    if (mLedger)
-        mLedger->Flush();
+    if (mLedger && !mLedger->Flush())
+        Cli::Tell(Cli::Unstored(mLedger->pendingWrites()));
 
-    if (!Written(TableExport::WriteBatch(mOptions.out, mRun->rows(), mChecked), mOptions.out.path).ok)
+    if (!Cli::Written(WriteTable(), mOptions.out.path))
         return Cli::kBadInput;
     return mInterrupted ? Cli::kInterrupted : mRun->failedCells() > 0 ? Cli::kSomeFailed : Cli::kAllFetched;
+}
+
+Sheets::WriteResult BatchCommand::WriteTable() const
+{
+    const QList<Batch::Row> rows = mRun ? mRun->rows() : QList<Batch::Row>();
+    if (mMark)
+        return Shards::Write(mOptions.out, *mMark, rows, mChecked);
+    return TableExport::WriteBatch(mOptions.out, rows, mChecked);
 }
 
 QString BatchCommand::RestoreStored(const QStringList &domains)
@@ -194,7 +292,7 @@ void BatchCommand::Interrupt()
     if (!mRun || mInterrupted || mFinished)
         return;
     mInterrupted = true;
-    mProgress->Say(kStopping);
+    mProgress->Say(Cli::kStopping);
     mRun->Stop();
     QuitWhenSettled(mLoop);
 }
@@ -225,7 +323,9 @@ int SiteCommand::Run()
     if (const QString why = TableExport::Unwritable(mOptions.out); !why.isEmpty())
         return Refuse(why);
     QString refusal;
-    mLedger = OpenLedger(mOptions.ledgerPath, false, &refusal);
+    mLedger = Cli::OpenLedger(mOptions.ledgerPath, QString(), &refusal);
+    if (!refusal.isEmpty())
+        return Refuse(refusal);
     mIdleRun = std::make_unique<BatchRun>(mConfig, HTTPPage2::SharedManager());
     mScan = std::make_unique<SiteScan>(mConfig, HTTPPage2::SharedManager());
     if (mLedger)
@@ -245,10 +345,9 @@ int SiteCommand::Run()
     if (mLedger)
         mLedger->Flush();
 
-    const Sheets::WriteResult written = Written(
-        TableExport::WriteKeywords(mOptions.out, mScan->rows(), mOptions.keywordsOnly, QDateTime::currentDateTime()),
-        mOptions.out.path);
-    if (!written.ok)
+    if (!Cli::Written(TableExport::WriteKeywords(mOptions.out, mScan->rows(), mOptions.keywordsOnly,
+                                                 QDateTime::currentDateTime()),
+                      mOptions.out.path))
         return Cli::kBadInput;
     if (mInterrupted)
         return Cli::kInterrupted;
@@ -269,7 +368,7 @@ void SiteCommand::Interrupt()
     if (!mScan || !mScan->running() || mInterrupted)
         return;
     mInterrupted = true;
-    mProgress->Say(kStopping);
+    mProgress->Say(Cli::kStopping);
     mScan->Halt();
 }
 

@@ -1,10 +1,13 @@
 #pragma once
-// The two command-line runs, batch and site, on the same controllers as the
+// The command-line runs, batch and site, on the same controllers as the
 // window: each reads its input, runs in its own event loop with the ledger
 // beside it, shows its progress on standard error and writes its table.
+// Beside them the merge of shard tables and the export of a named run.
 
 #include "Config.h"
+#include "DomainList.h"
 #include "Progress.h"
+#include "Shards.h"
 #include "TableExport.h"
 
 #include <QDateTime>
@@ -14,6 +17,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class BatchRun;
 class Interrupts;
@@ -25,8 +29,27 @@ namespace Cli {
 
 enum ExitCode { kAllFetched = 0, kSomeFailed = 1, kBadInput = 2, kInterrupted = 130 };
 
+inline const QString kStopping =
+    QStringLiteral("stopping: the answers on their way land, then the figures so far are stored and written "
+                   "(Ctrl+C again ends at once)");
+
 // A one-line complaint on standard error, "morvane: " first.
 void Tell(const QString &message);
+// Tells the message and gives kBadInput.
+int Refuse(const QString &message);
+
+// The ledger at location, or nullptr: none asked for, or none to be had,
+// which is said. When neededBy names what cannot do without it ("--run"),
+// *refusal says why instead. A ledger server is always needed: a team
+// expects its runs there.
+std::unique_ptr<Ledger> OpenLedger(const QString &location, const QString &neededBy, QString *refusal);
+// Quits the loop once no answer is on its way any more; each has its
+// time limit, so this comes.
+void QuitWhenSettled(QEventLoop &loop);
+// What is said of writes the ledger still holds at the end.
+QString Unstored(int writes);
+// Whether the table was written; says why not.
+bool Written(const Sheets::WriteResult &result, const QString &path);
 
 struct RunOptions
 {
@@ -40,8 +63,11 @@ struct BatchOptions : RunOptions
     QString list; // a file, or "-" for standard input
     QString rowsPerStretch = QStringLiteral("10");
     QString restSeconds = QStringLiteral("1");
-    bool resume = false;      // the ledger's unfinished run of this list
-    bool retryFailed = false; // the failed cells of its last run
+    bool resume = false;                // the ledger's unfinished run of this list
+    bool retryFailed = false;           // the failed cells of its last run
+    std::optional<Shards::Shard> shard; // only these rows, and a table a merge joins
+    QString runName;                    // the ledger's named run, shared by claims
+    int claimSeconds = 60;              // a silent claimer's rows are taken over after this
 };
 
 struct SiteOptions : RunOptions
@@ -49,6 +75,28 @@ struct SiteOptions : RunOptions
     QString domain;
     bool keywordsOnly = false;
 };
+
+// The list of a batch run, read and checked with the run's other
+// options; the refusal, or "" with *rows set.
+QString ReadBatchList(const BatchOptions &options, QList<DomainList::Row> *rows);
+
+struct ExportOptions : RunOptions
+{
+    QString runName;
+};
+
+struct MergeOptions
+{
+    QString out;
+    std::optional<TableExport::Format> format; // by default OUT's suffix, else the shards' format
+    QStringList files;
+};
+
+// morvane merge: 0 written, 2 refused or unwritable.
+int Merge(const MergeOptions &options);
+// morvane export --run: 0 every figure there, 1 some failed or still to
+// fetch, 2 no such run, no ledger or an unwritable table.
+int Export(const ExportOptions &options);
 
 } // namespace Cli
 
@@ -73,6 +121,7 @@ public:
 private:
     // The stored run this start continues, or "" with the run restored.
     QString RestoreStored(const QStringList &domains);
+    Sheets::WriteResult WriteTable() const;
     QString StatusLine() const;
 
     Config mConfig;
@@ -84,6 +133,7 @@ private:
     std::unique_ptr<BatchRun> mRun;
     std::unique_ptr<RunRecorder> mRecorder;
     QList<QDateTime> mChecked; // when each row's last figure landed
+    std::optional<Shards::Mark> mMark;
     Progress::RateMeter mRate;
     std::unique_ptr<ProgressLine> mProgress;
     bool mFinished = false;

@@ -2,128 +2,18 @@
 // plugin, against a loopback copy of both services: the tables it writes,
 // its exit codes, Ctrl+C, a crash resumed from the ledger, and a retry.
 
-#include "BatchExport.h"
+#include "CliFixture.h"
 #include "Ledger.h"
-#include "TextFile.h"
-#include "core/RunPages.h"
 #include "support/SitePages.h"
-#include "support/WaitUntil.h"
 
-#include <QProcess>
 #include <QSqlQuery>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include <csignal>
-#include <numeric>
 
-using namespace RunPages;
-
-class TestCli final : public QObject
+class TestCli final : public CliFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<TestServer> server;
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<QProcess> child;
-    QList<Batch::Row> want; // the rows of the list, as a full run must leave them
-    QByteArray err;         // the child's standard error
-
-    QString path(const QString &name) const { return dir->filePath(name); }
-
-    static QStringList pathsOf(const QString &domain)
-    {
-        return {"/baidu/" + domain + "/", "/s?wd=site:" + domain, "/s?wd=domain:" + domain};
-    }
-    // Routes the three pages of a domain by RunPages id, each answered after
-    // delayMs (< 0: never), and returns its row as they fill it.
-    Batch::Row route(int id, int delayMs = 0)
-    {
-        const QString domain = QStringLiteral("d%1.com").arg(id);
-        QStringList overview, paths = pathsOf(domain);
-        QString indexed, backlinks;
-        TestServer::Reply replies[] = {Overview(id, &overview), Count(id, 3, &indexed), Count(id, 0, &backlinks)};
-        for (int i = 0; i < 3; ++i) {
-            replies[i].delayMs = qMax(replies[i].delayMs, delayMs);
-            server->route(paths[i], delayMs < 0 ? Page("silent") : replies[i]);
-        }
-        Batch::Row row;
-        row.setDomain(domain);
-        const QStringList texts = overview.mid(0, 3) << indexed << backlinks << overview[3];
-        for (int f = 0; f < Batch::FigureCount; ++f)
-            row.setFigure(f, {texts[f], texts[f] == "失败" ? Batch::CellState::Failed : Batch::CellState::Done});
-        return row;
-    }
-    // n ids whose pages fill every figure (ending in 0, 2, 5 or 8).
-    static QList<int> good(int n)
-    {
-        QList<int> ids;
-        for (int i = 0; i < n; ++i)
-            ids << 10 + 10 * (i / 4) + QList{0, 2, 5, 8}[i % 4];
-        return ids;
-    }
-    // The list file of these domains, served after delayMs.
-    void list(const QList<int> &ids, int delayMs = 0)
-    {
-        QStringList lines;
-        for (const int id : ids) {
-            want << route(id, delayMs);
-            want.last().number = int(want.size());
-            lines << want.last().domain();
-        }
-        QFile file(path("list.txt"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lines.join("\n").toUtf8()) > 0);
-    }
-    // What the window's save writes for these rows, in import order.
-    static QByteArray txt(const QList<Batch::Row> &rows)
-    {
-        QList<int> order(rows.size());
-        std::iota(order.begin(), order.end(), 0);
-        return TextFile::Encode(BatchExport::Lines(rows, order, true));
-    }
-    QByteArray read(const QString &name) const
-    {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    // The executable with the test's ledger, no rests, no display and no platform.
-    void start(QStringList args)
-    {
-        args << "--ledger" << path("ledger.sqlite") << (args[0] == "batch" ? "--rest-every=0" : "-q");
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(name);
-        env.insert("MORVANE_STATS_HOST", server->hostPort());
-        env.insert("MORVANE_SEARCH_HOST", server->hostPort());
-        env.insert("HOME", dir->path());
-        child = std::make_unique<QProcess>();
-        child->setProcessEnvironment(env);
-        child->start(MORVANE_EXECUTABLE, args);
-        QVERIFY(child->waitForStarted());
-    }
-    // The exit code; the loopback server answers meanwhile.
-    int finish(int timeoutMs = 30000)
-    {
-        const bool ended = WaitUntil([&] { return child->state() == QProcess::NotRunning; }, timeoutMs);
-        err = child->readAllStandardError();
-        return ended && child->exitStatus() == QProcess::NormalExit ? child->exitCode() : -1;
-    }
-    int run(const QStringList &args, const QByteArray &input = {})
-    {
-        start(args);
-        child->write(input);
-        child->closeWriteChannel();
-        return finish();
-    }
-    QStringList askedSince(int from) const
-    {
-        QStringList paths;
-        for (const TestServer::Request &r : server->requests().mid(from))
-            paths << r.path;
-        paths.sort();
-        return paths;
-    }
     // Figures the running child has stored, read beside it as any SQLite reader could.
     int stored()
     {
@@ -137,13 +27,7 @@ class TestCli final : public QObject
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        server = std::make_unique<TestServer>();
-        QVERIFY(server->start());
-        dir = std::make_unique<QTemporaryDir>();
-        want.clear();
-    }
+    void init() { setUpCase(); }
     void cleanup()
     {
         child.reset();

@@ -1,0 +1,260 @@
+// A list past one machine, through the real executable: shard tables merged
+// back into the one table (also with GNU parallel), and runs shared through
+// a PostgreSQL ledger the test starts in a temporary folder: every cell
+// fetched once, a killed machine's rows taken over, and the ledger's faults.
+
+#include "CliFixture.h"
+#include "Ledger.h"
+#include "PgCluster.h"
+#include "Shards.h"
+
+#include <QStandardPaths>
+
+class TestCliShards final : public CliFixture
+{
+    Q_OBJECT
+
+    std::unique_ptr<PgCluster> pg;
+    int pgStarted = -1; // PgCluster::Start's answer
+    int cases = 0;
+    QString db;
+
+    // A fresh database on the cluster, started on first use; "" without PostgreSQL.
+    QString ledgerServer()
+    {
+        if (!pg) {
+            pg = std::make_unique<PgCluster>();
+            pgStarted = pg->Start("-c fsync=off");
+            pg->Sql("postgres", "CREATE ROLE secret LOGIN PASSWORD 'right-horse'");
+        }
+        if (pgStarted != 0)
+            return {};
+        db = QStringLiteral("case%1").arg(++cases);
+        pg->Sql("postgres", "CREATE DATABASE " + db + " OWNER secret");
+        return pg->Url(db);
+    }
+    // A batch of the list sharing run "team" through the server.
+    std::unique_ptr<QProcess> machine(const QString &url, const QString &out, const QStringList &more = {})
+    {
+        return spawn(QStringList{"batch", path("list.txt"), "--ledger", url, "--run", "team", "--out", path(out)} +
+                     more);
+    }
+    // Rows as numbered lines, to compare tables of any format.
+    static QStringList lines(const Shards::Table &table)
+    {
+        QStringList out;
+        for (const Batch::Row &row : table.rows)
+            out << QString::number(row.number) + '|' + BatchExport::Line(row, true);
+        return out;
+    }
+    void writeShard(const QString &name, int index, int count, const QList<Batch::Row> &rows)
+    {
+        QStringList domains;
+        QList<Batch::Row> taken;
+        for (const Batch::Row &row : rows) {
+            domains << row.domain();
+            if (row.number % count == index)
+                taken << row;
+        }
+        const TableExport::Target target{path(name), TableExport::FormatOfPath(name), false};
+        QVERIFY(Shards::Write(target, Shards::MarkOf({index, count}, domains), taken, {}).ok);
+    }
+
+private Q_SLOTS:
+    void init() { setUpCase(); }
+    void cleanup() { child.reset(); }
+
+    void shardsMergeToOneRun_data()
+    {
+        QTest::addColumn<QString>("format");
+        for (const char *format : {"txt", "csv", "xlsx"})
+            QTest::newRow(format) << format;
+    }
+    // Each shard asks only for its rows; merged, they are the unsharded table.
+    void shardsMergeToOneRun()
+    {
+        QFETCH(QString, format);
+        list(good(11));
+        const QString one = path("one." + format), merged = path("merged." + format);
+        QCOMPARE(run({"batch", path("list.txt"), "--no-ledger", "--out", one}), 0);
+        for (const QString shard : {"0/2", "1/2"})
+            QCOMPARE(run({"batch", path("list.txt"), "--no-ledger", "--shard", shard, "--out",
+                          path(shard.left(1) + '.' + format)}),
+                     0);
+        QCOMPARE(server->requestCount(), 2 * 11 * 3);
+        QCOMPARE(run({"merge", merged, path("1." + format), path("0." + format)}), 0);
+        QCOMPARE(lines(Shards::Read(merged)), lines(Shards::Read(one)));
+        QCOMPARE(Shards::Read(merged).rows.size(), 11);
+        if (format == "txt")
+            QCOMPARE(read("merged.txt"), txt(want));
+    }
+
+    void mergeRefuses_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("missing") << QStringList{"0.txt"} << "shard 1/2 is missing";
+        QTest::newRow("twice") << QStringList{"0.txt", "1.txt", "0.txt"} << "shard 0/2 is given twice";
+        QTest::newRow("another list") << QStringList{"0.txt", "other1.txt"} << "shards of different lists";
+        QTest::newRow("split otherwise") << QStringList{"0.txt", "1of3.txt"} << "split in different ways";
+        QTest::newRow("two formats") << QStringList{"0.txt", "1.csv"} << "merge tables of one format";
+        QTest::newRow("not a shard") << QStringList{"whole.txt", "1.txt"} << "whole.txt is not a shard's table";
+    }
+    void mergeRefuses()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, why);
+        list(good(5));
+        for (const QString name : {"0.txt", "1.txt", "1.csv"})
+            writeShard(name, name[0].digitValue(), 2, want);
+        writeShard("1of3.txt", 1, 3, want);
+        QList<Batch::Row> other = want;
+        other.removeLast();
+        writeShard("other1.txt", 1, 2, other);
+        QVERIFY(TableExport::WriteBatch({path("whole.txt"), TableExport::Format::Txt, false}, want, {}).ok);
+        QStringList args{"merge", path("out.txt")};
+        for (const QString &file : files)
+            args << path(file);
+        QCOMPARE(run(args), 2);
+        QVERIFY2(err.startsWith("morvane: ") && err.count('\n') == 1 && err.contains(why.toUtf8()), err);
+        QVERIFY(!QFile::exists(path("out.txt")));
+    }
+
+    // The recipe's local form: GNU parallel runs the shards at once.
+    void parallelShards()
+    {
+        const QString parallel = QStandardPaths::findExecutable("parallel");
+        if (parallel.isEmpty())
+            QSKIP("GNU parallel is not installed (scripts/deps.sh installs it)");
+        list(good(12));
+        QProcess shards;
+        shards.setProcessEnvironment(environment());
+        shards.start(parallel,
+                     {"--will-cite", MORVANE_EXECUTABLE, "batch", path("list.txt"), "--no-ledger", "-q", "--rest-every",
+                      "0", "--shard", "{}/3", "--out", path("p{}.txt"), ":::", "0", "1", "2"});
+        QCOMPARE(finish(shards), 0);
+        QCOMPARE(run({"merge", path("all.txt"), path("p0.txt"), path("p1.txt"), path("p2.txt")}), 0);
+        QCOMPARE(read("all.txt"), txt(want));
+    }
+
+    // Two machines on one run: each cell asked for once, and either one's
+    // table, like an export from anywhere, is the whole run.
+    void sharedRunFetchesEachCellOnce()
+    {
+        const QString url = ledgerServer();
+        if (url.isEmpty())
+            QSKIP("PostgreSQL is not installed (scripts/deps.sh installs it)");
+        list(good(60), 5);
+        const auto a = machine(url, "a.txt"), b = machine(url, "b.txt");
+        QCOMPARE(finish(*a), 0);
+        QCOMPARE(finish(*b), 0);
+        QStringList asked = askedSince(0);
+        QCOMPARE(asked.size(), 60 * 3);
+        QCOMPARE(asked.removeDuplicates(), 0);
+        QCOMPARE(read("a.txt"), txt(want));
+        QCOMPARE(read("b.txt"), txt(want));
+        QCOMPARE(run({"export", "--run", "team", "--ledger", url, "--out", path("all.txt")}), 0);
+        QCOMPARE(read("all.txt"), txt(want));
+        QCOMPARE(pg->Sql(db, "SELECT COUNT(*) FROM runs WHERE finished IS NOT NULL"), "1");
+    }
+
+    // A machine killed mid-run: once its claims lapse, the other takes its rows.
+    void killedMachineRowsTakenOver()
+    {
+        const QString url = ledgerServer();
+        if (url.isEmpty())
+            QSKIP("PostgreSQL is not installed (scripts/deps.sh installs it)");
+        list(good(60), 20);
+        const auto b = machine(url, "b.txt");
+        QVERIFY(WaitUntil([&] { return server->requestCount() >= 15; }, 20000));
+        const auto a = machine(url, "a.txt", {"--claim-timeout", "1"});
+        QVERIFY(WaitUntil([&] { return server->requestCount() >= 30; }, 20000));
+        b->kill(); // holding rows it has not finished
+        QCOMPARE(finish(*b), -1);
+        QCOMPARE(finish(*a), 0);
+        QCOMPARE(read("a.txt"), txt(want));
+        QCOMPARE(pg->Sql(db, "SELECT COUNT(*) FROM run_rows WHERE done = 1"), "60");
+    }
+
+    void serverFaultsAtStart_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("unreachable") << "unreachable"
+                                     << "无法连接记录库服务器 127.0.0.1:";
+        QTest::newRow("wrong password") << "password"
+                                        << "拒绝了用户 secret 的登录";
+        QTest::newRow("newer schema") << "newer"
+                                      << "来自更新版本";
+    }
+    // Nothing fetched, exit 2, one line naming the server, never the password.
+    void serverFaultsAtStart()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, why);
+        QString url = ledgerServer();
+        if (url.isEmpty())
+            QSKIP("PostgreSQL is not installed (scripts/deps.sh installs it)");
+        list(good(2));
+        if (fault == "unreachable")
+            url.replace(QRegularExpression(":\\d+/"), QStringLiteral(":%1/").arg(PgCluster::FreePort()));
+        if (fault == "password")
+            url = pg->Url(db, "secret", "wrong-horse");
+        if (fault == "newer") {
+            QVERIFY(Ledger::Open(url));
+            pg->Sql(db, "UPDATE schema_version SET version = 99");
+        }
+        QCOMPARE(run({"batch", path("list.txt"), "--ledger", url, "--run", "team"}), 2);
+        QVERIFY2(err.startsWith("morvane: ") && err.count('\n') == 1 && err.contains(why.toUtf8()), err);
+        QVERIFY2(err.contains("127.0.0.1:") && !err.contains("wrong-horse"), err);
+        QCOMPARE(server->requestCount(), 0);
+        if (fault == "newer") {
+            QCOMPARE(pg->Sql(db, "SELECT version FROM schema_version"), "99");
+            QCOMPARE(pg->Sql(db, "SELECT COUNT(*) FROM runs"), "0");
+        }
+    }
+
+    void serverLostMidRun_data()
+    {
+        QTest::addColumn<bool>("comesBack");
+        QTest::newRow("comes back") << true;
+        QTest::newRow("stays away") << false;
+    }
+    // Figures fetched while the server is away are stored once it is back;
+    // if it stays away past the claim time-out the run stops, and they are
+    // in the table.
+    void serverLostMidRun()
+    {
+        QFETCH(bool, comesBack);
+        const QString url = ledgerServer();
+        if (url.isEmpty())
+            QSKIP("PostgreSQL is not installed (scripts/deps.sh installs it)");
+        list(good(40), 50);
+        start({"batch", path("list.txt"), "--ledger", url, "--run", "team", "--out", path("a.txt"), "-q",
+               "--claim-timeout", comesBack ? "60" : "2"});
+        QVERIFY(WaitUntil([&] { return server->requestCount() >= 9; }, 20000));
+        QVERIFY(pg->Stop());
+        QByteArray said;
+        QVERIFY(WaitUntil([&] { return (said += child->readAllStandardError()).contains("记录写入失败"); }, 20000));
+        if (comesBack)
+            QVERIFY(pg->Resume());
+        const int code = finish(60000);
+        QVERIFY(comesBack || pg->Resume());
+        const QStringList stored = lines(Shards::Read(path("a.txt")));
+        if (comesBack) {
+            QCOMPARE(code, 0);
+            QCOMPARE(read("a.txt"), txt(want));
+            QCOMPARE(pg->Sql(db, "SELECT COUNT(*) FROM run_rows WHERE done = 1"), "40");
+            return;
+        }
+        QCOMPARE(code, 2);
+        QVERIFY2((said + err).contains("has not answered for 2 s: stopping"), said + err);
+        // Every row it fetched is in its table, whether stored or not.
+        const int fetched = server->requestCount() / 3;
+        for (int i = 0; i < fetched; ++i)
+            QCOMPARE(stored[i], QString::number(i + 1) + '|' + BatchExport::Line(want[i], true));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliShards)
+#include "tst_cli_shards.moc"
