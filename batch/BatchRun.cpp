@@ -104,6 +104,8 @@ QString BatchRun::Start()
         // Rows a pending-only start leaves alone are complete already.
         mConfirmed = int(mRows.size() - mToFetch.size());
         Q_EMIT confirmedChanged(mConfirmed);
+        if (!mPendingOnly)
+            Q_EMIT startedAfresh();
     }
     Q_EMIT stateChanged();
     RequestSiteOverview();

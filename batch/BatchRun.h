@@ -91,6 +91,8 @@ Q_SIGNALS:
     void haltRaised();
     // Every row of the list is confirmed complete.
     void completed();
+    // A start from the first row that fetches every figure again.
+    void startedAfresh();
     void stateChanged();
     void warning(const QString &text);
 

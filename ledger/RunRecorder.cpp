@@ -10,8 +10,20 @@ RunRecorder::RunRecorder(Ledger &ledger, BatchRun &run, SiteScan *scan, QObject 
     connect(&run, &BatchRun::listReplaced, this, &RunRecorder::ListReplaced);
     connect(&run, &BatchRun::figureChanged, this, &RunRecorder::FigureChanged);
     connect(&run, &BatchRun::completed, this, [this] {
-        if (mRunId)
+        if (mRunId && !mFinished)
             mLedger.FinishRun(mRunId);
+        mFinished = true;
+    });
+    // Checking a finished list again is a new check: its own run, so the
+    // last one stays in the history.
+    connect(&run, &BatchRun::startedAfresh, this, [this] {
+        if (!mFinished)
+            return;
+        QList<Batch::Row> rows = mRun.rows();
+        for (Batch::Row &row : rows)
+            row.fillFigures({});
+        mRunId = mLedger.BeginRun(mRun.source(), rows);
+        mFinished = false;
     });
     if (scan)
         connect(scan, &SiteScan::runningChanged, this, &RunRecorder::ScanEnded);
@@ -23,12 +35,15 @@ void RunRecorder::Restore(const StoredRun &stored)
     mRun.Restore(stored.rows, stored.source);
     mRestoring = false;
     mRunId = stored.id;
+    mFinished = stored.finished.isValid();
 }
 
 void RunRecorder::ListReplaced()
 {
-    if (!mRestoring)
-        mRunId = mLedger.BeginRun(mRun.source(), mRun.rows());
+    if (mRestoring)
+        return;
+    mRunId = mLedger.BeginRun(mRun.source(), mRun.rows());
+    mFinished = false;
 }
 
 void RunRecorder::FigureChanged(int row, int figure)

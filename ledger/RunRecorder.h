@@ -37,4 +37,5 @@ private:
     QPointer<SiteScan> mScan;
     qint64 mRunId = 0;
     bool mRestoring = false;
+    bool mFinished = false; // the run on show was recorded as complete
 };

@@ -90,9 +90,9 @@ private Q_SLOTS:
         BatchRun run(config, HTTPPage2::SharedManager());
         RunRecorder recorder(*ledger, run, nullptr);
         run.SetPacing("0", "1");
-        for (const char *weight : {"4", "6"}) {
+        run.Load(DomainList::RowsFromPieces(list(3)));
+        for (const char *weight : {"4", "6"}) { // the same list checked twice
             server->route("/baidu/d2.com/", TestServer::page(SitePages::Overview(weight, "30")));
-            run.Load(DomainList::RowsFromPieces(list(3)));
             run.Start();
             QVERIFY(WaitUntil([&] { return run.confirmedRows() == 3; }));
         }
