@@ -6,12 +6,8 @@ QString Line(const Batch::Row &row, bool withResults)
 {
     if (!withResults)
         return row.domain();
-    QStringList fields;
-    fields.reserve(1 + Batch::FigureCount);
-    fields.append(row.domain());
-    for (const Batch::Figure &f : row.figures())
-        fields.append(f.text);
-    return fields.join(QLatin1Char('|'));
+    const std::array<QString, 1 + Batch::FigureCount> texts = row.texts();
+    return QStringList(texts.begin(), texts.end()).join(QLatin1Char('|'));
 }
 
 QStringList Lines(const QList<Batch::Row> &rows, const QList<int> &order, bool withResults)

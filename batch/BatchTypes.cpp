@@ -91,6 +91,16 @@ std::array<Figure, FigureCount> Row::figures() const
     return out;
 }
 
+std::array<QString, 1 + FigureCount> Row::texts() const
+{
+    std::array<QString, 1 + FigureCount> out = Fields();
+    for (int i = 0; i < FigureCount; ++i) {
+        if (mStates[i] == CellState::Pending)
+            out[1 + i] = Markers::kPending;
+    }
+    return out;
+}
+
 void Row::setFigure(int i, const Figure &f)
 {
     std::array<QString, 1 + FigureCount> fields = Fields();

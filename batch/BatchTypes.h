@@ -36,6 +36,8 @@ public:
     Figure figure(int i) const;
     CellState state(int i) const { return mStates[i]; }
     std::array<Figure, FigureCount> figures() const;
+    // The domain and the six texts as shown, read in one pass.
+    std::array<QString, 1 + FigureCount> texts() const;
     void setFigure(int i, const Figure &f);
     void fillFigures(const Figure &f);
     bool complete() const;

@@ -4,6 +4,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -116,6 +118,14 @@ QByteArray EncodeAnsi(const QString &text)
     if (!encoder.isValid())
         return Iconv(text.toUtf8(), "GBK", "UTF-8", true).value_or(QByteArray());
     QByteArray bytes = encoder.encode(text);
+    // ASCII, the common CJK block and CJK punctuation are never dropped:
+    // most saved text is only that, and needs no check.
+    const bool plain = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x80 || (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF01 && u <= 0xFF5E);
+    });
+    if (plain)
+        return bytes;
     // ICU drops the invisible characters GBK lacks (U+FEFF, U+200B, ...)
     // instead of writing "?": read back, every code point must be there,
     // else the text goes again one code point at a time.

@@ -14,9 +14,14 @@ QByteArray Encode(const QStringList &lines)
     QString text;
     text.reserve(size);
     for (const QString &line : lines) {
+        const qsizetype from = text.size();
+        text += line;
         // A CR, LF or NUL inside a value would break the file's lines apart.
-        for (const QChar c : line)
-            text += (c.unicode() < 0x20 || c.unicode() == 0x7F) ? QLatin1Char(' ') : c;
+        QChar *c = text.data() + from;
+        for (QChar *end = text.data() + text.size(); c != end; ++c) {
+            if (c->unicode() < 0x20 || c->unicode() == 0x7F)
+                *c = QLatin1Char(' ');
+        }
         text += QLatin1String("\r\n");
     }
     return Charset::EncodeAnsi(text);
