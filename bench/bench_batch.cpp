@@ -107,7 +107,8 @@ void BM_RunRestsOff(benchmark::State &state)
         Bench b;
         // With the ledger on, every figure is also kept on disk.
         QTemporaryDir dir;
-        std::unique_ptr<Ledger> ledger = state.range(1) ? Ledger::Open(dir.filePath(QStringLiteral("l.sqlite"))) : nullptr;
+        std::unique_ptr<Ledger> ledger =
+            state.range(1) ? Ledger::Open(dir.filePath(QStringLiteral("l.sqlite"))) : nullptr;
         b.form->AttachLedger(ledger.get(), QString());
         const QString span = QStringLiteral("<span style=\"color:#F00\">");
         const QByteArray overview =
@@ -199,7 +200,12 @@ void BM_ExportFullList(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_PeakMemoryFullList)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RunRestsOff)->Args({1000, 0})->Args({1000, 1})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RunRestsOff)
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_RestoreFullRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_ImportFullList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortFullList)->Unit(benchmark::kMillisecond)->UseRealTime();
