@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <exception>
 #include <numeric>
 
@@ -72,6 +73,9 @@ void BatchRun::Restore(const QList<Batch::Row> &rows, const QString &source)
     ResetWatchList();
     ++mGeneration;
     Q_EMIT listReplaced();
+    // What is already complete counts as done, as it did before.
+    mConfirmed = int(std::count_if(mRows.cbegin(), mRows.cend(), [](const Batch::Row &r) { return r.complete(); }));
+    Q_EMIT confirmedChanged(mConfirmed);
 }
 
 void BatchRun::SetPacing(const QString &rowsPerStretch, const QString &restSeconds)
@@ -113,7 +117,7 @@ QString BatchRun::Start()
     RequestIndexedCount();
     Timer1.start();
     if (mToFetch.isEmpty() && !mRows.isEmpty())
-        Q_EMIT completed();
+        Complete();
     return {};
 }
 
@@ -122,6 +126,13 @@ void BatchRun::ResetWatchList()
     // Until a fresh start says otherwise, the watcher walks the whole list.
     mToFetch.resize(mRows.size());
     std::iota(mToFetch.begin(), mToFetch.end(), 0);
+}
+
+void BatchRun::Complete()
+{
+    // A resume or a retry ends here: the next start checks the list again.
+    mPendingOnly = false;
+    Q_EMIT completed();
 }
 
 int BatchRun::RetryFailed()
@@ -216,7 +227,7 @@ void BatchRun::Timer1_Timer()
         Q_EMIT confirmedChanged(mConfirmed);
         nCheckRow = nCheckRow == 32767 ? qint16(-32768) : qint16(nCheckRow + 1);
         if (mConfirmed == mRows.size())
-            Q_EMIT completed();
+            Complete();
     }
     if (nCheckRow != nRestAt)
         return;

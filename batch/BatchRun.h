@@ -116,6 +116,7 @@ private:
     // Whether the row still needs any of these figures in a pending-only run.
     bool Needs(int row, std::initializer_list<int> figures) const;
     void ResetWatchList();
+    void Complete();
     void Halt(bool pause);
     void DisarmRest();
 

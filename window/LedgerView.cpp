@@ -47,8 +47,14 @@ void Form1::AttachLedger(Ledger *ledger, const QString &message)
     connect(ledger, &Ledger::writesResumed, this, [this] { SetResultsKept(true); });
     if (const std::optional<StoredRun> stored = ledger->LastUnfinishedRun(); stored && !stored->rows.isEmpty()) {
         mRecorder->Restore(*stored);
-        Note(
-            QStringLiteral("已恢复上次未完成的查询（%1 条），点击“开始”继续查询未完成的项目").arg(stored->rows.size()));
+        ShowView(true);
+        // A status note before the window is up gets drawn over: say it then.
+        const QString note =
+            QStringLiteral("已恢复上次未完成的查询（%1 条），点击“开始”继续查询未完成的项目").arg(stored->rows.size());
+        if (isVisible())
+            Note(note);
+        else
+            QTimer::singleShot(0, this, [this, note] { Note(note); });
     }
 }
 

@@ -201,6 +201,8 @@ private Q_SLOTS:
         QCOMPARE(server->requestCount() - before, 2);
         QCOMPARE(figures(1), (QStringList{want["r2.com"][0], "2", "2", "2", want["r2.com"][4], "2"}));
         QCOMPARE(run->RetryFailed(), 0);
+        // Once done, a start checks the whole list again.
+        QVERIFY(!run->pendingOnly());
     }
 
     void transitions()
