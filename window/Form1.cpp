@@ -426,7 +426,7 @@ void Form1::Notify(const QString &prompt)
 
 void Form1::Form_Load()
 {
-    for (QPushButton *b : {Command2, Command3, Command9, Command10})
+    for (QPushButton *b : {Command2, Command3, Command9, Command10, mRetry})
         b->setEnabled(false);
     ListView3->hide();
     sCaption = QStringLiteral("Morvane 1.1 - 网站SEO综合查询");
