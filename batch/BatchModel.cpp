@@ -58,6 +58,10 @@ BatchModel::BatchModel(const BatchRun &run, QObject *parent) : QAbstractTableMod
 {
     connect(&run, &BatchRun::listAboutToBeReplaced, this, &BatchModel::beginResetModel);
     connect(&run, &BatchRun::listReplaced, this, &BatchModel::endResetModel);
+    connect(&run, &BatchRun::figuresReset, this, [this] {
+        if (rowCount() > 0)
+            Q_EMIT dataChanged(index(0, FirstFigure), index(rowCount() - 1, ColumnCount - 1), {Qt::DisplayRole});
+    });
     connect(&run, &BatchRun::figureChanged, this, [this](int row, int figure) {
         const QModelIndex cell = index(row, FirstFigure + figure);
         Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});

@@ -99,6 +99,14 @@ QString BatchRun::Start()
     } else {
         nIndex[0] = nIndex[1] = nIndex[2] = 1;
         nCheckRow = 1;
+        // Checking the list again: figures of the last check must not pass
+        // for this one's, or the watcher confirms rows not yet asked about
+        // and the rests come all at once.
+        if (!mPendingOnly) {
+            for (Batch::Row &row : mRows)
+                row.fillFigures({});
+            Q_EMIT figuresReset();
+        }
         nRestAt = *mRowsPerStretch;
         mToFetch.clear();
         for (int i = 0; i < mRows.size(); ++i) {

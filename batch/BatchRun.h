@@ -93,6 +93,8 @@ Q_SIGNALS:
     void completed();
     // A start from the first row that fetches every figure again.
     void startedAfresh();
+    // Every figure went back to pending.
+    void figuresReset();
     void stateChanged();
     void warning(const QString &text);
 

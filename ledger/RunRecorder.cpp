@@ -19,10 +19,7 @@ RunRecorder::RunRecorder(Ledger &ledger, BatchRun &run, SiteScan *scan, QObject 
     connect(&run, &BatchRun::startedAfresh, this, [this] {
         if (!mFinished)
             return;
-        QList<Batch::Row> rows = mRun.rows();
-        for (Batch::Row &row : rows)
-            row.fillFigures({});
-        mRunId = mLedger.BeginRun(mRun.source(), rows);
+        mRunId = mLedger.BeginRun(mRun.source(), mRun.rows());
         mFinished = false;
     });
     if (scan)

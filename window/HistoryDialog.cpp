@@ -33,7 +33,9 @@ HistoryDialog::HistoryDialog(const QString &domain, const QList<Check> &checks, 
     auto *chart = new QChart;
     chart->setTitle(QStringLiteral("%1 的变化").arg(domain));
     auto *time = new QDateTimeAxis;
-    time->setFormat(QStringLiteral("MM-dd"));
+    // Days apart read as dates; checks of one day need their times.
+    const bool sameDay = checks.isEmpty() || checks.first().time.daysTo(checks.last().time) < 2;
+    time->setFormat(sameDay ? QStringLiteral("MM-dd HH:mm") : QStringLiteral("yyyy-MM-dd"));
     auto *weightAxis = new QValueAxis;
     weightAxis->setTitleText(QStringLiteral("百度权重"));
     weightAxis->setLabelFormat(QStringLiteral("%d"));

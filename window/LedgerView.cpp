@@ -40,6 +40,7 @@ void Form1::AttachLedger(Ledger *ledger, const QString &message)
     mRecorder = new RunRecorder(*ledger, *mBatch, mSite, this);
     connect(mBatch, &BatchRun::listReplaced, this, &Form1::ShowPreviousChecks);
     connect(mBatch, &BatchRun::completed, this, &Form1::ShowPreviousChecks);
+    connect(mBatch, &BatchRun::startedAfresh, this, &Form1::ShowPreviousChecks);
     connect(ledger, &Ledger::writeFailed, this, [this](const QString &why) {
         SetResultsKept(false);
         Notify(why);

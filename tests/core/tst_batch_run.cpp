@@ -174,6 +174,9 @@ private Q_SLOTS:
         QCOMPARE(restsAt, (QStringList{"3", "7"})); // the first stretch is one row shorter
         // No row was asked for twice across the rests.
         QCOMPARE(asked("/s?wd=site:").size() + asked("/s?wd=domain:").size(), 40);
+        // Checking the list again starts from pending figures, not the last check's.
+        run->Start();
+        QCOMPARE(figures(0), QStringList(6, "..."));
     }
 
     // A stored run fetches only what is pending; a retry only what failed.
