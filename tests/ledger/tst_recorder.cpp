@@ -1,5 +1,5 @@
-// The ledger fed by the real controllers against a loopback server: a run
-// resumed from what was stored, two runs of a list as history, and scans.
+// The ledger fed by the real controllers against a loopback server: a run resumed from what was
+// stored, the list checked again as history, and scans.
 
 #include "BatchRun.h"
 #include "HTTPPage2.h"
@@ -10,7 +10,6 @@
 #include "support/SitePages.h"
 #include "support/WaitUntil.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestRecorder final : public QObject
@@ -21,14 +20,9 @@ class TestRecorder final : public QObject
     std::unique_ptr<TestServer> server;
     Config config;
 
+    const QStringList list = QStringLiteral("d1.com d2.com d3.com d4.com d5.com d6.com d7.com d8.com").split(' ');
+
     QString path() const { return dir.filePath("ledger.sqlite"); }
-    QStringList list(int count) const
-    {
-        QStringList domains;
-        for (int i = 1; i <= count; ++i)
-            domains << QStringLiteral("d%1.com").arg(i);
-        return domains;
-    }
 
 private Q_SLOTS:
     void init()
@@ -44,15 +38,17 @@ private Q_SLOTS:
         config.statsHost = config.searchHost = server->hostPort();
     }
 
-    // A run left unfinished comes back as it was and fetches only what is missing.
-    void resume()
+    // A run left unfinished comes back as it was and fetches only what is
+    // missing; checked again once finished, the list makes a new run, and
+    // each domain shows what the last check found.
+    void resumeThenCheckAgain()
     {
         {
             auto ledger = Ledger::Open(path());
             BatchRun run(config, HTTPPage2::SharedManager());
             RunRecorder recorder(*ledger, run, nullptr);
             run.SetPacing("0", "1");
-            run.Load(DomainList::RowsFromPieces(list(8)), "list.txt");
+            run.Load(DomainList::RowsFromPieces(list), "list.txt");
             server->route("/baidu/d5.com/", RunPages::Page("silent")); // the run stops short of the end
             run.Start();
             QVERIFY(WaitUntil([&] {
@@ -66,14 +62,10 @@ private Q_SLOTS:
 
         auto ledger = Ledger::Open(path());
         const std::optional<StoredRun> stored = ledger->LastUnfinishedRun();
-        QVERIFY(stored);
-        QCOMPARE(stored->source, "list.txt");
-        QCOMPARE(stored->rows[3].figure(Batch::Weight).text, "4");
-        QCOMPARE(stored->rows[5].figure(Batch::Weight).state, Batch::CellState::Pending);
+        QVERIFY(stored && stored->source == "list.txt");
         BatchRun run(config, HTTPPage2::SharedManager());
         RunRecorder recorder(*ledger, run, nullptr);
         recorder.Restore(*stored);
-        QCOMPARE(recorder.runId(), stored->id);
         run.SetPacing("0", "1");
         run.Start();
         QVERIFY(WaitUntil([&] { return run.confirmedRows() == 8; }));
@@ -81,25 +73,13 @@ private Q_SLOTS:
         QCOMPARE(server->requestCount() - before, 4);
         QVERIFY(!ledger->LastUnfinishedRun());
         QCOMPARE(ledger->LoadRun(stored->id).rows[7].figure(Batch::Keywords).text, "30");
-    }
 
-    // The second run of a list shows, for each domain, what the first found.
-    void historyOfTwoRuns()
-    {
-        auto ledger = Ledger::Open(path());
-        BatchRun run(config, HTTPPage2::SharedManager());
-        RunRecorder recorder(*ledger, run, nullptr);
-        run.SetPacing("0", "1");
-        run.Load(DomainList::RowsFromPieces(list(3)));
-        for (const char *weight : {"4", "6"}) { // the same list checked twice
-            server->route("/baidu/d2.com/", TestServer::page(SitePages::Overview(weight, "30")));
-            run.Start();
-            QVERIFY(WaitUntil([&] { return run.confirmedRows() == 3; }));
-        }
+        server->route("/baidu/d2.com/", TestServer::page(SitePages::Overview("6", "30")));
+        run.Start();
+        QVERIFY(WaitUntil([&] { return run.confirmedRows() == 8; }));
+        QCOMPARE(server->requestCount() - before, 4 + 3 * 8);
         const QHash<QString, Check> previous = ledger->PreviousChecks(recorder.runId());
-        QCOMPARE(previous.size(), 3);
-        QCOMPARE(previous["d2.com"].figures[Batch::Weight].text, "4");
-        QVERIFY(previous["d2.com"].time.isValid());
+        QVERIFY(previous.size() == 8 && previous["d2.com"].figures[Batch::Weight].text == "4");
         QCOMPARE(ledger->History("d2.com").size(), 2);
         QCOMPARE(ledger->History("d2.com").last().figures[Batch::Weight].text, "6");
     }
@@ -110,15 +90,14 @@ private Q_SLOTS:
         BatchRun run(config, HTTPPage2::SharedManager());
         SiteScan scan(config, HTTPPage2::SharedManager());
         RunRecorder recorder(*ledger, run, &scan);
-        server->route("/baidu/s.com/0/", TestServer::page(SitePages::NumberedPage(1, 25)));
-        server->route("/baidu/s.com/1/", TestServer::page(SitePages::NumberedPage(26, 25)));
+        for (int p : {0, 1})
+            server->route(QStringLiteral("/baidu/s.com/%1/").arg(p),
+                          TestServer::page(SitePages::NumberedPage(p * 25 + 1, 25)));
         scan.Start("s.com");
         QVERIFY(WaitUntil([&] { return !scan.running(); }));
         const QList<StoredScan> scans = ledger->SiteScans("s.com");
-        QCOMPARE(scans.size(), 1);
-        QCOMPARE(scans[0].overview.weight, "4");
-        QCOMPARE(scans[0].keywords.size(), 30);
-        QCOMPARE(scans[0].keywords[29].fields[Site::Keyword], "kw30");
+        QVERIFY(scans.size() == 1 && scans[0].overview.weight == "4");
+        QCOMPARE(scans[0].keywords.last().fields[Site::Keyword], "kw30"); // and as many rows as keywords
     }
 };
 
