@@ -1,15 +1,14 @@
 #pragma once
-// An HTTP server on 127.0.0.1 in the test's own event loop: one request per
-// connection, answered by path, and the answer may be late, silent,
-// dripping, stalled, cut short, reset, redirected or compressed, so the
+// An HTTP server on 127.0.0.1 in the test's own event loop: one request per connection, answered by path,
+// and the answer may be late, silent, dripping, stalled, cut short, reset, redirected or compressed, so the
 // fetcher's failure paths can be driven.
 
 #include <QHash>
 #include <QObject>
+#include <QTcpServer>
 
 #include <functional>
 
-class QTcpServer;
 class QTcpSocket;
 
 class TestServer : public QObject
@@ -25,7 +24,7 @@ public:
         bool closeEarly = false;  // announce more than is sent, then close
         bool stall = false;       // the headers, then nothing, the connection kept
         bool reset = false;       // no answer: the connection is reset (RST)
-        QByteArray headers;       // more header lines, each ending in CR LF
+        QByteArray headers{};     // more header lines, each ending in CR LF
     };
     struct Request
     {
@@ -33,13 +32,7 @@ public:
         QString path;      // target percent-decoded
     };
 
-    static Reply page(const QByteArray &body, int status = 200)
-    {
-        Reply reply;
-        reply.status = status;
-        reply.body = body;
-        return reply;
-    }
+    static Reply page(const QByteArray &body, int status = 200) { return {status, body}; }
     // A 302 to the location, with a small body of its own, as servers send.
     static Reply redirect(const QString &location);
     // The plain bytes `repeat` times over, gzip-compressed and labelled so;
@@ -50,7 +43,7 @@ public:
 
     TestServer();
     bool start();
-    QString hostPort() const;                                                        // "127.0.0.1:port"
+    QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(mServer->serverPort()); }
     QString url(const QString &path) const { return "http://" + hostPort() + path; } // path from its "/"
 
     // The answer: the route for the decoded path, else the handler's, else the fallback.
@@ -61,8 +54,7 @@ public:
     QList<Request> requests() const { return mRequests; }
     void forgetRequests() { mRequests.clear(); } // a long run keeps no history
     int requestCount() const { return int(mRequests.size()); }
-    int connectionCount() const { return mConnections; } // accepted so far
-    int openConnections() const { return mOpen; }        // sockets not yet gone
+    int openConnections() const { return mOpen; } // sockets not yet gone
 
 private:
     void answer(QTcpSocket *socket, Reply reply);
@@ -70,7 +62,6 @@ private:
     QTcpServer *mServer; // a child: ~QObject cuts our slots before its sockets go
     QHash<QString, Reply> mRoutes;
     QList<Request> mRequests;
-    int mConnections = 0;
     int mOpen = 0;
 };
 
