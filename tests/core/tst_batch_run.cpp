@@ -65,15 +65,13 @@ class TestBatchRun final : public QObject
                 paths << r.path.mid(prefix.size());
         return paths;
     }
-    // Every answer in flight has landed (or, for a silent server, is still
-    // waiting) and nothing more is asked for.
+    // Answers in flight have landed (a silent server's wait on) and nothing more is asked for.
     bool quiet(bool answered = true)
     {
-        if (answered && !WaitUntil([] { return HTTPPage2::LiveReplies() == 0; }))
-            return false;
+        const bool landed = !answered || WaitUntil([] { return HTTPPage2::LiveReplies() == 0; });
         const int seen = server->requestCount();
         QTest::qWait(50);
-        return server->requestCount() == seen;
+        return landed && server->requestCount() == seen;
     }
 
 private Q_SLOTS:
@@ -169,8 +167,7 @@ private Q_SLOTS:
         // Read when the next rest begins: a rest of 0 seconds is no rest at all.
         run->SetPacing("2", "0");
         now += 2000;
-        QVERIFY(WaitUntil([&] { return run->confirmedRows() == 20; }));
-        QVERIFY(!run->halted() && !run->paused());
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() == 20; }) && !run->halted() && !run->paused());
         QCOMPARE(restsAt, (QStringList{"3", "7"})); // the first stretch is one row shorter
         // No row was asked for twice across the rests.
         QCOMPARE(asked("/s?wd=site:").size() + asked("/s?wd=domain:").size(), 40);
@@ -203,9 +200,7 @@ private Q_SLOTS:
         QVERIFY(completed.wait());
         QCOMPARE(server->requestCount() - before, 2);
         QCOMPARE(figures(1), (QStringList{want["r2.com"][0], "2", "2", "2", want["r2.com"][4], "2"}));
-        QCOMPARE(run->RetryFailed(), 0);
-        // Once done, a start checks the whole list again.
-        QVERIFY(!run->pendingOnly());
+        QVERIFY(run->RetryFailed() == 0 && !run->pendingOnly()); // once done, a start checks the whole list again
     }
 
     void transitions()
@@ -243,10 +238,9 @@ private Q_SLOTS:
             freshStart();
             QVERIFY(WaitUntil([&] { return run->resting(); }));
             (run.get()->*press)();
-            QVERIFY(!run->resting());
             now += 1000;
             QTest::qWait(30);
-            QVERIFY(run->halted());
+            QVERIFY(!run->resting() && run->halted());
         }
         freshStart();
         QVERIFY(WaitUntil([&] { return run->resting(); }));
