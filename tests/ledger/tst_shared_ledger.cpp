@@ -88,8 +88,7 @@ private slots:
             l->SetClock([&] { return QDateTime::fromMSecsSinceEpoch(now, Qt::UTC); });
 
         const qint64 run = a->BeginNamedRun("team", "list.txt", Rows(10));
-        QCOMPARE(b->BeginNamedRun("team", "other.txt", Rows(3)), run);
-        QCOMPARE(b->RunByName("team")->rows.size(), 10);
+        QVERIFY(b->BeginNamedRun("team", "other.txt", Rows(3)) == run && b->RunByName("team")->rows.size() == 10);
         QCOMPARE(*a->Claim(run, "a", 4, 60), (QList<int>{0, 1, 2, 3}));
         QCOMPARE(*b->Claim(run, "b", 4, 60), (QList<int>{4, 5, 6, 7}));
         QCOMPARE(*a->Claim(run, "a", 4, 60), (QList<int>{8, 9}));
@@ -165,8 +164,7 @@ private slots:
             Land(*ledger, run, row);
         QVERIFY(!ledger->Flush() && !ledger->Flush());
         QVERIFY(!ledger->Claim(run, "x", 5, 60)); // a failure, not "nothing left"
-        QCOMPARE(failed.count(), 1);
-        QCOMPARE(ledger->pendingWrites(), 40 * Batch::FigureCount);
+        QVERIFY(failed.count() == 1 && ledger->pendingWrites() == 40 * Batch::FigureCount); // kept, said once
 
         QVERIFY(mCluster.Resume());
         QVERIFY(ledger->Flush());
