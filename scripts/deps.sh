@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what building and running Morvane needs on Debian 12, only what
-# is missing. Uses sudo when not run as root.
+# is missing, and any further packages named as arguments. Uses sudo when
+# not run as root.
 set -euo pipefail
 
 # postgresql: the shared-ledger tests start a throw-away server of their own.
 # parallel: the command line's tests run shards at once through GNU parallel.
 packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
           pkg-config libxlsxwriter-dev zlib1g-dev libqt6sql6-psql postgresql parallel
-          fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n)
+          fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -3,12 +3,7 @@
 # --check reports any file that is not formatted and fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if ! command -v clang-format >/dev/null; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends clang-format
-fi
+command -v clang-format >/dev/null || bash scripts/deps.sh clang-format
 mapfile -t files < <(git ls-files '*.h' '*.cpp')
 if [ "${1:-}" = "--check" ]; then
     clang-format --dry-run --Werror "${files[@]}"
