@@ -3,6 +3,7 @@
 // list of 32767 rows.
 
 #include "BatchRun.h"
+#include "BenchRows.h"
 #include "Form1.h"
 #include "Ledger.h"
 #include "mock/FakePlatform.h"
@@ -21,7 +22,7 @@
 
 namespace {
 
-constexpr int kFullList = 32767;
+using BenchRows::kFullList;
 
 struct Bench
 {
@@ -53,20 +54,7 @@ struct Bench
     // Every row as a finished run leaves it.
     void fill(int rows)
     {
-        QList<Batch::Row> list;
-        list.reserve(rows);
-        for (int n = 1; n <= rows; ++n) {
-            Batch::Row row;
-            row.number = n;
-            row.setDomain(QStringLiteral("www.domain%1.com").arg(n));
-            const QString cells[] = {
-                QString::number(n % 10), QStringLiteral("%1,%2").arg(n % 97).arg(n % 1000),
-                QString::number(n * 7),  QStringLiteral("约%1").arg(n * 13),
-                QStringLiteral("失败"),  QStringLiteral("2024-%1-%2").arg(1 + n % 12).arg(1 + n % 28)};
-            for (int c = 0; c < 6; ++c)
-                row.setFigure(c, {cells[c], Batch::CellState::Done});
-            list.append(std::move(row));
-        }
+        const QList<Batch::Row> list = BenchRows::List(rows, true);
         form->batch().Restore(list, QStringLiteral("typed"));
         QCoreApplication::processEvents();
     }

@@ -2,6 +2,7 @@
 // as the run delivers them, with the timer's flushes on the same thread;
 // loading a full list of 32767 rows; and the file's size per 10,000 rows.
 
+#include "BenchRows.h"
 #include "Ledger.h"
 
 #include <QCoreApplication>
@@ -16,27 +17,14 @@
 
 namespace {
 
-constexpr int kFullList = 32767;
+using BenchRows::kFullList;
 
 QList<Batch::Row> List(int rows)
 {
-    QList<Batch::Row> list(rows);
-    for (int i = 0; i < rows; ++i) {
-        list[i].number = i + 1;
-        list[i].setDomain(QStringLiteral("www.domain%1.com").arg(i + 1));
-    }
-    return list;
+    return BenchRows::List(rows, false);
 }
 
-// The six figures of row n as a finished run shows them.
-Batch::Figure Figure(int n, int f)
-{
-    const QString texts[Batch::FigureCount] = {
-        QString::number(n % 10), QStringLiteral("%1,%2").arg(n % 97).arg(n % 1000),
-        QString::number(n * 7),  QStringLiteral("约%1").arg(n * 13),
-        QStringLiteral("失败"),  QStringLiteral("2024-%1-%2").arg(1 + n % 12).arg(1 + n % 28)};
-    return {texts[f], f == Batch::Backlinks ? Batch::CellState::Failed : Batch::CellState::Done};
-}
+using BenchRows::Figure;
 
 // Rows land one per millisecond, so the 250 ms timer flushes several times
 // in a run. The time reported is the caller's alone, inside RecordFigure;

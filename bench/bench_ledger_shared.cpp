@@ -7,6 +7,7 @@
 // finish. The server is local: one across a network adds a round trip per
 // statement, some ten per flush.
 
+#include "BenchRows.h"
 #include "Ledger.h"
 #include "PgCluster.h"
 
@@ -33,22 +34,10 @@ PgCluster *Cluster()
 
 QList<Batch::Row> List()
 {
-    QList<Batch::Row> list(kRows);
-    for (int i = 0; i < kRows; ++i) {
-        list[i].number = i + 1;
-        list[i].setDomain(QStringLiteral("www.domain%1.com").arg(i + 1));
-    }
-    return list;
+    return BenchRows::List(kRows, false);
 }
 
-Batch::Figure Figure(int n, int f)
-{
-    const QString texts[Batch::FigureCount] = {
-        QString::number(n % 10), QStringLiteral("%1,%2").arg(n % 97).arg(n % 1000),
-        QString::number(n * 7),  QStringLiteral("约%1").arg(n * 13),
-        QStringLiteral("失败"),  QStringLiteral("2024-%1-%2").arg(1 + n % 12).arg(1 + n % 28)};
-    return {texts[f], f == Batch::Backlinks ? Batch::CellState::Failed : Batch::CellState::Done};
-}
+using BenchRows::Figure;
 
 void BM_SharedRunOf1000Rows(benchmark::State &state)
 {

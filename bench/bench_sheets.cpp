@@ -1,6 +1,7 @@
 // Speed of the spreadsheet exports on a full batch list of 32767 rows:
 // the mapping from rows, the CSV bytes and the XLSX file.
 
+#include "BenchRows.h"
 #include "SheetCsv.h"
 #include "SheetXlsx.h"
 
@@ -10,27 +11,11 @@
 
 namespace {
 
-constexpr int kFullList = 32767;
+using BenchRows::kFullList;
 
 QList<Batch::Row> FullList()
 {
-    QList<Batch::Row> rows;
-    rows.reserve(kFullList);
-    for (int n = 1; n <= kFullList; ++n) {
-        Batch::Row row;
-        row.number = n;
-        row.setDomain(QStringLiteral("www.domain%1.com").arg(n));
-        const QStringList figures{QString::number(n % 10),
-                                  QStringLiteral("%1,%2").arg(1 + n % 97).arg(n % 1000, 3, 10, QLatin1Char('0')),
-                                  QStringLiteral("%1 ~ %2").arg(n).arg(n * 2),
-                                  QStringLiteral("约%1").arg(n * 13),
-                                  QStringLiteral("失败"),
-                                  QStringLiteral("2024-%1-%2").arg(1 + n % 12).arg(1 + n % 28)};
-        for (int i = 0; i < Batch::FigureCount; ++i)
-            row.setFigure(i, {figures[i], Batch::CellState::Done});
-        rows << row;
-    }
-    return rows;
+    return BenchRows::List(kFullList, true);
 }
 
 QList<QDateTime> Times()
