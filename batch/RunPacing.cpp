@@ -2,6 +2,8 @@
 
 #include "TextNumbers.h"
 
+#include <QRegularExpression>
+
 namespace RunPacing {
 
 std::optional<qint16> RowsPerStretch(const QString &text)
@@ -14,6 +16,9 @@ std::optional<qint16> RowsPerStretch(const QString &text)
 
 std::optional<qint32> RestMilliseconds(const QString &text)
 {
+    static const QRegularExpression number(QStringLiteral("^\\s*[-+]?(\\d|\\.\\d)"));
+    if (!number.match(text).hasMatch())
+        return std::nullopt;
     qint32 ms = 0;
     if (!TextNumbers::RoundToInt32(TextNumbers::Val(text) * 1000, &ms) || ms < 0 || ms > kMaxRestMilliseconds)
         return std::nullopt;

@@ -14,8 +14,9 @@ constexpr int kMaxRestMilliseconds = 65000;
 // nullopt when it does not fit a 16-bit cursor.
 std::optional<qint16> RowsPerStretch(const QString &text);
 
-// Rest length from Combo1 in milliseconds; nullopt when negative or longer
-// than the rest timer can wait.
+// Rest length from Combo1 in milliseconds, read leniently ("5秒" is 5 s);
+// nullopt when the text holds no number at all, or the rest is negative or
+// longer than the rest timer can wait.
 std::optional<qint32> RestMilliseconds(const QString &text);
 
 // The next rest point after `restAt`, N rows on; 0 (never reached) when N is

@@ -13,7 +13,6 @@
 
 #include <QDir>
 #include <QHeaderView>
-#include <QRegularExpression>
 
 namespace {
 
@@ -29,14 +28,6 @@ bool FitsRun(Form1 &form, const QList<DomainList::Row> &rows)
 } // namespace
 
 const QString Form1::kNothingToSave = QStringLiteral("表格中没有内容，未保存任何内容。");
-
-QString Form1::RestForRun(const QString &typed)
-{
-    // Text with no number at all is refused as an out-of-range rest would
-    // be; the run reads anything else leniently ("5秒" is 5 seconds).
-    static const QRegularExpression number(QStringLiteral("^\\s*[-+]?(\\d|\\.\\d)"));
-    return number.match(typed).hasMatch() ? typed : QStringLiteral("-1");
-}
 
 void Form1::Command2_Click()
 {
@@ -102,7 +93,7 @@ void Form1::Command10_Click()
 void Form1::Combo1_Click()
 {
     // The rest length is read when a rest begins.
-    mBatch->SetPacing(Text4->text(), RestForRun(Combo1->currentText()));
+    mBatch->SetPacing(Text4->text(), Combo1->currentText());
 }
 
 void Form1::Warn(const QString &text)

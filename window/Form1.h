@@ -126,9 +126,6 @@ public:
     // What a save says: the file and how many lines went into it.
     static QString SavedMessage(const QString &path, int lines);
     static const QString kNothingToSave;
-    // Combo1's text as the run reads it: text without a number becomes a
-    // rest the run refuses.
-    static QString RestForRun(const QString &typed);
 
     // ---- start-up, close, path boxes ----
     void Form_Load();

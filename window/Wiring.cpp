@@ -86,7 +86,7 @@ void Form1::Wire()
     connect(Text6, &QLineEdit::returnPressed, this, &Form1::Command13_Click);
 
     // The pacing the run reads is always what the boxes say.
-    const auto pacing = [this] { mBatch->SetPacing(Text4->text(), RestForRun(Combo1->currentText())); };
+    const auto pacing = [this] { mBatch->SetPacing(Text4->text(), Combo1->currentText()); };
     connect(Text4, &QLineEdit::textChanged, this, pacing);
     connect(Combo1, &QComboBox::editTextChanged, this, pacing);
     pacing();
