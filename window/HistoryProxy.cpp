@@ -1,8 +1,8 @@
 #include "HistoryProxy.h"
 
+#include "BatchModel.h"
+
 #include <QColor>
-#include <QDate>
-#include <QRegularExpression>
 
 HistoryProxy::HistoryProxy(QObject *parent) : QIdentityProxyModel(parent) {}
 
@@ -16,19 +16,9 @@ void HistoryProxy::SetPrevious(QHash<QString, Check> previous)
 
 std::optional<double> HistoryProxy::Comparable(const QString &text)
 {
-    static const QRegularExpression date(QStringLiteral("^\\s*(\\d{4})[-/年](\\d{1,2})[-/月](\\d{1,2})"));
-    if (const QRegularExpressionMatch m = date.match(text); m.hasMatch()) {
-        const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-        if (d.isValid())
-            return double(d.toJulianDay());
-    }
-    static const QRegularExpression number(QStringLiteral("-?\\d[\\d,]*(\\.\\d+)?"));
-    const QRegularExpressionMatch m = number.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    bool ok = false;
-    const double value = m.captured(0).remove(QLatin1Char(',')).toDouble(&ok);
-    return ok ? std::optional<double>(value) : std::nullopt;
+    // Read as the table sorts it: a figure's value, or nothing to compare.
+    const BatchSort::Key key = BatchSort::KeyOf(BatchModel::FirstFigure, text);
+    return key.rank == 0 ? std::optional<double>(key.value) : std::nullopt;
 }
 
 QVariant HistoryProxy::data(const QModelIndex &index, int role) const

@@ -24,8 +24,8 @@ public:
 
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
-    // A figure read for comparison: its first number (counts with "," and
-    // "约", ranges by their first end), or a date as its Julian day.
+    // A figure read for comparison as the table sorts it: counts by value,
+    // ranges by their first number, dates as days; nullopt for other text.
     static std::optional<double> Comparable(const QString &text);
 
 private:
