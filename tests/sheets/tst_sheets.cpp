@@ -42,9 +42,8 @@ Batch::Row MakeRow(int number, const QString &domain, const QStringList &texts)
     row.number = number;
     row.setDomain(domain);
     for (int i = 0; i < texts.size(); ++i)
-        row.setFigure(i, {texts[i], texts[i] == "..."    ? Batch::CellState::Pending
-                                    : texts[i] == "失败" ? Batch::CellState::Failed
-                                                         : Batch::CellState::Done});
+        if (texts[i] != "...") // pending as a new row stands
+            row.setFigure(i, {texts[i], texts[i] == "失败" ? Batch::CellState::Failed : Batch::CellState::Done});
     return row;
 }
 
