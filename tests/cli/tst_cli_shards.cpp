@@ -136,6 +136,21 @@ private Q_SLOTS:
         QCOMPARE(pg->Sql(db, "SELECT COUNT(*) FROM runs WHERE finished IS NOT NULL"), "1");
     }
 
+    // A machine killed while holding rows leaves them to the other.
+    void sharedKilledMachineRowsTakenOver()
+    {
+        list(good(60), 20);
+        const auto b = machine("b.txt");
+        QVERIFY(WaitUntil([&] { return server->requestCount() >= 15; }, 20000));
+        const auto a = machine("a.txt", {"--claim-timeout", "1"});
+        QVERIFY(WaitUntil([&] { return server->requestCount() >= 30; }, 20000));
+        b->kill();
+        QCOMPARE(finish(*b), -1);
+        QCOMPARE(finish(*a), 0);
+        QCOMPARE(read("a.txt"), txt(want));
+        QCOMPARE(pg->Sql(db, "SELECT COUNT(*) FROM run_rows WHERE done = 1"), "60");
+    }
+
     void sharedServerFaultsAtStart_data()
     {
         QTest::addColumn<QString>("fault");
