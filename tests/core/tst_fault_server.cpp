@@ -3,16 +3,13 @@
 // connection or poll timer behind. Stalls are ended by a fake clock.
 
 #include "HTTPPage2.h"
+#include "Markers.h"
 #include "XTimerSupport.h"
 #include "support/TestServer.h"
 
 #include <QtTest>
 
-namespace {
-const QString Failed = QStringLiteral("失败");
-}
-
-class FaultServer : public QObject
+class FaultServer final : public QObject
 {
     Q_OBJECT
 
@@ -38,25 +35,25 @@ private Q_SLOTS:
         cutShort.body.chop(cutShort.body.size() / 4); // the length says so: only the stream is short
         const auto row = [](const char *name, const TestServer::Reply &reply, const QString &text,
                             bool stalls = false) { QTest::newRow(name) << reply << false << stalls << text; };
-        QTest::newRow("refused") << TestServer::Reply() << true << false << Failed;
-        row("never answers", silent, Failed, true);
-        row("headers then stall", stall, Failed, true);
-        row("drips without end", drip, Failed, true);
-        row("closes after the headers", cut, Failed);
-        row("connection reset", reset, Failed);
-        row("empty body", TestServer::page(""), Failed);
-        row("2-byte body", TestServer::page("ab"), Failed);
+        QTest::newRow("refused") << TestServer::Reply() << true << false << Markers::kFailed;
+        row("never answers", silent, Markers::kFailed, true);
+        row("headers then stall", stall, Markers::kFailed, true);
+        row("drips without end", drip, Markers::kFailed, true);
+        row("closes after the headers", cut, Markers::kFailed);
+        row("connection reset", reset, Markers::kFailed);
+        row("empty body", TestServer::page(""), Markers::kFailed);
+        row("2-byte body", TestServer::page("ab"), Markers::kFailed);
         row("3-byte body", TestServer::page("abc"), "abc");
         row("404 with a body", TestServer::page("gone page", 404), "gone page");
         row("500 with a body", TestServer::page("broken page", 500), "broken page");
         row("redirect", TestServer::redirect("/target"), "target page");
-        row("redirect loop", TestServer::redirect("/case"), Failed);
-        row("redirect to a closed port", TestServer::redirect(TestServer::closedUrl()), Failed);
+        row("redirect loop", TestServer::redirect("/case"), Markers::kFailed);
+        row("redirect to a closed port", TestServer::redirect(TestServer::closedUrl()), Markers::kFailed);
         row("gzip body", TestServer::gzip(text), QString::fromLatin1(text));
-        row("gzip bomb, 1 GiB unpacked", TestServer::gzip(QByteArray(1 << 20, '\0'), 1024), Failed);
-        row("corrupt gzip", corrupt, Failed);
-        row("gzip cut short", cutShort, Failed);
-        row("20 MiB body", TestServer::page(QByteArray(20 << 20, 'a')), Failed);
+        row("gzip bomb, 1 GiB unpacked", TestServer::gzip(QByteArray(1 << 20, '\0'), 1024), Markers::kFailed);
+        row("corrupt gzip", corrupt, Markers::kFailed);
+        row("gzip cut short", cutShort, Markers::kFailed);
+        row("20 MiB body", TestServer::page(QByteArray(20 << 20, 'a')), Markers::kFailed);
     }
     void fetch()
     {

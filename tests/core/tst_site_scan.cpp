@@ -58,51 +58,38 @@ private Q_SLOTS:
         scan = std::make_unique<SiteScan>(config, HTTPPage2::SharedManager());
     }
 
-    void overview_data()
-    {
-        QTest::addColumn<QByteArray>("page"); // empty: the fetch fails
-        QTest::addColumn<QString>("labels");  // five figures, pages total, pages done
-        const auto row = [](const char *name, const QByteArray &page, const char *labels) {
-            QTest::newRow(name) << page << QString(labels);
-        };
-        row("full", SitePages::Overview("3", "26"), "3|26|1200 ~ 1500|2024-05-01|34567|1|1");
-        row("no weight line", "<html>nothing here</html>", "0|0|0|0|0|0|0");
-        // The scan starts before the later figures are read, so a missing
-        // traffic marker leaves them at "0" but the scan goes on.
-        row("no traffic marker", "<div>百度权重值为5，累计找到 <span style=\"color:#F00\">3</span></div>",
-            "5|3|0|0|0|1|1");
-        row("keyword count not a number", SitePages::Overview("2", "many"), "2|many|0|0|0|0|0");
-        // An unreachable site must not look like a domain without figures.
-        row("failed fetch", QByteArray(), "失败|失败|失败|失败|失败|0|0");
-    }
-    void overview()
-    {
-        QFETCH(QByteArray, page);
-        QFETCH(QString, labels);
-        server->route("/baidu/www.a.com", TestServer::page(page));
-        server->route("/baidu/www.a.com/0/", TestServer::page(SitePages::NumberedPage(1, 25)));
-        scan->Start("www.a.com");
-        QVERIFY(scan->running() && ended(labels.endsWith("|0|0") ? 1 : 3)); // the overview, or it and two pages
-        // The single-site address has no closing "/".
-        QCOMPARE(path(0) + '|' + this->labels(), "/baidu/www.a.com|" + labels);
-    }
-
     void wholeScans_data()
     {
+        QTest::addColumn<QByteArray>("overview"); // null: the usual one for count; empty: its fetch fails
         QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("figures"); // the overview's five; empty: the usual ones
         QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("pages"); // trunc(count / 25 + 0.9), at most 40
+        QTest::addColumn<int>("pages"); // trunc(count / 25 + 0.9), at most 40; -1: no page is asked for
         QTest::addColumn<int>("cutAt"); // the page whose fetch fails, -1 for none
-        QTest::newRow("0 keywords") << "0" << 0 << 0 << -1;
-        QTest::newRow("57 keywords") << "57" << 57 << 3 << -1;
-        QTest::newRow("cap of 40 pages") << "1000" << 1000 << 40 << -1;
+        const auto row = [](const char *name, const QByteArray &overview, const char *count, const char *figures,
+                            int rows, int pages, int cutAt = -1) {
+            QTest::newRow(name) << overview << QString(count) << QString(figures) << rows << pages << cutAt;
+        };
+        row("0 keywords", {}, "0", "", 0, 0);
+        row("57 keywords", {}, "57", "", 57, 3);
+        row("cap of 40 pages", {}, "1000", "", 1000, 40);
         // The page total reads the whole number, the rows only the digits before the separator.
-        QTest::newRow("thousands separator") << "1,234" << 1 << 40 << -1;
-        QTest::newRow("fetch fails on page 3 of 10") << "250" << 250 << 10 << 3;
+        row("thousands separator", {}, "1,234", "", 1, 40);
+        row("fetch fails on page 3 of 10", {}, "250", "", 250, 10, 3);
+        row("no weight line", "<html>nothing here</html>", "0", "0|0|0|0|0", 0, -1);
+        // The scan starts before the later figures are read, so a missing
+        // traffic marker leaves them at "0" but the scan goes on.
+        row("no traffic marker", "<div>百度权重值为5，累计找到 <span style=\"color:#F00\">3</span></div>", "3",
+            "5|3|0|0|0", 3, 1);
+        row("keyword count not a number", SitePages::Overview("2", "many"), "many", "2|many|0|0|0", 0, -1);
+        // An unreachable site must not look like a domain without figures.
+        row("failed fetch", "", "0", "失败|失败|失败|失败|失败", 0, -1);
     }
     void wholeScans()
     {
+        QFETCH(QByteArray, overview);
         QFETCH(QString, count);
+        QFETCH(QString, figures);
         QFETCH(int, rows);
         QFETCH(int, pages);
         QFETCH(int, cutAt);
@@ -110,16 +97,23 @@ private Q_SLOTS:
         QAbstractItemModelTester checkModel(&model);
         connect(scan.get(), &SiteScan::rowsReset, &model, [&] { model.SetRows(scan->rows()); });
         connect(scan.get(), &SiteScan::rowChanged, &model, [&](int i) { model.SetRow(i, scan->rows()[i]); });
-        site("www.a.com", count, pages);
+        site("www.a.com", count, qMax(pages, 0));
+        if (!overview.isNull())
+            server->route("/baidu/www.a.com", TestServer::page(overview));
         if (cutAt >= 0)
             server->route(QStringLiteral("/baidu/www.a.com/%1/").arg(cutAt), TestServer::page("")); // too short: fails
         scan->Start("www.a.com");
-        const int done = cutAt >= 0 ? cutAt : pages;
+        const int done = cutAt >= 0 ? cutAt : qMax(pages, 0);
         // The overview, pages 0 .. done - 1, and page `done`: the failed one, or one past the total, discarded.
-        QVERIFY(ended(1 + done + 1));
-        QCOMPARE(path(done + 1), QStringLiteral("/baidu/www.a.com/%1/").arg(done));
-        QCOMPARE(labels().section('|', 5), QStringLiteral("%1|%2").arg(pages).arg(done));
-        QVERIFY(scan->ended() == (cutAt >= 0 ? SiteScan::End::PageFailed : SiteScan::End::Done));
+        QVERIFY(ended(pages < 0 ? 1 : 1 + done + 1));
+        // The single-site address has no closing "/".
+        QCOMPARE(path(0) + path(done + 1),
+                 "/baidu/www.a.com" + (pages < 0 ? "" : QStringLiteral("/baidu/www.a.com/%1/").arg(done)));
+        if (figures.isEmpty())
+            figures = "3|" + count + "|1200 ~ 1500|2024-05-01|34567";
+        QCOMPARE(labels(), figures + QStringLiteral("|%1|%2").arg(qMax(pages, 0)).arg(done));
+        if (pages >= 0)
+            QVERIFY(scan->ended() == (cutAt >= 0 ? SiteScan::End::PageFailed : SiteScan::End::Done));
         QVERIFY(scan->failedPage() == cutAt && model.rowCount() == rows);
         for (int n = 1; n <= rows; ++n) {
             QStringList cells;

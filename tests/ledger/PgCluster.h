@@ -12,8 +12,7 @@ class PgCluster final
 public:
     PgCluster() = default;
     ~PgCluster() { Stop(); }
-    PgCluster(const PgCluster &) = delete;
-    PgCluster &operator=(const PgCluster &) = delete;
+    Q_DISABLE_COPY_MOVE(PgCluster)
 
     static int FreePort()
     {
@@ -29,8 +28,8 @@ public:
         mOptions = serverOptions;
         return Resume() ? 0 : mLastExit;
     }
-    bool Resume() { return mRunning = Script({"start", mDir.path(), QString::number(mPort), mOptions}); }
-    bool Stop() { return !mRunning || !(mRunning = !Script({"stop", mDir.path()})); }
+    bool Resume() { return mRunning = Script({"start", mDir.path(), QString::number(mPort), mOptions}) == 0; }
+    bool Stop() { return !mRunning || !(mRunning = Script({"stop", mDir.path()}) != 0); }
 
     QString Url(const QString &database, const QString &user = "morvane", const QString &password = {}) const
     {
@@ -49,10 +48,9 @@ public:
     }
 
 private:
-    bool Script(const QStringList &args)
+    int Script(const QStringList &args)
     {
-        mLastExit = QProcess::execute("bash", QStringList{MORVANE_PGTEST} + args);
-        return mLastExit == 0;
+        return mLastExit = QProcess::execute("bash", QStringList{MORVANE_PGTEST} + args);
     }
 
     QTemporaryDir mDir;

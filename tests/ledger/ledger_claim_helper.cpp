@@ -12,9 +12,7 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc < 5)
-        return 1;
-    const auto ledger = Ledger::Open(QString::fromLocal8Bit(argv[1]));
+    const auto ledger = argc < 5 ? nullptr : Ledger::Open(QString::fromLocal8Bit(argv[1]));
     if (!ledger)
         return 1;
     QList<Batch::Row> rows(QByteArray(argv[3]).toInt());
@@ -24,18 +22,13 @@ int main(int argc, char **argv)
     }
     const QString owner = QString::fromLocal8Bit(argv[4]);
     const qint64 run = ledger->BeginNamedRun(QString::fromLocal8Bit(argv[2]), QStringLiteral("typed"), rows);
-    while (true) {
-        const std::optional<QList<int>> claimed = ledger->Claim(run, owner, 3, 600);
-        if (!claimed)
-            return 2;
-        if (claimed->isEmpty())
-            break;
+    std::optional<QList<int>> claimed;
+    while ((claimed = ledger->Claim(run, owner, 3, 600)) && !claimed->isEmpty())
         for (int row : *claimed) {
             for (int f = 0; f < Batch::FigureCount; ++f)
                 ledger->RecordFigure(run, row, f, {owner, Batch::CellState::Done});
             std::printf("%d\n", row);
         }
-    }
     std::fflush(stdout);
-    return ledger->Release(run, owner) ? 0 : 3;
+    return !claimed ? 2 : ledger->Release(run, owner) ? 0 : 3;
 }

@@ -13,27 +13,24 @@ using namespace Sheets;
 
 namespace {
 
-// One member of a zip file, found through its record in the central directory at the end.
+// One deflated member of a zip file: its bytes follow the local header, the name and the extra field; the
+// stream's own end marks where they stop, so no sizes are read.
 QByteArray ZipEntry(const QString &path, const QByteArray &name)
 {
     QFile file(path);
-    const QByteArray zip = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    const qsizetype at = zip.lastIndexOf(name) - 46;
+    QByteArray zip = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), plain(1 << 20, '\0');
+    const qsizetype at = zip.indexOf(name) - 30;
     if (at < 0)
         return {};
-    auto u16 = [&zip](qsizetype at) { return uint(uchar(zip[at]) | uchar(zip[at + 1]) << 8); };
-    auto u32 = [&u16](qsizetype at) { return u16(at) | u16(at + 2) << 16; };
-    const qsizetype local = u32(at + 42);
-    QByteArray packed = zip.mid(local + 30 + u16(local + 26) + u16(local + 28), u32(at + 20));
-    QByteArray plain(qsizetype(u32(at + 24)), '\0');
+    const qsizetype from = at + 30 + name.size() + uchar(zip[at + 28]);
     z_stream s{};
-    s.next_in = reinterpret_cast<Bytef *>(packed.data());
-    s.avail_in = uInt(packed.size());
+    s.next_in = reinterpret_cast<Bytef *>(zip.data() + from);
+    s.avail_in = uInt(zip.size() - from);
     s.next_out = reinterpret_cast<Bytef *>(plain.data());
     s.avail_out = uInt(plain.size());
     const bool whole = inflateInit2(&s, -MAX_WBITS) == Z_OK && inflate(&s, Z_FINISH) == Z_STREAM_END;
     inflateEnd(&s);
-    return whole ? plain : QByteArray();
+    return whole ? plain.left(qsizetype(s.total_out)) : QByteArray();
 }
 
 Batch::Row MakeRow(int number, const QString &domain, const QStringList &texts)
