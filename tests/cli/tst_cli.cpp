@@ -16,11 +16,9 @@ class TestCli final : public CliFixture
     // Figures the running child has stored, read beside it as any SQLite reader could.
     int stored()
     {
-        QSqlDatabase db = QSqlDatabase::database("peek", false);
-        if (!db.isValid()) {
-            db = QSqlDatabase::addDatabase("QSQLITE", "peek");
-            db.setDatabaseName(path("ledger.sqlite"));
-        }
+        QSqlDatabase db = QSqlDatabase::contains("peek") ? QSqlDatabase::database("peek", false)
+                                                         : QSqlDatabase::addDatabase("QSQLITE", "peek");
+        db.setDatabaseName(path("ledger.sqlite"));
         QSqlQuery q(db.open() ? "SELECT COUNT(*) FROM figures" : "", db);
         return q.next() ? q.value(0).toInt() : -1;
     }
