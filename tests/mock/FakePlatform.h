@@ -15,36 +15,39 @@ public:
     struct Message
     {
         QString prompt;
-        QString title;
         bool okCancel = false;
         Icon icon = Icon::None;
     };
 
     // Arranged answers.
-    int nextAnswer = Ok; // what every message box returns
-    QString chosenFile;  // "" = the user cancels the dialog
+    int nextAnswer = Ok;               // what every message box returns
+    QString chosenFile;                // "" = the user cancels the dialog
+    std::optional<QString> answerText; // nullopt = the user cancels
     bool clipboardWorks = true;
     QPoint pointer; // global logical pixels
 
     // What happened.
     QList<Message> messages;
-    QStringList dialogTitles, dialogFolders, dialogFilters, dialogKinds; // kinds: "open" or "save"
+    QStringList dialogTitles, dialogFolders, dialogFilters;
     QStringList opened;
     QString clipboard;
-    int clipboardWrites = 0;
+    QTemporaryDir home; // the settings and the documents, as long as this desktop lives
 
-    int MessageBox(QWidget *, const QString &prompt, const QString &title, bool okCancel, Icon icon) override
+    int MessageBox(QWidget *, const QString &prompt, const QString &, bool okCancel, Icon icon) override
     {
-        messages.append({prompt, title, okCancel, icon});
+        messages.append({prompt, okCancel, icon});
         return nextAnswer;
     }
     QString ChooseExistingFile(QWidget *, const QString &title, const QString &start, const QString &filter) override
     {
-        return Dialog(QStringLiteral("open"), title, start, filter);
+        return ChooseSaveFile(nullptr, title, start, filter);
     }
     QString ChooseSaveFile(QWidget *, const QString &title, const QString &start, const QString &filter) override
     {
-        return Dialog(QStringLiteral("save"), title, start, filter);
+        dialogTitles << title;
+        dialogFolders << start;
+        dialogFilters << filter;
+        return chosenFile;
     }
     bool ShellOpen(const QString &pathOrUrl) override
     {
@@ -53,34 +56,18 @@ public:
     }
     bool SetClipboardText(const QString &text) override
     {
-        ++clipboardWrites;
-        if (!clipboardWorks)
-            return false;
-        clipboard = text;
-        return true;
+        clipboard = clipboardWorks ? text : clipboard;
+        return clipboardWorks;
     }
     QPoint PointerPosition() override { return pointer; }
-    // Kept in a temporary folder that lives as long as this desktop, so a
-    // second window on it finds what the first one kept.
     std::unique_ptr<QSettings> Settings() override
     {
         return std::make_unique<QSettings>(home.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
     }
     QString DocumentsFolder() override { return home.path(); }
-    std::optional<QString> answerText; // nullopt = the user cancels
     std::optional<QString> AskText(QWidget *, const QString &, const QString &, const QString &) override
     {
         return answerText;
-    }
-    QTemporaryDir home;
-
-    QString Dialog(const QString &kind, const QString &title, const QString &start, const QString &filter)
-    {
-        dialogKinds << kind;
-        dialogTitles << title;
-        dialogFolders << start;
-        dialogFilters << filter;
-        return chosenFile;
     }
     QStringList prompts() const
     {

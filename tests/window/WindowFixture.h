@@ -53,11 +53,13 @@ struct WindowFixture
         f->Text1->setPlainText(lines.join('\n'));
         f->Command12->click();
     }
-    // The pointer over row r, x pixels into column c of a table.
-    void pointAt(QTreeView *table, int r, int c, int dx)
+    // Clicks, then double-clicks, row r of a table dx pixels into column c, the pointer there.
+    void doubleClick(QTreeView *table, int r, int c, int dx)
     {
         const QRect row = table->visualRect(table->model()->index(r, 0));
         const QPoint at(table->header()->sectionViewportPosition(c) + dx, row.center().y());
         desktop->pointer = table->viewport()->mapToGlobal(at);
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, at);
     }
 };

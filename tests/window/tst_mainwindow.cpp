@@ -42,8 +42,15 @@ private Q_SLOTS:
                 f->Label4(1)->geometry().right() > f->Label5(5)->geometry().right());
     }
 
-    void batchImport()
+    // The list comes from the box or a file. Header clicks sort descending first, then alternate per
+    // column, and start over for a new list; the save follows the order shown.
+    void batchImportSortAndSave()
     {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("结果.txt");
+        f->Text3->setText(path);
+        f->Command8->click(); // an empty table: nothing written
+        QVERIFY(!QFile::exists(path));
         f->Command12->click(); // the example list, as it opens
         QCOMPARE(f->Label3->text(), "3");
         QVERIFY(f->Command2->isEnabled() && f->Command3->isEnabled());
@@ -52,16 +59,41 @@ private Q_SLOTS:
         QVERIFY(f->Text1->toPlainText().isEmpty() && f->Label3->text() == "3");
         f->Text1->setPlainText(QString("d.com\n").repeated(32768));
         f->Command12->click();
-        QCOMPARE(desktop->prompts(), QStringList{"导入的网址不能超过32767条，请分批导入！"});
+        QCOMPARE(desktop->prompts(), (QStringList{Form1::kNothingToSave, "导入的网址不能超过32767条，请分批导入！"}));
         QCOMPARE(f->Label3->text(), "3");
 
-        QTemporaryDir dir;
         QFile list(dir.filePath("网址.txt"));
         QVERIFY(list.open(QIODevice::WriteOnly) && list.write("a.com\r\n\r\nb.com\r\n") > 0);
         list.close();
         f->Text2->setText(list.fileName());
         f->Command6->click();
         QCOMPARE(column(f->ListView1, 0), (QStringList{"1", "3"}));
+
+        f->Command14_Click();
+        const auto click = [header = f->ListView1->header()](int c) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {header->sectionViewportPosition(c) + 5, 5});
+        };
+        importList(QStringList(12, "d.com"));
+        click(0); // 序号: compared as numbers
+        QCOMPARE(column(f->ListView1, 0).mid(0, 4), (QStringList{"12", "11", "10", "9"}));
+        click(1);
+        click(0); // its own alternation: ascending now
+        QCOMPARE(column(f->ListView1, 0).first(), "1");
+        importList({"a|b.com", "b.com"});
+        click(1); // descending again: b.com first
+        f->Command8->click();
+        f->Check3->setChecked(true);
+        f->Command8->click();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("b.com\r\na|b.com\r\nb.com|...|...|...|...|...|...\r\n"
+                                            "a|b.com|...|...|...|...|...|...\r\n"));
+        f->Text3->setText("/nonexistent-folder/结果.txt");
+        f->Command8->click();
+        const QString saved = Form1::SavedMessage(path, 2);
+        QCOMPARE(desktop->prompts().mid(2, 2), (QStringList{saved, saved}));
+        QVERIFY(saved.contains(path) && saved.contains(" 2 行") &&
+                desktop->prompts().value(4).startsWith("保存失败！"));
     }
 
     // A run through the buttons: the flags, the buttons and the status line
@@ -106,62 +138,22 @@ private Q_SLOTS:
         QCOMPARE(desktop->messages.size(), 3);
     }
 
-    // Header clicks sort descending first, then alternate per column, and
-    // start over for a new list; the save follows the order shown.
-    void sortAndSave()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("结果.txt");
-        f->Text3->setText(path);
-        f->Command8->click(); // an empty table: nothing written
-        QVERIFY(!QFile::exists(path));
-        f->Command14_Click();
-        const auto click = [header = f->ListView1->header()](int c) {
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {header->sectionViewportPosition(c) + 5, 5});
-        };
-        importList(QStringList(12, "d.com"));
-        click(0); // 序号: compared as numbers
-        QCOMPARE(column(f->ListView1, 0).mid(0, 4), (QStringList{"12", "11", "10", "9"}));
-        click(1);
-        click(0); // its own alternation: ascending now
-        QCOMPARE(column(f->ListView1, 0).first(), "1");
-        importList({"a|b.com", "b.com"});
-        click(1); // descending again: b.com first
-        f->Command8->click();
-        f->Check3->setChecked(true);
-        f->Command8->click();
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("b.com\r\na|b.com\r\nb.com|...|...|...|...|...|...\r\n"
-                                            "a|b.com|...|...|...|...|...|...\r\n"));
-        f->Text3->setText("/nonexistent-folder/结果.txt");
-        f->Command8->click();
-        const QString saved = Form1::SavedMessage(path, 2);
-        QCOMPARE(desktop->prompts().mid(0, 3), (QStringList{Form1::kNothingToSave, saved, saved}));
-        QVERIFY(saved.contains(path) && saved.contains(" 2 行") &&
-                desktop->prompts().value(3).startsWith("保存失败！"));
-    }
-
     // A double click copies the domain or opens a search, by the column under the pointer.
     void batchDoubleClick()
     {
         f->Command14_Click();
         importList({"x.com", " a.com ", "z.com"});
         f->ListView1_ColumnClick(2); // descending: " a.com " shown last
-        const auto doubleClick = [&](int column, int dx) {
-            pointAt(f->ListView1, 2, column, dx);
-            const QPoint at = f->ListView1->viewport()->mapFromGlobal(desktop->pointer);
-            QTest::mouseDClick(f->ListView1->viewport(), Qt::LeftButton, {}, at);
-        };
+        const auto doubleClick = [&](int column, int dx) { WindowFixture::doubleClick(f->ListView1, 2, column, dx); };
         doubleClick(1, 0); // the left edge of the domain is still the number
         doubleClick(2, 5); // the weight: nothing
+        QVERIFY(desktop->clipboard.isEmpty());
         desktop->clipboardWorks = false;
         doubleClick(1, 5);
-        QVERIFY(desktop->clipboardWrites == 1 && f->StatusText() != "复制成功，您可以粘贴到任意处！");
+        QVERIFY(f->StatusText() != "复制成功，您可以粘贴到任意处！");
         desktop->clipboardWorks = true;
         doubleClick(1, 5);
-        QVERIFY(desktop->clipboardWrites == 2 && desktop->clipboard == " a.com ");
-        QCOMPARE(f->StatusText(), "复制成功，您可以粘贴到任意处！");
+        QVERIFY(desktop->clipboard == " a.com " && f->StatusText() == "复制成功，您可以粘贴到任意处！");
         doubleClick(5, 5);
         doubleClick(6, 5);
         const QString search = f->config().searchBase() + "/s?wd=%1%3A%20a.com%20";
@@ -203,10 +195,7 @@ private Q_SLOTS:
                 !shown->index(0, 1).data(Qt::ForegroundRole).isValid());
 
         // Copy: a double click on the keyword column of the row the first click selected.
-        pointAt(f->ListView3, 1, 1, 10);
-        const QPoint at = f->ListView3->viewport()->mapFromGlobal(desktop->pointer);
-        QTest::mouseClick(f->ListView3->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(f->ListView3->viewport(), Qt::LeftButton, {}, at);
+        doubleClick(f->ListView3, 1, 1, 10);
         QCOMPARE(desktop->clipboard, "kw21");
         QCOMPARE(f->StatusText(), "关键词复制成功，您可以粘贴到任意处！");
         f->Command15->click();
