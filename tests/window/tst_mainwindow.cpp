@@ -40,6 +40,17 @@ private Q_SLOTS:
         f->Label5(5)->setText("40000"); // any figure stays readable, and the legend around it ends after it
         QVERIFY(f->Label5(5)->width() >= f->Label5(5)->sizeHint().width() &&
                 f->Label4(1)->geometry().right() > f->Label5(5)->geometry().right());
+
+        // The update check it starts: the notice waits in the status line; the box being typed in keeps the keys.
+        server->route("/update.htm", TestServer::page(RunPages::Gbk("新版 Morvane12")));
+        f->activateWindow();
+        f->Text5->setFocus();
+        f->Timer3_Timer();
+        QVERIFY(!f->Timer3->IsRunning());
+        QVERIFY(WaitUntil([&] { return f->updateLink()->isVisible(); }));
+        QVERIFY(desktop->messages.isEmpty() && QApplication::focusWidget() == f->Text5);
+        Q_EMIT f->updateLink()->linkActivated("notice");
+        QVERIFY(desktop->prompts().value(0).contains("有最新版本更新"));
     }
 
     // The list comes from the box or a file. Header clicks sort descending first, then alternate per
@@ -161,7 +172,7 @@ private Q_SLOTS:
         QVERIFY(desktop->messages.isEmpty()); // no box for a routine copy: the status line says it
     }
 
-    // The boxes, the scan, the filter, the copy and the save of the single-site view.
+    // The boxes, the scan, the filter, the copy and the save of the single-site view, and a batch halt.
     void singleSiteRun()
     {
         f->Command13->click(); // filtering an empty table says so
@@ -209,11 +220,8 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray saved = file.readAll();
         QVERIFY(saved.startsWith("kw1\r\nkw2\r\n") && saved.endsWith("kw25\r\n...\r\n"));
-    }
 
-    // A batch pause or stop ends a running keyword scan at its next page.
-    void batchHaltEndsTheScan()
-    {
+        // A batch stop ends a running scan at its next page.
         site("t.com", "250", 10, 40);
         server->fallback = RunPages::Page("silent");
         importList({"a.com"});
@@ -256,20 +264,6 @@ private Q_SLOTS:
         QCOMPARE(desktop->opened.size(), 3);
         QCOMPARE(desktop->dialogTitles, (QStringList{"打开文件", "保存文件", "保存文件", "打开文件"}));
         QCOMPARE(desktop->dialogFilters, QStringList(4, "文本文件 (*.txt);;所有文件 (*)"));
-    }
-
-    void updateNotice()
-    {
-        // The notice waits in the status line; the box being typed in keeps the keys.
-        server->route("/update.htm", TestServer::page(RunPages::Gbk("新版 Morvane12")));
-        f->activateWindow();
-        f->Text5->setFocus();
-        f->Timer3_Timer();
-        QVERIFY(!f->Timer3->IsRunning());
-        QVERIFY(WaitUntil([&] { return f->updateLink()->isVisible(); }));
-        QVERIFY(desktop->messages.isEmpty() && QApplication::focusWidget() == f->Text5);
-        Q_EMIT f->updateLink()->linkActivated("notice");
-        QVERIFY(desktop->prompts().value(0).contains("有最新版本更新"));
     }
 };
 
