@@ -62,6 +62,9 @@ BatchModel::BatchModel(const BatchRun &run, QObject *parent) : QAbstractTableMod
         if (rowCount() > 0)
             Q_EMIT dataChanged(index(0, FirstFigure), index(rowCount() - 1, ColumnCount - 1), {Qt::DisplayRole});
     });
+    connect(&run, &BatchRun::rowMarked, this, [this](int row) {
+        Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::ToolTipRole, UnreadRole});
+    });
     connect(&run, &BatchRun::figureChanged, this, [this](int row, int figure) {
         const QModelIndex cell = index(row, FirstFigure + figure);
         Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});
@@ -100,11 +103,36 @@ int BatchModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+QString BatchModel::UnreadNote(quint8 unrecognised)
+{
+    QStringList pages;
+    if (unrecognised & Batch::OverviewPage)
+        pages << QStringLiteral("爱站的概况页");
+    if (unrecognised & Batch::BacklinkPage)
+        pages << QStringLiteral("百度的 domain: 结果页");
+    if (unrecognised & Batch::IndexedPage)
+        pages << QStringLiteral("百度的 site: 结果页");
+    if (pages.isEmpty())
+        return {};
+    return pages.join(QStringLiteral("、")) + QStringLiteral("无法识别，页面格式可能已变化");
+}
+
 QVariant BatchModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || role != Qt::DisplayRole)
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    return Text(index.row(), index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+        return Text(index.row(), index.column());
+    case UnreadRole:
+        return mRun.rows().at(index.row()).unrecognised != 0;
+    case Qt::ToolTipRole:
+        if (const QString note = UnreadNote(mRun.rows().at(index.row()).unrecognised); !note.isEmpty())
+            return note;
+        return {};
+    default:
+        return {};
+    }
 }
 
 QVariant BatchModel::headerData(int section, Qt::Orientation orientation, int role) const

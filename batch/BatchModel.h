@@ -38,12 +38,17 @@ class BatchModel final : public QAbstractTableModel
 public:
     enum Column { Number, Domain, FirstFigure };
     static constexpr int ColumnCount = 8;
+    // True on every cell of a row with an answer the rules could not read;
+    // the view gives such rows a colour, their tooltip says which answer.
+    static constexpr int UnreadRole = Qt::UserRole + 1;
 
     explicit BatchModel(const BatchRun &run, QObject *parent = nullptr);
 
     static const QStringList &Headers();
     // The text of a cell (0-based column), as shown and saved.
     QString Text(int row, int column) const;
+    // What the row's marks mean, "" when it has none.
+    static QString UnreadNote(quint8 unrecognised);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

@@ -1,11 +1,13 @@
 #include "BatchRun.h"
 
 #include "Endpoints.h"
+#include "HTTPPage2.h"
 #include "Renew.h"
 #include "RunPacing.h"
 #include "Scraping.h"
 #include "SearchCounts.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 
 #include <algorithm>
@@ -16,6 +18,7 @@ const QString BatchRun::kRowsOutOfRange = QStringLiteral("每次查询条数不�
 const QString BatchRun::kRestOutOfRange = QStringLiteral("停顿秒数只能在0到65秒之间，请重新填写！");
 const QString BatchRun::kRestRefusedPaused =
     QStringLiteral("停顿秒数只能在0到65秒之间，查询已暂停。请重新填写后点击“开始”继续！");
+const QString BatchRun::kFormatChanged = QStringLiteral("页面格式可能已变化");
 
 namespace {
 
@@ -30,9 +33,15 @@ qint64 MonotonicMs()
 } // namespace
 
 BatchRun::BatchRun(const Config &config, QNetworkAccessManager *nam, QObject *parent)
-    : QObject(parent), mConfig(config), mNam(nam), mNow(MonotonicMs),
-      mBacklinks{1, &pr2, &BatchRun::pr2_HttpEvent, &BatchRun::RequestBacklinkCount, "domain", Batch::Backlinks},
-      mIndexed{2, &pr3, &BatchRun::pr3_HttpEvent, &BatchRun::RequestIndexedCount, "site", Batch::Indexed}
+    : QObject(parent), mConfig(config), mNam(nam), mNow(MonotonicMs), mBacklinks{1,
+                                                                                 &pr2,
+                                                                                 &BatchRun::pr2_HttpEvent,
+                                                                                 &BatchRun::RequestBacklinkCount,
+                                                                                 "domain",
+                                                                                 Batch::Backlinks,
+                                                                                 Batch::BacklinkPage},
+      mIndexed{2,      &pr3,           &BatchRun::pr3_HttpEvent, &BatchRun::RequestIndexedCount,
+               "site", Batch::Indexed, Batch::IndexedPage}
 {
     Timer1.setInterval(WatchMilliseconds);
     connect(&Timer1, &QTimer::timeout, this, &BatchRun::Timer1_Timer);
@@ -94,17 +103,26 @@ QString BatchRun::Start()
         return kRestOutOfRange;
     DisarmRest();
     mHalted = false;
+    mPauseReason.clear();
     if (mPaused) {
         mPaused = false;
     } else {
         nIndex[0] = nIndex[1] = nIndex[2] = 1;
         nCheckRow = 1;
+        // A new run: its own blocks, its own unreadable pages, ten kept again.
+        std::fill(std::begin(mStreaks), std::end(mStreaks), Streak());
+        mRestFactor = 1;
+        mUnrecognised = 0;
+        mLastBlock.reset();
+        mKeeper.Reset();
         // Checking the list again: figures of the last check must not pass
         // for this one's, or the watcher confirms rows not yet asked about
         // and the rests come all at once.
         if (!mPendingOnly) {
-            for (Batch::Row &row : mRows)
+            for (Batch::Row &row : mRows) {
                 row.fillFigures({});
+                row.unrecognised = 0;
+            }
             Q_EMIT figuresReset();
         }
         nRestAt = *mRowsPerStretch;
@@ -249,13 +267,19 @@ void BatchRun::Timer1_Timer()
         return;
     Pause();
     if (mRestMs) {
-        mRestUntil = mNow() + *mRestMs;
+        mRestUntil = mNow() + RestLength();
         Q_EMIT stateChanged();
     }
     if (!rows)
         Q_EMIT warning(kRowsOutOfRange);
     if (!mRestMs)
         Q_EMIT warning(kRestRefusedPaused);
+}
+
+qint64 BatchRun::RestLength() const
+{
+    const qint64 typed = *mRestMs;
+    return std::min(typed * mRestFactor, std::max<qint64>(typed, kLongestRestMs));
 }
 
 void BatchRun::Timer2_Timer()
@@ -304,10 +328,15 @@ void BatchRun::pr1_HttpEvent(const QString &HereReturnCode)
         RequestSiteOverview();
         return;
     }
-    const Scraping::Overview o = Scraping::ScrapeOverview(HereReturnCode);
+    const PageRules &rules = mConfig.pageRules();
+    const int status = pr1 ? pr1->StatusCode() : 0;
+    const PageCheck::Verdict verdict = PageCheck::Overview(HereReturnCode, status, rules);
+    const bool blocked = verdict == PageCheck::Verdict::Blocked;
+    // A block page is no overview, whatever it holds.
+    const Scraping::Overview o = blocked ? Scraping::Overview() : Scraping::ScrapeOverview(HereReturnCode, rules);
     // Every owned figure lands, so the watcher never stalls: a failed fetch
-    // reads "失败", a figure the page lacks "0".
-    const QString rest = Scraping::IsFailedFetch(HereReturnCode) ? Markers::kFailed : QStringLiteral("0");
+    // or a block reads "失败", a figure the page lacks "0".
+    const QString rest = blocked || Scraping::IsFailedFetch(HereReturnCode) ? Markers::kFailed : QStringLiteral("0");
     const int row = nIndex[0] - 1;
     const std::pair<int, std::optional<QString>> figures[] = {
         {Batch::Weight, o.hasWeightLine ? std::optional<QString>(o.weight) : std::nullopt},
@@ -316,6 +345,7 @@ void BatchRun::pr1_HttpEvent(const QString &HereReturnCode)
         {Batch::Snapshot, o.snapshot}};
     for (const auto &[figure, text] : figures)
         SetFigure(row, figure, text.value_or(rest));
+    Heed(verdict, PageCheck::Service::Stats, row, Batch::OverviewPage, pr1);
     if (nIndex[0] < mRows.size()) {
         ++nIndex[0];
         RequestSiteOverview();
@@ -350,7 +380,14 @@ void BatchRun::Answer(Chain &chain, const QString &HereReturnCode)
         return;
     }
     qint16 &cursor = nIndex[chain.cursor];
-    SetFigure(cursor - 1, chain.figure, SearchCounts::CountCell(HereReturnCode));
+    const PageRules &rules = mConfig.pageRules();
+    HTTPPage2 *fetcher = *chain.fetcher;
+    const PageCheck::Verdict verdict =
+        PageCheck::SearchResult(HereReturnCode, fetcher ? fetcher->StatusCode() : 0, rules);
+    SetFigure(cursor - 1, chain.figure,
+              verdict == PageCheck::Verdict::Blocked ? Markers::kFailed
+                                                     : SearchCounts::CountCell(HereReturnCode, rules));
+    Heed(verdict, PageCheck::Service::Search, cursor - 1, chain.page, fetcher);
     if (cursor < mRows.size()) {
         ++cursor;
         (this->*chain.request)();
@@ -375,4 +412,63 @@ void BatchRun::pr2_HttpEvent(const QString &HereReturnCode)
 void BatchRun::pr3_HttpEvent(const QString &HereReturnCode)
 {
     Answer(mIndexed, HereReturnCode);
+}
+
+void BatchRun::Heed(PageCheck::Verdict verdict, PageCheck::Service service, int row, quint8 page,
+                    const HTTPPage2 *fetcher)
+{
+    using PageCheck::Verdict;
+    if (row < 0 || row >= mRows.size())
+        return;
+    Streak &streak = mStreaks[int(service)];
+    const QString name = PageCheck::ServiceName(service);
+    if (verdict == Verdict::Blocked) {
+        mLastBlock = BlockNote{service, QDateTime::currentDateTime()};
+        // Every three in a row ask more gently again.
+        if (++streak.blocks % kBlocksToSlow == 0)
+            mRestFactor = std::min(mRestFactor * 2, 64);
+        Q_EMIT blocked(service);
+        if (mPauseOnBlock)
+            PauseByItself(
+                QStringLiteral("%1于 %2 拦截了查询").arg(name, mLastBlock->when.toString(QStringLiteral("HH:mm:ss"))));
+        return;
+    }
+    // A failed fetch tells nothing of blocks or of the page's form.
+    if (verdict == Verdict::Failed)
+        return;
+    streak.blocks = 0;
+    Batch::Row &r = mRows[row];
+    const quint8 was = r.unrecognised;
+    if (verdict == Verdict::Read) {
+        streak.unrecognised = 0;
+        r.unrecognised &= quint8(~page);
+    } else {
+        ++mUnrecognised;
+        r.unrecognised |= page;
+        mKeeper.Keep(service, r.domain(), fetcher ? fetcher->Body() : QByteArray(), QDateTime::currentDateTime());
+    }
+    if (r.unrecognised != was || verdict == Verdict::Unrecognised)
+        Q_EMIT rowMarked(row);
+    if (verdict == Verdict::Unrecognised && ++streak.unrecognised >= kUnrecognisedToPause) {
+        streak.unrecognised = 0;
+        const QString where = mKeeper.folder().isEmpty()
+                                  ? QString()
+                                  : QStringLiteral("，页面存于 %1").arg(QDir::toNativeSeparators(mKeeper.folder()));
+        PauseByItself(QStringLiteral("%1：%2连续 %3 个页面无法识别%4")
+                          .arg(kFormatChanged, name)
+                          .arg(kUnrecognisedToPause)
+                          .arg(where));
+    }
+}
+
+void BatchRun::PauseByItself(const QString &reason)
+{
+    // Paused or stopped by the user already: theirs stands. A rest would
+    // resume the run by itself, so a pause now replaces it.
+    if (mHalted && !resting())
+        return;
+    Pause();
+    mPauseReason = reason;
+    Q_EMIT pausedByItself();
+    Q_EMIT stateChanged();
 }

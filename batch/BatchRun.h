@@ -7,7 +7,10 @@
 #include "BatchTypes.h"
 #include "Config.h"
 #include "DomainList.h"
+#include "PageCheck.h"
+#include "PageKeeper.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -53,6 +56,28 @@ public:
     // at every start and whenever a rest begins.
     void SetPacing(const QString &rowsPerStretch, const QString &restSeconds);
 
+    // Whether a block pauses the run as the pause button would (default on).
+    void SetPauseOnBlock(bool on) { mPauseOnBlock = on; }
+    bool pauseOnBlock() const { return mPauseOnBlock; }
+    // Where the run keeps pages the rules could not read ("" keeps none).
+    void SetDiagnosticsFolder(const QString &folder) { mKeeper.SetFolder(folder); }
+    const QString &diagnosticsFolder() const { return mKeeper.folder(); }
+
+    // The last block this run met: which service and when.
+    struct BlockNote
+    {
+        PageCheck::Service service;
+        QDateTime when;
+    };
+    const std::optional<BlockNote> &lastBlock() const { return mLastBlock; }
+    // Why the run paused by itself; "" when it did not, cleared by Start.
+    const QString &pauseReason() const { return mPauseReason; }
+    // Answers this run that the rules could not read, and how many were kept.
+    int unrecognisedPages() const { return mUnrecognised; }
+    int keptPages() const { return mKeeper.kept(); }
+    // What the rests are multiplied by after blocks in a row (1, 2, 4 ...).
+    int restFactor() const { return mRestFactor; }
+
     // Start or resume; returns the refusal to show, or "" when started.
     QString Start();
     void Pause();
@@ -81,6 +106,11 @@ public:
     static const QString kRowsOutOfRange;
     static const QString kRestOutOfRange;
     static const QString kRestRefusedPaused;
+    static const QString kFormatChanged;
+    static constexpr int kBlocksToSlow = 3;
+    static constexpr int kUnrecognisedToPause = 5;
+    // Lengthened rests stop at the longest the rest list offers.
+    static constexpr qint32 kLongestRestMs = 59000;
 
 Q_SIGNALS:
     void listAboutToBeReplaced();
@@ -97,6 +127,12 @@ Q_SIGNALS:
     void figuresReset();
     void stateChanged();
     void warning(const QString &text);
+    // A service blocked a request (lastBlock() tells which and when).
+    void blocked(PageCheck::Service service);
+    // The rules could not read an answer for the row: its marks changed.
+    void rowMarked(int rowIndex);
+    // The run paused itself; pauseReason() says why.
+    void pausedByItself();
 
 private:
     // The two count chains are one machine with different parameters.
@@ -108,6 +144,7 @@ private:
         void (BatchRun::*request)();
         const char *op; // the search operator: "domain" or "site"
         int figure;
+        quint8 page; // Batch::UnreadPage
     };
     void Request(Chain &chain);
     void Answer(Chain &chain, const QString &HereReturnCode);
@@ -120,6 +157,12 @@ private:
     void ResetWatchList();
     void Complete();
     void Halt(bool pause);
+    // What a verdict on an answer means for the run: a block pauses it, an
+    // unreadable page marks the row and is kept, and runs of either slow
+    // or stop the run.
+    void Heed(PageCheck::Verdict verdict, PageCheck::Service service, int row, quint8 page, const HTTPPage2 *fetcher);
+    void PauseByItself(const QString &reason);
+    qint64 RestLength() const;
     void DisarmRest();
 
     Config mConfig;
@@ -147,4 +190,17 @@ private:
     bool mPaused = false;
     QTimer Timer1;                    // the completion watcher
     std::optional<qint64> mRestUntil; // Timer2: the end of the rest under way
+
+    struct Streak
+    {
+        int blocks = 0;
+        int unrecognised = 0;
+    };
+    Streak mStreaks[PageCheck::kServiceCount];
+    bool mPauseOnBlock = true;
+    int mRestFactor = 1;
+    int mUnrecognised = 0;
+    std::optional<BlockNote> mLastBlock;
+    QString mPauseReason;
+    PageKeeper mKeeper;
 };

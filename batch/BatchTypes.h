@@ -23,12 +23,18 @@ struct Figure
 // The six figures of a row, in table order (columns 3 to 8).
 enum FigureIndex { Weight, Keywords, Traffic, Indexed, Backlinks, Snapshot, FigureCount };
 
+// The queries whose page a row was marked for.
+enum UnreadPage : quint8 { OverviewPage = 1, BacklinkPage = 2, IndexedPage = 4 };
+
 // A row keeps its domain and figure texts packed in one block: a list of
 // 32,767 rows then costs one allocation a row instead of seven.
 class Row
 {
 public:
     int number = 0; // 1-based line of the list the domain stood on
+    // The answers for this row the page rules could not read, one bit per
+    // query (UnreadPage); kept for this session only.
+    quint8 unrecognised = 0;
 
     QString domain() const { return Field(0); } // exactly as written
     void setDomain(const QString &domain);

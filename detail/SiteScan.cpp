@@ -1,6 +1,7 @@
 #include "SiteScan.h"
 
 #include "Endpoints.h"
+#include "HTTPPage2.h"
 #include "KeywordPages.h"
 #include "Renew.h"
 #include "Scraping.h"
@@ -47,6 +48,9 @@ void SiteScan::Start(const QString &domain)
     mRunning = true;
     mEnded = End::None;
     mFailedPage = -1;
+    mBlockedAt = {};
+    mKeptPage.clear();
+    mKeeper.Reset();
     Q_EMIT overviewChanged();
     Q_EMIT pagesChanged();
     Q_EMIT runningChanged(true);
@@ -78,16 +82,37 @@ void SiteScan::RequestSiteOverview()
     }
 }
 
+bool SiteScan::Refuse(PageCheck::Verdict verdict, const HTTPPage2 *fetcher)
+{
+    if (verdict == PageCheck::Verdict::Blocked) {
+        mBlockedAt = QDateTime::currentDateTime();
+        Finish(End::Blocked);
+        return true;
+    }
+    if (verdict != PageCheck::Verdict::Unrecognised)
+        return false;
+    mKeptPage = mKeeper.Keep(PageCheck::Service::Stats, mDomain, fetcher ? fetcher->Body() : QByteArray(),
+                             QDateTime::currentDateTime());
+    Finish(End::Unrecognised);
+    return true;
+}
+
 void SiteScan::pr1_HttpEvent(const QString &HereReturnCode)
 {
-    if (Scraping::IsFailedFetch(HereReturnCode)) {
+    const PageCheck::Verdict verdict =
+        PageCheck::Overview(HereReturnCode, pr1 ? pr1->StatusCode() : 0, mConfig.pageRules());
+    if (Scraping::IsFailedFetch(HereReturnCode) || verdict == PageCheck::Verdict::Blocked) {
         // An unreachable site must not look like a domain with no figures.
         mOverview.weight = mOverview.keywords = mOverview.traffic = mOverview.snapshot = mOverview.indexed =
             Markers::kFailed;
         Q_EMIT overviewChanged();
-        return Finish(End::OverviewFailed);
+        if (!Refuse(verdict, pr1))
+            Finish(End::OverviewFailed);
+        return;
     }
-    const Scraping::Overview o = Scraping::ScrapeOverview(HereReturnCode);
+    if (Refuse(verdict, pr1))
+        return;
+    const Scraping::Overview o = Scraping::ScrapeOverview(HereReturnCode, mConfig.pageRules());
     if (!o.hasWeightLine)
         return Finish(End::NoKeywords);
     mOverview.weight = o.weight;
@@ -153,17 +178,20 @@ void SiteScan::pr4_HttpEvent(const QString &HereReturnCode)
 {
     if (mPagesTotal < nIndex[4] + 1)
         return Finish(End::Done);
-    const std::optional<QStringList> tableRows = KeywordPages::TableRows(HereReturnCode);
+    const PageRules &rules = mConfig.pageRules();
+    const std::optional<QStringList> tableRows = KeywordPages::TableRows(HereReturnCode, rules);
     if (!tableRows) {
         mFailedPage = nIndex[4];
-        return Finish(End::PageFailed);
+        if (!Refuse(PageCheck::KeywordPage(HereReturnCode, pr4 ? pr4->StatusCode() : 0, rules), pr4))
+            Finish(End::PageFailed);
+        return;
     }
     const double keywords = TextNumbers::Val(mOverview.keywords);
     for (const QString &text : *tableRows) {
         if (keywords < nIndex[3] || nIndex[3] > mRows.size())
             break; // every placeholder row is filled
         const int at = nIndex[3] - 1;
-        const KeywordPages::KeywordRow cells = KeywordPages::ReadRow(text);
+        const KeywordPages::KeywordRow cells = KeywordPages::ReadRow(text, rules);
         for (int i = 0; i < cells.found; ++i)
             mRows[at].fields[i] = cells.cells[i];
         if (cells.found > 0)

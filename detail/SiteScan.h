@@ -4,8 +4,10 @@
 // rows in order. A view shows it through its signals.
 
 #include "Config.h"
+#include "PageKeeper.h"
 #include "SiteTypes.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -36,10 +38,18 @@ public:
     bool running() const { return mRunning; }
 
     // Why the last scan ended.
-    enum class End { None, Done, OverviewFailed, NoKeywords, PageFailed, Halted };
+    // Blocked: the statistics site blocked a request; Unrecognised: the
+    // rules could not read a page (it is kept, see keptPage()).
+    enum class End { None, Done, OverviewFailed, NoKeywords, PageFailed, Halted, Blocked, Unrecognised };
     End ended() const { return mEnded; }
     // The keyword page (0-based) whose fetch or table failed, for PageFailed.
     int failedPage() const { return mFailedPage; }
+    // When the scan was blocked, for Blocked.
+    const QDateTime &blockedAt() const { return mBlockedAt; }
+    // Where the unreadable page went, for Unrecognised ("" when not kept).
+    const QString &keptPage() const { return mKeptPage; }
+    // Where unreadable pages are kept ("" keeps none).
+    void SetDiagnosticsFolder(const QString &folder) { mKeeper.SetFolder(folder); }
 
     void RequestSiteOverview();
     void BeginKeywordScan();
@@ -56,6 +66,8 @@ private:
     void pr1_HttpEvent(const QString &HereReturnCode);
     void pr4_HttpEvent(const QString &HereReturnCode);
     void Finish(End why);
+    // Ends the scan on a block or an unreadable page; false for a page to read.
+    bool Refuse(PageCheck::Verdict verdict, const HTTPPage2 *fetcher);
 
     Config mConfig;
     QNetworkAccessManager *mNam;
@@ -70,4 +82,7 @@ private:
     bool mRunning = false;
     End mEnded = End::None;
     int mFailedPage = -1;
+    QDateTime mBlockedAt;
+    QString mKeptPage;
+    PageKeeper mKeeper;
 };

@@ -201,6 +201,8 @@ void HTTPPage2::SubIniData(const QString &Url, const QString &nUnicode, const QS
         throw std::invalid_argument("time limit is not a number");
 
     ReleaseRequest();
+    mStatus = 0;
+    mBody.clear();
     QNetworkRequest request(MakeUrl(Url));
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     // Asked for by name, the codings reach us packed: Qt's own unpacking
@@ -242,6 +244,7 @@ void HTTPPage2::xTimer1_Tick()
 {
     if (!mHttp)
         return;
+    mStatus = mHttp->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (!mHttp->isFinished()) {
         if (mHttp->bytesAvailable() > MaxBodyBytes) {
             Finish(Markers::kFailed, true);
@@ -263,8 +266,10 @@ void HTTPPage2::xTimer1_Tick()
     if (!transportFailed) {
         const std::optional<QByteArray> body = Unpack(mHttp->readAll(), mHttp->rawHeader("Content-Encoding"));
         if (body && body->size() >= 3 && body->size() <= MaxBodyBytes) {
-            if (auto decoded = Charset::Decode(*body, mCharset))
+            if (auto decoded = Charset::Decode(*body, mCharset)) {
                 text = *decoded;
+                mBody = *body;
+            }
         }
     }
     Finish(text, false);

@@ -40,6 +40,12 @@ public:
     // Abandons the request in flight without an event.
     void StopByHand();
 
+    // Of the answer the last HttpEvent told: its HTTP status (0 when none
+    // came) and its body as it came, unpacked but not decoded ("" when
+    // there was none to use).
+    int StatusCode() const { return mStatus; }
+    const QByteArray &Body() const { return mBody; }
+
     static QNetworkAccessManager *SharedManager();
     // The request URL for a text: blanks, control characters, "#" and a "%"
     // that starts no escape are percent-encoded, so typed text can neither
@@ -71,4 +77,6 @@ private:
     qint64 mStartTime = 0;
     QString mCharset;
     qint32 mTimeoutSeconds = 0;
+    int mStatus = 0;
+    QByteArray mBody;
 };

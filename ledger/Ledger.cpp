@@ -97,6 +97,14 @@ QString Ledger::DefaultPath()
     return dir + QStringLiteral("/ledger.sqlite");
 }
 
+QString Ledger::DiagnosticsFolder(const QString &location)
+{
+    const bool file = !location.isEmpty() && location != QLatin1String("none") && !IsServer(location);
+    const QString beside =
+        file ? QFileInfo(location).absolutePath() : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return beside + QStringLiteral("/diagnostics");
+}
+
 QString Ledger::ListKey(const QStringList &domains)
 {
     return LedgerSchema::ListKey(domains);

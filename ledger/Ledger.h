@@ -94,6 +94,9 @@ public:
 
     // <app data>/ledger.sqlite; creates the folder.
     static QString DefaultPath();
+    // Where pages the rules could not read are kept: beside a ledger file,
+    // else (a server, or none) in the app data folder.
+    static QString DiagnosticsFolder(const QString &location);
     // A hash of the domain list in import order: the same list, the same key.
     static QString ListKey(const QStringList &domains);
 

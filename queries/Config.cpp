@@ -26,6 +26,7 @@ Config Config::Defaults()
     c.batchResultPath = DefaultPath(QStringLiteral("批量结果.txt"));
     c.keywordResultPath = DefaultPath(QStringLiteral("单条结果.txt"));
     c.programFolder = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+    c.rules = std::shared_ptr<const PageRules>(&PageRules::BuiltIn(), [](const PageRules *) {});
     return c;
 }
 

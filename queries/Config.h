@@ -3,7 +3,11 @@
 // Compiled defaults; three environment variables let the program run
 // against a local test server.
 
+#include "PageRules.h"
+
 #include <QString>
+
+#include <memory>
 
 struct Config
 {
@@ -16,12 +20,15 @@ struct Config
     QString batchResultPath;   // Text3
     QString keywordResultPath; // Text7
     QString programFolder;     // where the open-file dialog starts
+    // How pages are read: the built-in rules unless the user's file replaced them.
+    std::shared_ptr<const PageRules> rules;
 
     // The compiled defaults, with MORVANE_STATS_HOST, MORVANE_SEARCH_HOST and
     // MORVANE_UPDATE_URL applied when set.
     static Config FromEnvironment();
     static Config Defaults();
 
+    const PageRules &pageRules() const { return rules ? *rules : PageRules::BuiltIn(); }
     QString statsBase() const;  // "http://" + statsHost + "/baidu/"
     QString searchBase() const; // "http://" + searchHost
 };

@@ -7,45 +7,29 @@
 
 namespace KeywordPages {
 
-namespace {
-const QString kTitleHeader = QStringLiteral("<td>网页标题</td>");
-const QString kPager = QStringLiteral("页号");
-const QString kRowStart = QStringLiteral("<tr>");
-const QString kCellStart = QStringLiteral("<td>");
-
-struct CellRule
+std::optional<QStringList> TableRows(const QString &page, const PageRules &rules)
 {
-    QString word;
-    int occurrence;
-};
-const CellRule kCells[5] = {
-    {QStringLiteral("nofollow"), 1}, // keyword
-    {QStringLiteral("110%"), 1},     // rank
-    {QStringLiteral("right"), 1},    // search index
-    {QStringLiteral("right"), 2},    // indexed count
-    {QStringLiteral("nofollow"), 2}, // page title
-};
-} // namespace
-
-std::optional<QStringList> TableRows(const QString &page)
-{
-    const qsizetype at = page.indexOf(kTitleHeader);
+    const qsizetype at = page.indexOf(rules.tableHeader);
     if (at < 0)
         return std::nullopt;
-    const qsizetype from = at + kTitleHeader.size();
-    const qsizetype second = page.indexOf(kTitleHeader, from);
+    const qsizetype from = at + rules.tableHeader.size();
+    const qsizetype second = page.indexOf(rules.tableHeader, from);
     QString table = second < 0 ? page.mid(from) : page.mid(from, second - from);
-    const qsizetype pager = table.indexOf(kPager);
+    const qsizetype pager = table.indexOf(rules.pager);
     if (pager >= 0)
         table.truncate(pager);
-    QStringList rows = table.split(kRowStart);
+    QStringList rows = table.split(rules.rowStart);
     rows.removeFirst(); // the rest of the header row
     return rows;
 }
 
 std::optional<QString> Cell(const QString &row, const QString &word, int k)
 {
-    const QString marker = word + QStringLiteral("\">");
+    return CellAfter(row, word + QStringLiteral("\">"), k);
+}
+
+std::optional<QString> CellAfter(const QString &row, const QString &marker, int k)
+{
     qsizetype at = -1;
     for (int i = 0; i < k; ++i) {
         at = row.indexOf(marker, at < 0 ? 0 : at + marker.size());
@@ -63,13 +47,13 @@ std::optional<QString> Cell(const QString &row, const QString &word, int k)
     return row.mid(from, end - from);
 }
 
-KeywordRow ReadRow(const QString &row)
+KeywordRow ReadRow(const QString &row, const PageRules &rules)
 {
     KeywordRow result;
-    if (!row.contains(kCellStart))
+    if (!row.contains(rules.cellStart))
         return result;
-    for (const CellRule &rule : kCells) {
-        std::optional<QString> cell = Cell(row, rule.word, rule.occurrence);
+    for (const PageRules::CellRule &rule : rules.cells) {
+        std::optional<QString> cell = CellAfter(row, rule.marker, rule.occurrence);
         if (!cell)
             break;
         result.cells[result.found++] = std::move(*cell);

@@ -7,14 +7,6 @@
 
 namespace Scraping {
 
-namespace {
-const QString kWeightLine = QStringLiteral("百度权重值为");
-const QString kKeywords = QStringLiteral("累计找到 <span style=\"color:#F00\">");
-const QString kTraffic = QStringLiteral("网站的流量为：<span style=\"color:#F00\">");
-const QString kSnapshot = QStringLiteral("百度快照日期：");
-const QString kIndexed = QStringLiteral("收录数：");
-} // namespace
-
 std::optional<QString> After(const QString &text, const QString &marker)
 {
     const qsizetype at = text.indexOf(marker);
@@ -41,21 +33,22 @@ bool IsFailedFetch(const QString &HereReturnCode)
     return HereReturnCode.isEmpty() || HereReturnCode == Markers::kFailed;
 }
 
-Overview ScrapeOverview(const QString &page)
+Overview ScrapeOverview(const QString &page, const PageRules &rules)
 {
     Overview o;
-    const std::optional<QString> segment = Between(page, kWeightLine, QStringLiteral("</div>"));
+    const std::optional<QString> segment = Between(page, rules.section.before, rules.section.after);
     if (!segment)
         return o;
     o.hasWeightLine = true;
-    o.weight = segment->left(2).remove(QStringLiteral("，"));
-    if (!(o.keywords = Between(*segment, kKeywords, QStringLiteral("<"))))
+    o.weight = segment->left(rules.weightLength).remove(rules.weightRemove);
+    const auto cut = [&segment](const PageRules::Cut &c) { return Between(*segment, c.before, c.after); };
+    if (!(o.keywords = cut(rules.keywords)))
         return o;
-    if (!(o.traffic = Between(*segment, kTraffic, QStringLiteral("<"))))
+    if (!(o.traffic = cut(rules.traffic)))
         return o;
-    if (!(o.snapshot = Between(*segment, kSnapshot, QStringLiteral(" "))))
+    if (!(o.snapshot = cut(rules.snapshot)))
         return o;
-    o.indexed = Between(*segment, kIndexed, QStringLiteral(" "));
+    o.indexed = cut(rules.indexed);
     return o;
 }
 

@@ -2,6 +2,8 @@
 // Cutting figures out of pages by exact, case-sensitive markers. Plain
 // functions of text, so every rule can be tested without a window.
 
+#include "PageRules.h"
+
 #include <QString>
 
 #include <optional>
@@ -26,7 +28,7 @@ struct Overview
     QString weight; // set whenever hasWeightLine
     std::optional<QString> keywords, traffic, snapshot, indexed;
 };
-Overview ScrapeOverview(const QString &page);
+Overview ScrapeOverview(const QString &page, const PageRules &rules = PageRules::BuiltIn());
 
 // Keyword pages to fetch for a keyword count read with the locale's
 // conversion: trunc(count / 25 + 0.9), at most 40; nullopt when the count

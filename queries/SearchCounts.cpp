@@ -3,17 +3,20 @@
 #include "Markers.h"
 #include "Scraping.h"
 
+#include <algorithm>
+
 namespace SearchCounts {
 
-QString CountCell(const QString &HereReturnCode)
+QString CountCell(const QString &HereReturnCode, const PageRules &rules)
 {
-    if (Scraping::IsFailedFetch(HereReturnCode) || HereReturnCode.contains(QStringLiteral("百度安全验证")))
+    if (Scraping::IsFailedFetch(HereReturnCode) ||
+        std::any_of(rules.searchBlock.texts.cbegin(), rules.searchBlock.texts.cend(),
+                    [&HereReturnCode](const QString &t) { return HereReturnCode.contains(t); }))
         return Markers::kFailed;
-    std::optional<QString> count =
-        Scraping::Between(HereReturnCode, QStringLiteral("找到相关结果"), QStringLiteral("个"));
+    std::optional<QString> count = Scraping::Between(HereReturnCode, rules.searchCount.before, rules.searchCount.after);
     if (!count)
         return QStringLiteral("0");
-    return count->remove(QStringLiteral("约"));
+    return count->remove(rules.searchRemove);
 }
 
 } // namespace SearchCounts

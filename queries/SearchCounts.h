@@ -1,6 +1,8 @@
 #pragma once
 // Reading a search engine result page for its result count.
 
+#include "PageRules.h"
+
 #include <QString>
 
 namespace SearchCounts {
@@ -9,6 +11,6 @@ namespace SearchCounts {
 // with every "约" removed, exactly as found; "0" for a page without the
 // phrase; "失败" when no page came or the page is the engine's security
 // check, which says nothing about the count.
-QString CountCell(const QString &HereReturnCode);
+QString CountCell(const QString &HereReturnCode, const PageRules &rules = PageRules::BuiltIn());
 
 } // namespace SearchCounts

@@ -139,6 +139,31 @@ private Q_SLOTS:
                  " a&amp;b | 2 |1,200||t /half|...|...|...|.../...|...|...|...|...");
     }
 
+    // A block ends the scan and says when; a page of a form the rules do
+    // not know ends it too, and is kept as it came.
+    void blocksAndChangedPages()
+    {
+        QTemporaryDir dir;
+        scan->SetDiagnosticsFolder(dir.filePath("diagnostics"));
+        site("b.com", "75", 3);
+        server->route("/baidu/b.com", TestServer::page("", 429));
+        scan->Start("b.com");
+        QVERIFY(ended(1) && scan->ended() == SiteScan::End::Blocked && scan->blockedAt().isValid());
+        QCOMPARE(labels(), "失败|失败|失败|失败|失败|0|0");
+
+        site("b.com", "75", 3);
+        server->route("/baidu/b.com/1/", TestServer::page("<html>新版关键词页</html>"));
+        scan->Start("b.com");
+        QVERIFY(ended(4) && scan->ended() == SiteScan::End::Unrecognised && scan->failedPage() == 1);
+        QFile page(scan->keptPage());
+        QVERIFY(page.open(QIODevice::ReadOnly) && page.readAll() == "<html>新版关键词页</html>");
+        QVERIFY(QFileInfo(page).fileName().endsWith("-aizhan-b.com.html"));
+
+        server->route("/baidu/b.com/1/", TestServer::page("<p>访问验证</p>"));
+        scan->Start("b.com");
+        QVERIFY(ended(7) && scan->ended() == SiteScan::End::Blocked && scan->keptPage().isEmpty());
+    }
+
     // A second start mid-scan resets it at once and ends the first scan; a halt raised
     // before a start does not hold it, one raised during a scan ends it at its next page.
     void secondStartAndHalts()
