@@ -18,8 +18,13 @@ int main(int argc, char *argv[])
     const QString where = LedgerLocation(platform);
     QString message;
     std::unique_ptr<Ledger> ledger = where == QLatin1String("none") ? nullptr : Ledger::Open(where, &message);
-    auto window = Form1::Create(platform, Config::FromEnvironment());
+    Config config = Config::FromEnvironment();
+    QString rulesMessage;
+    config.rules = PageRules::Load(PageRules::UserFile(), &rulesMessage);
+    auto window = Form1::Create(platform, config);
     window->AttachLedger(ledger.get(), message);
+    window->SetDiagnosticsFolder(Ledger::DiagnosticsFolder(where));
+    window->NotifyWhenShown(rulesMessage);
     window->show();
     return app.exec();
 }

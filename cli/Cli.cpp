@@ -44,7 +44,7 @@ struct Parsed
 const QHash<QString, QStringList> kAllowed{
     {QStringLiteral("batch"),
      {"out", "format", "append", "rest-every", "rest-seconds", "resume", "retry-failed", "ledger", "no-ledger", "quiet",
-      "shard", "run", "claim-timeout"}},
+      "shard", "run", "claim-timeout", "keep-going-on-block"}},
     {QStringLiteral("site"), {"out", "format", "append", "keywords-only", "ledger", "no-ledger", "quiet"}},
     {QStringLiteral("merge"), {"format", "quiet"}},
     {QStringLiteral("export"), {"out", "format", "ledger", "no-ledger", "quiet", "run"}},
@@ -91,6 +91,9 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
         QStringLiteral("claim-timeout"),
         QStringLiteral("batch --run: rows of a machine silent this long are taken over (default 60)."),
         QStringLiteral("seconds"), QStringLiteral("60"));
+    const QCommandLineOption keepGoing(
+        QStringLiteral("keep-going-on-block"),
+        QStringLiteral("Go on when a service blocks a request; by default the run stops there (--resume goes on)."));
     const QCommandLineOption noLedger(QStringLiteral("no-ledger"), QStringLiteral("Run without the ledger."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("No progress on standard error."));
@@ -100,9 +103,9 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("batch, site, merge or export"));
     parser.addPositionalArgument(QStringLiteral("arguments"),
                                  QStringLiteral("the list file; the domain; the merged table and the shard tables"));
-    const QList<QCommandLineOption> options{out,    format, append,       restEvery,   restSeconds,
-                                            resume, retry,  keywordsOnly, ledger,      noLedger,
-                                            quiet,  shard,  run,          claimTimeout};
+    const QList<QCommandLineOption> options{out,    format, append,       restEvery,    restSeconds,
+                                            resume, retry,  keywordsOnly, ledger,       noLedger,
+                                            quiet,  shard,  run,          claimTimeout, keepGoing};
     parser.addOptions(options);
 
     Parsed p;
@@ -165,6 +168,7 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     p.batch.restSeconds = parser.value(restSeconds);
     p.batch.resume = parser.isSet(resume);
     p.batch.retryFailed = parser.isSet(retry);
+    p.batch.pauseOnBlock = !parser.isSet(keepGoing);
     p.site.keywordsOnly = parser.isSet(keywordsOnly);
     p.merge.out = given.value(0);
     p.merge.files = given.mid(1);
@@ -210,6 +214,8 @@ bool Wants(int argc, char **argv)
 int Main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // The same folders as the window's: one ledger, one settings file.
+    QCoreApplication::setOrganizationName(QStringLiteral("Morvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Morvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MORVANE_VERSION));
     QCommandLineParser parser;
@@ -226,7 +232,11 @@ int Main(int argc, char **argv)
         return Merge(parsed.merge);
     if (parsed.command == QLatin1String("export"))
         return Export(parsed.exported);
-    const Config config = Config::FromEnvironment();
+    Config config = Config::FromEnvironment();
+    QString rulesMessage;
+    config.rules = PageRules::Load(PageRules::UserFile(), &rulesMessage);
+    if (!rulesMessage.isEmpty())
+        Tell(rulesMessage);
     Interrupts interrupts;
     if (parsed.command == QLatin1String("batch") && !parsed.batch.runName.isEmpty())
         return SharedRunCommand(config, parsed.batch, &interrupts).Run();

@@ -67,6 +67,11 @@ void QuitWhenSettled(QEventLoop &loop)
     poll->start(HTTPPage2::PollMilliseconds);
 }
 
+QString PausedItself(const QString &reason, const QString &goOn)
+{
+    return reason + QStringLiteral(": the run stops here; the figures so far are stored and written; ") + goOn;
+}
+
 QString Unstored(int writes)
 {
     return QStringLiteral("the ledger did not take %1 pending writes; every figure fetched is in the table")
@@ -224,6 +229,8 @@ int BatchCommand::Run()
         });
     }
     mRun->SetPacing(mOptions.rowsPerStretch, mOptions.restSeconds);
+    mRun->SetPauseOnBlock(mOptions.pauseOnBlock);
+    mRun->SetDiagnosticsFolder(Ledger::DiagnosticsFolder(mOptions.ledgerPath));
     mChecked = QList<QDateTime>(rows.size());
     if (stored) {
         if (const QString why = RestoreStored(domains); !why.isEmpty())
@@ -243,6 +250,16 @@ int BatchCommand::Run()
 
     mProgress = std::make_unique<ProgressLine>([this] { return StatusLine(); }, !mOptions.quiet);
     connect(mRun.get(), &BatchRun::warning, mProgress.get(), &ProgressLine::Say);
+    // A block or changed pages: no one is there to press Start, so the run
+    // ends with what it has, for --resume to go on later.
+    connect(mRun.get(), &BatchRun::pausedByItself, this, [this] {
+        if (mInterrupted || mFinished)
+            return;
+        mInterrupted = mPausedItself = true;
+        mProgress->Say(Cli::PausedItself(mRun->pauseReason(), QStringLiteral("--resume goes on from here")));
+        mRun->Stop();
+        QuitWhenSettled(mLoop);
+    });
     mRate.Start(mRun->confirmedRows());
     mProgress->Start();
     CatchInterrupts(mInterrupts, this, &BatchCommand::Interrupt);
@@ -258,6 +275,8 @@ int BatchCommand::Run()
 
     if (!Cli::Written(WriteTable(), mOptions.out.path))
         return Cli::kBadInput;
+    if (mPausedItself)
+        return Cli::kPausedItself;
     return mInterrupted ? Cli::kInterrupted : mRun->failedCells() > 0 ? Cli::kSomeFailed : Cli::kAllFetched;
 }
 

@@ -27,7 +27,10 @@ class SiteScan;
 
 namespace Cli {
 
-enum ExitCode { kAllFetched = 0, kSomeFailed = 1, kBadInput = 2, kInterrupted = 130 };
+enum ExitCode { kAllFetched = 0, kSomeFailed = 1, kBadInput = 2, kPausedItself = 3, kInterrupted = 130 };
+
+// What is said when a run stopped itself: why, and how to go on.
+QString PausedItself(const QString &reason, const QString &goOn);
 
 inline const QString kStopping =
     QStringLiteral("stopping: the answers on their way land, then the figures so far are stored and written "
@@ -68,6 +71,7 @@ struct BatchOptions : RunOptions
     std::optional<Shards::Shard> shard; // only these rows, and a table a merge joins
     QString runName;                    // the ledger's named run, shared by claims
     int claimSeconds = 60;              // a silent claimer's rows are taken over after this
+    bool pauseOnBlock = true;           // a block stops the run, to be resumed later
 };
 
 struct SiteOptions : RunOptions
@@ -138,6 +142,7 @@ private:
     std::unique_ptr<ProgressLine> mProgress;
     bool mFinished = false;
     bool mInterrupted = false;
+    bool mPausedItself = false;
 };
 
 class SiteCommand final : public QObject

@@ -45,7 +45,20 @@ int SharedRunCommand::Run()
 
     mRun = std::make_unique<BatchRun>(mConfig, HTTPPage2::SharedManager());
     mRun->SetPacing(mOptions.rowsPerStretch, mOptions.restSeconds);
+    mRun->SetPauseOnBlock(mOptions.pauseOnBlock);
+    mRun->SetDiagnosticsFolder(Ledger::DiagnosticsFolder(QString()));
     connect(mRun.get(), &BatchRun::figureChanged, this, &SharedRunCommand::Landed);
+    connect(mRun.get(), &BatchRun::pausedByItself, this, [this] {
+        if (mEnd != End::Running)
+            return;
+        // The claim is given back at the end: the other machines take the rows on.
+        mEnd = End::PausedItself;
+        mProgress->Say(
+            Cli::PausedItself(mRun->pauseReason(), QStringLiteral("the same command takes the run up again")));
+        mRun->Stop();
+        mAgain.stop();
+        Cli::QuitWhenSettled(mLoop);
+    });
     // Not from inside the watcher's tick that completed the handful.
     connect(mRun.get(), &BatchRun::completed, this, &SharedRunCommand::ClaimMore, Qt::QueuedConnection);
     mProgress = std::make_unique<ProgressLine>([this] { return StatusLine(); }, !mOptions.quiet);
@@ -103,6 +116,8 @@ int SharedRunCommand::Run()
         return Cli::kBadInput;
     if (mEnd == End::Interrupted)
         return Cli::kInterrupted;
+    if (mEnd == End::PausedItself)
+        return Cli::kPausedItself;
     return failed > 0 || left > 0 ? Cli::kSomeFailed : Cli::kAllFetched;
 }
 

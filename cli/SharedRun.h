@@ -32,7 +32,7 @@ public:
     void Interrupt();
 
 private:
-    enum class End { Running, Complete, Interrupted, LedgerLost };
+    enum class End { Running, Complete, Interrupted, PausedItself, LedgerLost };
 
     QString Begin(const QList<DomainList::Row> &list);
     // Claims the next handful, or waits for the rows others hold.

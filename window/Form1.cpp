@@ -223,6 +223,9 @@ void Form1::BuildControls()
     mRetry->setToolTip(QStringLiteral("只重新查询显示“失败”的项目"));
     mExportBatch = Button(Frame1, QStringLiteral("导出为表格…"), 3240, 1150, 1455, 270, false);
     Check3 = CheckBox(Frame1, QStringLiteral("保存域名+结果"), 4800, 1200, 1575, 255);
+    mPauseOnBlock = CheckBox(Frame1, QStringLiteral("遇到拦截时暂停"), 1080, 1150, 2040, 255);
+    mPauseOnBlock->setChecked(true);
+    mPauseOnBlock->setToolTip(QStringLiteral("百度出现安全验证、或爱站拒绝访问时，自动暂停查询；点击“开始”继续"));
     Combo1 = Make<QComboBox>(Frame1, 2640, 1440, 735, 300);
     Combo1->setEditable(true);
     Combo1->addItems({QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("15"), QStringLiteral("20"),
@@ -304,10 +307,11 @@ void Form1::SetTabOrder()
     // Reading order: each view's top band left to right, a column or a row
     // of a frame at a time, then its table.
     const QList<QWidget *> order = {
-        Text1,    Command2,  Command12, Command10, Command9,  Command3,     Text2,           Command1,  Command5,
-        Command6, Text3,     Command4,  Command7,  Command8,  mExportBatch, Check3,          Text4,     Combo1,
-        mRetry,   Command19, ListView1, Text5,     Command11, Command14,    mExportKeywords, Check5,    Combo2,
-        Text6,    Command13, Command15, Text7,     Command18, Command17,    Command16,       ListView2, ListView3};
+        Text1,     Command2,        Command12, Command10, Command9,  Command3,  Text2,         Command1,
+        Command5,  Command6,        Text3,     Command4,  Command7,  Command8,  mPauseOnBlock, mExportBatch,
+        Check3,    Text4,           Combo1,    mRetry,    Command19, ListView1, Text5,         Command11,
+        Command14, mExportKeywords, Check5,    Combo2,    Text6,     Command13, Command15,     Text7,
+        Command18, Command17,       Command16, ListView2, ListView3};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -424,6 +428,18 @@ void Form1::Notify(const QString &prompt)
     mPlatform.MessageBox(this, prompt, QStringLiteral("Morvane"), false, Platform::Icon::None);
 }
 
+void Form1::NotifyWhenShown(const QString &message)
+{
+    if (!message.isEmpty())
+        QTimer::singleShot(0, this, [this, message] { Notify(message); });
+}
+
+void Form1::SetDiagnosticsFolder(const QString &folder)
+{
+    mBatch->SetDiagnosticsFolder(folder);
+    mSite->SetDiagnosticsFolder(folder);
+}
+
 void Form1::Form_Load()
 {
     for (QPushButton *b : {Command2, Command3, Command9, Command10, mRetry})
@@ -462,6 +478,7 @@ const QString kKeywordPath = QStringLiteral("paths/keywordResults");
 const QString kRowsPerRest = QStringLiteral("batch/rowsPerRest");
 const QString kRestSeconds = QStringLiteral("batch/restSeconds");
 const QString kBatchWithResults = QStringLiteral("batch/saveResults");
+const QString kPauseOnBlock = QStringLiteral("batch/pauseOnBlock");
 const QString kKeywordsWithResults = QStringLiteral("site/saveResults");
 const QString kView = QStringLiteral("window/view");
 const QString kGeometry = QStringLiteral("window/geometry");
@@ -481,6 +498,7 @@ void Form1::LoadSettings()
     Text4->setText(kept->value(kRowsPerRest, Text4->text()).toString());
     Combo1->setEditText(kept->value(kRestSeconds, Combo1->currentText()).toString());
     Check3->setChecked(kept->value(kBatchWithResults, false).toBool());
+    mPauseOnBlock->setChecked(kept->value(kPauseOnBlock, true).toBool());
     Check5->setChecked(kept->value(kKeywordsWithResults, false).toBool());
     // The single-site view lies on top as the design opens.
     ShowView(kept->value(kView).toString() == QLatin1String("batch"));
@@ -500,6 +518,7 @@ void Form1::SaveSettings()
     kept->setValue(kRowsPerRest, Text4->text());
     kept->setValue(kRestSeconds, Combo1->currentText());
     kept->setValue(kBatchWithResults, Check3->isChecked());
+    kept->setValue(kPauseOnBlock, mPauseOnBlock->isChecked());
     kept->setValue(kKeywordsWithResults, Check5->isChecked());
     kept->setValue(kView, mBatchShown ? QStringLiteral("batch") : QStringLiteral("site"));
     kept->setValue(kGeometry, saveGeometry());

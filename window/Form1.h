@@ -81,6 +81,12 @@ public:
     Ledger *ledger() const { return mLedger; }
     HistoryProxy &history() const { return *mHistory; }
     QPushButton *retryButton() const { return mRetry; }
+    // 遇到拦截时暂停: whether a block pauses the batch run.
+    QCheckBox *pauseOnBlockBox() const { return mPauseOnBlock; }
+    // Where pages the rules could not read are kept, for the run and the scan.
+    void SetDiagnosticsFolder(const QString &folder);
+    // A message said once the window is up, not before.
+    void NotifyWhenShown(const QString &message);
     // 重试失败: fetches again only the figures that failed.
     void RetryFailed();
     // The selected domain's past checks, with their chart.
@@ -226,6 +232,7 @@ private:
     HistoryProxy *mHistory = nullptr;
     Ledger *mLedger = nullptr;
     RunRecorder *mRecorder = nullptr;
+    QCheckBox *mPauseOnBlock = nullptr;
     QPushButton *mRetry = nullptr, *mExportBatch = nullptr, *mExportKeywords = nullptr;
     bool mWarningOpen = false;
 

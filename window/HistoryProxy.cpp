@@ -23,20 +23,30 @@ std::optional<double> HistoryProxy::Comparable(const QString &text)
 
 QVariant HistoryProxy::data(const QModelIndex &index, int role) const
 {
+    const bool unread = QIdentityProxyModel::data(index, BatchModel::UnreadRole).toBool();
+    // A row the rules could not read stands out, whatever its history, and
+    // stays legible under a dark palette.
+    if (role == Qt::BackgroundRole && unread)
+        return QColor(255, 236, 179);
+    const QVariant own = QIdentityProxyModel::data(index, role);
+    const QVariant fallback = role == Qt::ForegroundRole && unread ? QVariant(QColor(Qt::black)) : own;
     const int figure = index.column() - 2;
     if ((role != Qt::ToolTipRole && role != Qt::ForegroundRole) || figure < 0 || figure >= Batch::FigureCount ||
         mPrevious.isEmpty())
-        return QIdentityProxyModel::data(index, role);
+        return fallback;
     const auto it = mPrevious.constFind(index.siblingAtColumn(1).data().toString());
     if (it == mPrevious.cend() || it->figures[figure].state == Batch::CellState::Pending)
-        return QIdentityProxyModel::data(index, role);
+        return fallback;
     const Batch::Figure &before = it->figures[figure];
-    if (role == Qt::ToolTipRole)
-        return QStringLiteral("上次 %1，%2")
-            .arg(before.text, it->time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    if (role == Qt::ToolTipRole) {
+        const QString note = own.toString();
+        return (note.isEmpty() ? QString() : note + QLatin1Char('\n')) +
+               QStringLiteral("上次 %1，%2")
+                   .arg(before.text, it->time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    }
     const std::optional<double> was = Comparable(before.text);
     const std::optional<double> now = Comparable(index.data(Qt::DisplayRole).toString());
     if (!was || !now || *was == *now)
-        return QIdentityProxyModel::data(index, role);
+        return fallback;
     return *now > *was ? QColor(0, 128, 0) : QColor(200, 0, 0);
 }

@@ -32,8 +32,7 @@ QModelIndex Form1::ShownIndex(int importRow) const
 void Form1::AttachLedger(Ledger *ledger, const QString &message)
 {
     mLedger = ledger;
-    if (!message.isEmpty()) // said once the window is up, not before
-        QTimer::singleShot(0, this, [this, message] { Notify(message); });
+    NotifyWhenShown(message);
     if (!ledger)
         return;
     SetResultsKept(true);

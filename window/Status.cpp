@@ -7,6 +7,8 @@
 #include "Form1.h"
 #include "SiteScan.h"
 
+#include <QDir>
+
 namespace {
 
 // "5 秒", "2 分 05 秒", "1 小时 02 分 05 秒".
@@ -47,19 +49,33 @@ QString Form1::BatchStatus() const
     const int total = int(mBatch->rows().size());
     if (total == 0)
         return QStringLiteral("请导入网址，再点击“开始”");
+    // What the services did to the run: blocks and pages the rules could not read.
+    QString trouble;
+    if (const auto &block = mBatch->lastBlock())
+        trouble += QStringLiteral("；%1于 %2 拦截过查询")
+                       .arg(PageCheck::ServiceName(block->service), block->when.toString(QStringLiteral("HH:mm:ss")));
+    if (const int unread = mBatch->unrecognisedPages(); unread > 0) {
+        trouble += QStringLiteral("；无法识别的页面 %1 个").arg(unread);
+        if (mBatch->keptPages() > 0)
+            trouble += QStringLiteral("，已存于 %1").arg(QDir::toNativeSeparators(mBatch->diagnosticsFolder()));
+    }
     const QString counts = QStringLiteral("已完成 %1 / %2 条，失败 %3 项")
                                .arg(mBatch->confirmedRows())
                                .arg(total)
-                               .arg(mBatch->failedCells());
+                               .arg(mBatch->failedCells()) +
+                           trouble;
     if (mRunTookMs >= 0)
         return QStringLiteral("已完成，用时 %1，共 %2 条，失败 %3 项")
-            .arg(Took(mRunTookMs))
-            .arg(total)
-            .arg(mBatch->failedCells());
+                   .arg(Took(mRunTookMs))
+                   .arg(total)
+                   .arg(mBatch->failedCells()) +
+               trouble;
     if (mBatch->resting())
         return QStringLiteral("休息中，剩余 %1 秒；").arg(mBatch->restSecondsLeft()) + counts;
     if (BatchGoing())
         return QStringLiteral("正在查询第 %1 条；").arg(mBatch->currentRow() + 1) + counts;
+    if (mBatch->paused() && !mBatch->pauseReason().isEmpty())
+        return QStringLiteral("已暂停：%1，点击“开始”继续；").arg(mBatch->pauseReason()) + counts;
     if (mBatch->paused())
         return QStringLiteral("已暂停；") + counts;
     if (mBatchStarted)
@@ -93,6 +109,15 @@ QString Form1::SiteStatus() const
         return QStringLiteral("第 %1 页获取失败，").arg(mSite->failedPage() + 1) + done;
     case SiteScan::End::Halted:
         return QStringLiteral("批量查询暂停或停止，单条查询已中止，") + done;
+    case SiteScan::End::Blocked:
+        return QStringLiteral("爱站于 %1 拦截了查询，单条查询已中止，")
+                   .arg(mSite->blockedAt().toString(QStringLiteral("HH:mm:ss"))) +
+               done;
+    case SiteScan::End::Unrecognised:
+        return BatchRun::kFormatChanged + QStringLiteral("：爱站的页面无法识别") +
+               (mSite->keptPage().isEmpty()
+                    ? QString()
+                    : QStringLiteral("，已存为 %1").arg(QDir::toNativeSeparators(mSite->keptPage())));
     }
     return {};
 }

@@ -8,6 +8,7 @@
 #include "SiteScan.h"
 #include "UpdateCheck.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -122,6 +123,11 @@ void Form1::Wire()
     connect(&mStatusTick, &QTimer::timeout, this, &Form1::RefreshStatus);
     connect(mBatch, &BatchRun::haltRaised, mSite, &SiteScan::Halt);
     connect(mBatch, &BatchRun::warning, this, &Form1::Warn);
+    connect(mPauseOnBlock, &QCheckBox::toggled, mBatch, &BatchRun::SetPauseOnBlock);
+    mBatch->SetPauseOnBlock(mPauseOnBlock->isChecked());
+    // A run that paused itself may have been left alone for hours: the task
+    // bar says so, and the status line says why.
+    connect(mBatch, &BatchRun::pausedByItself, this, [this] { QApplication::alert(this); });
 
     connect(mSite, &SiteScan::overviewChanged, this, [this] {
         const Site::Overview &o = mSite->overview();

@@ -131,11 +131,21 @@ private Q_SLOTS:
         QCOMPARE(read("out.txt"), txt(want));
     }
 
+    // A block stops the run with what it has, and says how to go on.
+    void blockStopsTheRun()
+    {
+        list(QList<int>{14} + good(6)); // 14: its domain: page is the security check
+        QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt")}), 3);
+        QVERIFY2(err.contains("拦截了查询: the run stops here") && err.contains("--resume goes on"), err);
+        QCOMPARE(run({"batch", path("list.txt"), "--resume", "--out", path("out.txt")}), 1); // its cell failed
+        QCOMPARE(read("out.txt"), txt(want));
+    }
+
     // Failed cells end the run with 1; the retry asks for those alone.
     void retryFailed()
     {
         list(good(4) << 14 << 17); // 14: its backlink count fails; 17: its overview (four figures)
-        QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt")}), 1);
+        QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt"), "--keep-going-on-block"}), 1);
         QVERIFY2(err.contains("6/6 rows, 5 failed cells"), err);
         QCOMPARE(read("out.txt"), txt(want));
 

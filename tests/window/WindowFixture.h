@@ -7,6 +7,7 @@
 #include "support/TestServer.h"
 
 #include <QHeaderView>
+#include <QStringEncoder>
 #include <QtTest>
 
 struct WindowFixture
@@ -40,6 +41,16 @@ struct WindowFixture
         server.reset();
     }
 
+    // Every site's overview page is `overview`, and every search finds 3 results.
+    static void serveSites(TestServer &server, const TestServer::Reply &overview)
+    {
+        server.handler = [overview](const TestServer::Request &r) {
+            TestServer::Reply reply = overview;
+            if (r.path.startsWith("/s?"))
+                reply.body = QStringEncoder("GBK").encode(QStringLiteral("百度为您找到相关结果约3个"));
+            return reply;
+        };
+    }
     // Column c (0-based) of a table, top to bottom, as shown.
     static QStringList column(const QTreeView *table, int c)
     {

@@ -114,7 +114,7 @@ private Q_SLOTS:
     {
         qint64 now = 0;
         f->batch().SetClock([&now] { return now; });
-        server->fallback = TestServer::page(SitePages::Overview("2", "9"));
+        WindowFixture::serveSites(*server, TestServer::page(SitePages::Overview("2", "9")));
         server->route("/baidu/b.com/", TestServer::page("")); // an empty answer: failed
         f->Command14->click();
         f->Combo1->setEditText("5");

@@ -44,10 +44,26 @@ private Q_SLOTS:
                                    f->Command17, f->Command16, f->ListView2}));
         f->Command14->click();
         importList({"a.com"});
-        QCOMPARE(tabWalk(f->Text1),
-                 (QList<QWidget *>{f->Text1, f->Command2, f->Command12, f->Command3, f->Text2, f->Command1, f->Command5,
-                                   f->Command6, f->Text3, f->Command4, f->Command7, f->Command8, f->exportBatchButton(),
-                                   f->Check3, f->Text4, f->Combo1, f->retryButton(), f->Command19, f->ListView1}));
+        QCOMPARE(tabWalk(f->Text1), (QList<QWidget *>{f->Text1,
+                                                      f->Command2,
+                                                      f->Command12,
+                                                      f->Command3,
+                                                      f->Text2,
+                                                      f->Command1,
+                                                      f->Command5,
+                                                      f->Command6,
+                                                      f->Text3,
+                                                      f->Command4,
+                                                      f->Command7,
+                                                      f->Command8,
+                                                      f->pauseOnBlockBox(),
+                                                      f->exportBatchButton(),
+                                                      f->Check3,
+                                                      f->Text4,
+                                                      f->Combo1,
+                                                      f->retryButton(),
+                                                      f->Command19,
+                                                      f->ListView1}));
         QCOMPARE(f->Text1->toPlainText(), "a.com"); // no tab typed into the list
     }
 
@@ -76,7 +92,7 @@ private Q_SLOTS:
     // The row asked about is scrolled into sight, unless the user scrolled away.
     void currentRowFollowed()
     {
-        server->fallback = RunPages::Page(SitePages::Overview("2", "9"), 200, 10);
+        WindowFixture::serveSites(*server, RunPages::Page(SitePages::Overview("2", "9"), 200, 10));
         f->Command14->click();
         f->Combo1->setEditText("0");
         importList(QStringList(80, "d.com"));
@@ -109,6 +125,32 @@ private Q_SLOTS:
         QCOMPARE(desktop->opened, QStringList{f->config().searchBase() + "/s?wd=site%3Ac.com"});
     }
 
+    // A block pauses the run and the status line says who and how to go on;
+    // a row whose page the rules could not read stands out and says why.
+    void blockedAndChangedPages()
+    {
+        serveSites(*server, TestServer::page(SitePages::Overview("2", "9")));
+        server->route("/s?wd=domain:b.com", TestServer::page(RunPages::Gbk("百度安全验证")));
+        server->route("/baidu/c.com/", TestServer::page("<html>新版</html>"));
+        f->Command14->click();
+        f->Combo1->setEditText("0");
+        importList({"a.com", "b.com", "c.com"});
+        f->Command3->click();
+        QVERIFY(WaitUntil([&] { return f->Check2->isChecked(); }));
+        QVERIFY2(f->StatusText().startsWith("已暂停：百度于 ") &&
+                     f->StatusText().contains("拦截了查询，点击“开始”继续；已完成 "),
+                 qPrintable(f->StatusText()));
+        QVERIFY(f->Command3->isEnabled() && !f->Command9->isEnabled());
+        f->Command3->click();
+        QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已完成，用时 "); }));
+        QVERIFY2(f->StatusText().contains("；百度于 ") && f->StatusText().endsWith("；无法识别的页面 1 个"),
+                 qPrintable(f->StatusText()));
+        const QModelIndex changed = f->ListView1->model()->index(2, 3), plain = changed.siblingAtRow(0);
+        QCOMPARE(changed.data(Qt::BackgroundRole).value<QColor>(), QColor(255, 236, 179));
+        QVERIFY(changed.data(Qt::ToolTipRole).toString().startsWith("爱站的概况页无法识别"));
+        QVERIFY(!plain.data(Qt::BackgroundRole).isValid() && !plain.data(Qt::ToolTipRole).isValid());
+    }
+
     // Paths, pacing, check boxes, the view and the geometry outlive the window, which fits the screen.
     void settingsAndScreen()
     {
@@ -119,11 +161,14 @@ private Q_SLOTS:
         f->Text4->setText("7");
         f->Combo1->setEditText("3");
         f->Check5->setChecked(true);
+        f->pauseOnBlockBox()->setChecked(false);
+        QVERIFY(!f->batch().pauseOnBlock());
         const QRect geometry = f->geometry();
         QVERIFY(f->close() && desktop->messages.isEmpty()); // nothing would be lost: no question
         QVERIFY(Reopen());
         QCOMPARE(f->Text2->text() + f->Text4->text() + f->Combo1->currentText(), "/data/网址.txt73");
         QVERIFY(f->Check5->isChecked() && !f->Check3->isChecked() && f->batchShown());
+        QVERIFY(!f->pauseOnBlockBox()->isChecked() && !f->batch().pauseOnBlock());
         QCOMPARE(f->geometry(), geometry);
 
         // On a screen narrower than the design (800 x 800 offscreen) the window
