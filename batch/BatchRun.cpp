@@ -59,6 +59,9 @@ void BatchRun::Load(const QList<DomainList::Row> &rows, const QString &source)
     Q_EMIT listAboutToBeReplaced();
     mSource = source;
     mPendingOnly = false;
+    // A pause belongs to the list it paused: resuming it on a new, perhaps
+    // shorter, list would start past its end and never finish.
+    mPaused = false;
     mRows.clear();
     mRows.reserve(rows.size());
     for (const DomainList::Row &r : rows) {
@@ -156,8 +159,10 @@ void BatchRun::ResetWatchList()
 
 void BatchRun::Complete()
 {
-    // A resume or a retry ends here: the next start checks the list again.
+    // A resume or a retry ends here: the next start checks the list again,
+    // even when a pause came with the last answers.
     mPendingOnly = false;
+    mPaused = false;
     Q_EMIT completed();
 }
 

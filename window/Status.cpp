@@ -51,7 +51,7 @@ QString Form1::BatchStatus() const
         return QStringLiteral("请导入网址，再点击“开始”");
     // What the services did to the run: blocks and pages the rules could not read.
     QString trouble;
-    if (const auto &block = mBatch->lastBlock())
+    if (const auto &block = mBatch->lastBlock(); block && mBatch->pauseReason().isEmpty())
         trouble += QStringLiteral("；%1于 %2 拦截过查询")
                        .arg(PageCheck::ServiceName(block->service), block->when.toString(QStringLiteral("HH:mm:ss")));
     if (const int unread = mBatch->unrecognisedPages(); unread > 0) {
@@ -127,6 +127,8 @@ void Form1::RefreshStatus()
     if (!mStatus)
         return;
     mStatusLabel->setText(mBatchShown ? BatchStatus() : SiteStatus());
+    // A long line is cut at the window's edge; the whole of it is a hover away.
+    mStatusLabel->setToolTip(mStatusLabel->text());
     FollowCurrentRow();
     const bool active = BatchGoing() || mBatch->resting() || mSite->running();
     if (active && !mStatusTick.isActive())

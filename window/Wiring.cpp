@@ -104,7 +104,12 @@ void Form1::Wire()
         mBatchSorted->sort(-1);
         ListView1->header()->setSortIndicatorShown(false);
     });
-    connect(mBatch, &BatchRun::confirmedChanged, this, [this](int rows) { Label2->setText(QString::number(rows)); });
+    connect(mBatch, &BatchRun::confirmedChanged, this, [this](int rows) {
+        Label2->setText(QString::number(rows));
+        // Answers still land after a pause, when the status line no longer ticks.
+        if (!mStatusTick.isActive())
+            RefreshStatus();
+    });
     connect(mBatch, &BatchRun::stateChanged, this, [this] {
         Check1->setChecked(mBatch->halted());
         Check2->setChecked(mBatch->paused());

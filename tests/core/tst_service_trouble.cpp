@@ -126,6 +126,24 @@ private Q_SLOTS:
         QCOMPARE(run->failedCells(), 4);
     }
 
+    // A pause that came with the last answers, or a new list, leaves nothing
+    // to resume: the next start checks the list from its first row.
+    void aPauseEndsWithItsList()
+    {
+        serve(3);
+        server->route("/s?wd=domain:d3.com", Page(Gbk("百度安全验证")));
+        run->Start();
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() == 3; }) && !run->paused());
+        QSignalSpy afresh(run.get(), &BatchRun::startedAfresh);
+        run->Start();
+        QCOMPARE(afresh.size(), 1);
+        run->Pause();
+        serve(2); // a new, shorter list
+        QVERIFY(!run->paused());
+        run->Start();
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() == 2; }));
+    }
+
     // Blocks in a row double the next rests, up to the longest in the list;
     // a run without the pause reads them as failures and goes on.
     void blocksInARowLengthenRests()
