@@ -456,7 +456,8 @@ void BatchRun::Heed(PageCheck::Verdict verdict, PageCheck::Service service, int 
         Q_EMIT rowMarked(row);
     if (verdict == Verdict::Unrecognised && ++streak.unrecognised >= kUnrecognisedToPause) {
         streak.unrecognised = 0;
-        const QString where = mKeeper.folder().isEmpty()
+        // Named only when pages are there to look at.
+        const QString where = mKeeper.kept() == 0
                                   ? QString()
                                   : QStringLiteral("，页面存于 %1").arg(QDir::toNativeSeparators(mKeeper.folder()));
         PauseByItself(QStringLiteral("%1：%2连续 %3 个页面无法识别%4")
