@@ -1,3 +1,4 @@
+#include "AppIcon.h"
 #include "Cli.h"
 #include "Form1.h"
 #include "Ledger.h"
@@ -13,6 +14,8 @@ int main(int argc, char *argv[])
     // Settings and the ledger go to the user's folders under these names.
     QApplication::setOrganizationName(QStringLiteral("Morvane"));
     QApplication::setApplicationName(QStringLiteral("Morvane"));
+    QApplication::setWindowIcon(AppIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.morvane.Morvane"));
     InstallChineseQtTexts(app);
     QtPlatform platform;
     const QString where = LedgerLocation(platform);

@@ -6,9 +6,12 @@ set -euo pipefail
 
 # postgresql: the shared-ledger tests start a throw-away server of their own.
 # parallel: the command line's tests run shards at once through GNU parallel.
+# desktop-file-utils, appstream: the tests validate the launcher and the
+# AppStream file; dpkg-dev: cpack's dpkg-shlibdeps finds the package's
+# library dependencies.
 packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
           pkg-config libxlsxwriter-dev zlib1g-dev libqt6sql6-psql postgresql parallel
-          fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n "$@")
+          fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n desktop-file-utils appstream dpkg-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
