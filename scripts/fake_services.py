@@ -8,6 +8,9 @@ tests/support/SitePages.h); every figure is made up, fixed per domain.
 
 Listens on 127.0.0.1 only and prints the port on its first line. --log gets
 one line per request served, so a caller can tell when a run is through.
+A domain starting "blocked." gets the search engine's security check for
+its domain: search, one starting "changed." an overview page of a form
+Morvane does not know: the two troubles a run meets in the field.
 """
 import argparse
 import hashlib
@@ -33,6 +36,8 @@ def grouped(n):
 
 
 def overview(domain):
+    if domain.startswith("changed."):
+        return '<html><body><main class="seo-card">新版页面：权重 3</main></body></html>'.encode()
     weight = number(domain, "weight", 1, 9)
     keywords = SITE_KEYWORDS.get(domain, number(domain, "keywords", 40, 9000))
     low = number(domain, "traffic", 10, 900) * 100
@@ -66,6 +71,8 @@ def keyword_page(domain, page):
 
 def search_page(query):
     op, _, domain = query.partition(":")
+    if domain.startswith("blocked.") and op == "domain":
+        return '<html><head><title>百度安全验证</title></head><body>网络不给力，请稍后重试</body></html>'.encode("gbk")
     count = number(domain, op, 1, 9999) * number(domain, op + "scale", 1, 1000)
     return (f'<html><head><meta charset="gb2312"><title>{op}:{domain}_百度搜索</title></head><body>'
             f'<div class="nums">百度为您找到相关结果约{grouped(count)}个</div></body></html>').encode("gbk")
