@@ -5,8 +5,9 @@
 # xdotool runs a single-site scan, filters its keywords and runs a batch of
 # the list below, and writes docs/site-keywords.png, docs/site-filter.png,
 # docs/batch-done.png and docs/batch-blocked.png. Nothing of the user's
-# settings or ledger is touched. The window's controls sit where the design puts them (twips / 15
-# logical pixels), so the clicks below are the design's places.
+# settings or ledger is touched. The window's controls sit where the design
+# puts them (twips / 15 logical pixels), so the clicks below are the
+# design's places.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Only these pictures need the X tools: they stay out of the test set-up.
