@@ -121,7 +121,6 @@ private Q_SLOTS:
 
         // The update check it starts: the notice waits in the status line; the box being typed in keeps the keys.
         server->route("/update.htm", TestServer::page(RunPages::Gbk("新版 Morvane12")));
-        f->activateWindow();
         f->Text5->setFocus();
         f->Timer3_Timer();
         QVERIFY(!f->Timer3->IsRunning());
@@ -135,7 +134,6 @@ private Q_SLOTS:
     // column, and start over for a new list; the save follows the order shown.
     void batchImportSortAndSave()
     {
-        QTemporaryDir dir;
         const QString path = dir.filePath("结果.txt");
         f->Text3->setText(path);
         f->Command8->click(); // an empty table: nothing written
@@ -265,7 +263,6 @@ private Q_SLOTS:
         QVERIFY(f->ListView3->isHidden());
 
         // Save: the whole keyword table, whatever the filter shows.
-        QTemporaryDir dir;
         f->Text7->setText(dir.filePath("单条结果.txt"));
         f->Command16->click();
         QFile file(f->Text7->text());
@@ -290,7 +287,6 @@ private Q_SLOTS:
     // a cancelled one leaves the box alone; the view opens only a file that exists.
     void pathBoxes()
     {
-        QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("子目录") &&
                 QFile(dir.filePath("子目录/网址 列表.txt")).open(QIODevice::WriteOnly));
         const QString missing = dir.filePath("missing.txt"), chosen = dir.filePath("子目录/网址 列表.txt");
