@@ -26,16 +26,13 @@ protected:
 
     QString path(const QString &name) const { return dir->filePath(name); }
 
-    static QStringList pathsOf(const QString &domain)
-    {
-        return {"/baidu/" + domain + "/", "/s?wd=site:" + domain, "/s?wd=domain:" + domain};
-    }
     // Routes the three pages of a domain by RunPages id, each answered after
     // delayMs (< 0: never), and returns its row as they fill it.
     Batch::Row route(int id, int delayMs = 0)
     {
         const QString domain = QStringLiteral("d%1.com").arg(id);
-        QStringList overview, paths = pathsOf(domain);
+        const QString paths[] = {"/baidu/" + domain + "/", "/s?wd=site:" + domain, "/s?wd=domain:" + domain};
+        QStringList overview;
         QString indexed, backlinks;
         TestServer::Reply replies[] = {Overview(id, &overview), Count(id, 3, &indexed), Count(id, 0, &backlinks)};
         for (int i = 0; i < 3; ++i) {
@@ -82,8 +79,7 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    // The executable with the test's ledger (unless args name one), no
-    // rests, no display and no platform.
+    // The executable with the test's ledger (unless args name one), no rests, no display and no platform.
     std::unique_ptr<QProcess> spawn(QStringList args) const
     {
         if (args[0] != "merge" && !args.contains("--ledger") && !args.contains("--no-ledger"))

@@ -1,11 +1,9 @@
 // The command line as the real executable: the tables it writes, its exit
-// codes, Ctrl+C, a crash resumed from the ledger, and a retry.
+// codes, Ctrl+C, a block resumed from the ledger, and a retry.
 
 #include "CliFixture.h"
 #include "Ledger.h"
 #include "support/SitePages.h"
-
-#include <QSqlQuery>
 
 #include <csignal>
 
@@ -13,23 +11,11 @@ class TestCli final : public CliFixture
 {
     Q_OBJECT
 
-    // Figures the running child has stored, read beside it as any SQLite reader could.
-    int stored()
-    {
-        QSqlDatabase db = QSqlDatabase::contains("peek") ? QSqlDatabase::database("peek", false)
-                                                         : QSqlDatabase::addDatabase("QSQLITE", "peek");
-        db.setDatabaseName(path("ledger.sqlite"));
-        QSqlQuery q(db.open() ? "SELECT COUNT(*) FROM figures" : "", db);
-        return q.next() ? q.value(0).toInt() : -1;
-    }
-
 private Q_SLOTS:
     void init() { setUpCase(); }
-    void cleanup() { QSqlDatabase::removeDatabase("peek"); }
 
-    // The txt table is the window's save, byte for byte; --out replaces it,
-    // --append appends as the window does. Progress into a pipe is plain lines.
-    // Another copy owns the ledger: a run goes on without it, a resume cannot.
+    // The txt table is the window's save, byte for byte; --out replaces it, --append appends as the window does.
+    // Progress into a pipe is plain lines. Another copy owns the ledger: a run goes on without it, a resume cannot.
     // Other formats only need to reach the file: the sheets library has its own tests.
     void tablesWritten()
     {
@@ -46,9 +32,7 @@ private Q_SLOTS:
         QVERIFY(err.isEmpty());
         QCOMPARE(run({"batch", "-", "--out", path("out.xlsx")}, read("list.txt")), 0);
         QVERIFY(read("out.xlsx").startsWith("PK\x03\x04"));
-        server->route("/baidu/k.com", TestServer::page(SitePages::Overview("3", "30")));
-        for (int p = 0; p < 2; ++p)
-            server->route(QStringLiteral("/baidu/k.com/%1/").arg(p), Page(SitePages::NumberedPage(p * 25 + 1, 25)));
+        SitePages::Serve(*server, "k.com", "30", 1);
         QCOMPARE(run({"site", "k.com", "--out", path("k.csv")}), 0);
         QVERIFY(read("k.csv").startsWith("\xEF\xBB\xBF序号,关键字,百度排名") && read("k.csv").count('\n') == 31);
         QCOMPARE(run({"site", "k.com", "--keywords-only", "--out", path("k.txt")}), 0);
@@ -105,30 +89,6 @@ private Q_SLOTS:
         QVERIFY(WaitUntil([&] { return child->readAllStandardError().contains("Ctrl+C again ends at once"); }));
         ::kill(pid_t(child->processId()), SIGINT);
         QCOMPARE(finish(3000), 130); // not after the 5 s the answers on their way could take
-    }
-
-    // A run killed mid-way comes back with every stored figure; the resume
-    // fetches only the rest. This is also the ledger's crash test.
-    void killedThenResumed()
-    {
-        const QList<int> ids = good(20);
-        list(ids);
-        for (int i = 8; i < 20; ++i)
-            route(ids[i], -1);
-        start({"batch", path("list.txt")});
-        QVERIFY(WaitUntil([&] { return server->requestCount() > 0; }));
-        QVERIFY(WaitUntil([&] { return stored() == 8 * Batch::FigureCount; }));
-        child->kill();
-        QCOMPARE(finish(), -1);
-
-        QStringList rest;
-        for (int i = 8; i < 20; ++i)
-            rest << pathsOf(route(ids[i]).domain());
-        rest.sort();
-        const int before = server->requestCount();
-        QCOMPARE(run({"batch", path("list.txt"), "--resume", "--out", path("out.txt")}), 0);
-        QCOMPARE(askedSince(before), rest);
-        QCOMPARE(read("out.txt"), txt(want));
     }
 
     // A block stops the run with what it has, and says how to go on.

@@ -1,11 +1,15 @@
 #pragma once
 // Served pages of every kind the two services give, for whole batch runs,
-// and the figures each must leave in its row.
+// and the figures each must leave in its row; a run against them.
 
+#include "BatchRun.h"
+#include "HTTPPage2.h"
 #include "support/TestServer.h"
+#include "support/WaitUntil.h"
 
 #include <QStringEncoder>
 #include <QStringList>
+#include <QTest>
 
 namespace RunPages {
 
@@ -22,10 +26,9 @@ inline TestServer::Reply Page(const QByteArray &body, int status = 200, int dela
     return reply;
 }
 
-// The overview page of site number id by id % 10: all markers with a one-
-// or two-digit weight (8: late), markers missing from the second, third or
-// fourth on, no weight line, a 404, an empty body; every hundredth site
-// never answers. *figures: weight, keywords, traffic, snapshot.
+// The overview page of site number id by id % 10: all markers with a one- or two-digit weight (8: late), markers
+// missing from the second, third or fourth on, no weight line, a 404, an empty body; every hundredth site never
+// answers. *figures: weight, keywords, traffic, snapshot.
 inline TestServer::Reply Overview(int id, QStringList *figures)
 {
     const QStringList f{QString::number(id % 2 ? 10 + id % 90 : id % 10),
@@ -70,5 +73,64 @@ inline TestServer::Reply Count(int id, int salt, QString *cell)
                        : Page(Gbk("<html><title>搜索</title>" + pages[kind] + "</html>"), kind == 5 ? 404 : 200,
                               n % 10 == 8 ? 20 : 0);
 }
+
+// Every site's overview is `overview`, and every search finds `results`.
+inline std::function<TestServer::Reply(const TestServer::Request &)> AllSites(const TestServer::Reply &overview,
+                                                                              const QString &results = "3")
+{
+    return [overview, results](const TestServer::Request &r) {
+        TestServer::Reply reply = overview;
+        if (r.path.startsWith("/s?"))
+            reply.body = Gbk("百度为您找到相关结果约" + results + "个");
+        return reply;
+    };
+}
+
+// A batch run against its own loopback server, its rests on a fake clock and none unless a case asks.
+struct RunFixture
+{
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<BatchRun> run;
+    qint64 now = 0; // the rests' clock, in ms
+
+    bool startRun(std::shared_ptr<const PageRules> rules = {})
+    {
+        run.reset(); // before its server
+        server = std::make_unique<TestServer>();
+        Config config = Config::Defaults();
+        const bool started = server->start();
+        config.statsHost = config.searchHost = server->hostPort();
+        config.rules = std::move(rules);
+        run = std::make_unique<BatchRun>(config, HTTPPage2::SharedManager());
+        now = 0;
+        run->SetClock([this] { return now; });
+        run->SetPacing("0", "1");
+        return started;
+    }
+    // The paths asked for that begin with prefix, without it.
+    QStringList asked(const QString &prefix) const
+    {
+        QStringList paths;
+        for (const TestServer::Request &r : server->requests())
+            if (r.path.startsWith(prefix))
+                paths << r.path.mid(prefix.size());
+        return paths;
+    }
+    // Answers in flight have landed (a silent server's wait on) and nothing more is asked for.
+    bool quiet(bool answered = true)
+    {
+        const bool landed = !answered || WaitUntil([] { return HTTPPage2::LiveReplies() == 0; });
+        const int seen = server->requestCount();
+        QTest::qWait(50);
+        return landed && server->requestCount() == seen;
+    }
+    QStringList figures(int i) const
+    {
+        QStringList texts;
+        for (const Batch::Figure &f : run->rows()[i].figures())
+            texts << f.text;
+        return texts;
+    }
+};
 
 } // namespace RunPages

@@ -3,23 +3,17 @@
 
 #include "BatchExport.h"
 #include "BatchModel.h"
-#include "BatchRun.h"
-#include "HTTPPage2.h"
 #include "RunPages.h"
 #include "XTimerSupport.h"
-#include "support/WaitUntil.h"
 
 #include <QtTest>
 
 using namespace RunPages;
 
-class TestBatchRun final : public QObject
+class TestBatchRun final : public QObject, RunFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<TestServer> server;
-    std::unique_ptr<BatchRun> run;
-    qint64 now = 0;                   // the rests' clock, in ms
     QHash<QString, QStringList> want; // the six figures each served domain must end with
 
     QStringList serve(const QString &pattern, int count, int firstId, int idStep = 1)
@@ -39,13 +33,6 @@ class TestBatchRun final : public QObject
         return domains;
     }
     void load(const QStringList &domains) { run->Load(DomainList::RowsFromPieces(domains)); }
-    QStringList figures(int i) const
-    {
-        QStringList texts;
-        for (const Batch::Figure &f : run->rows()[i].figures())
-            texts << f.text;
-        return texts;
-    }
     // Row i shows its own domain's figures (or, where allowed, "...").
     bool ownFigures(int i, bool pendingAllowed) const
     {
@@ -55,22 +42,6 @@ class TestBatchRun final : public QObject
                 return false;
         return true;
     }
-    QStringList asked(const QString &prefix) const
-    {
-        QStringList paths;
-        for (const TestServer::Request &r : server->requests())
-            if (r.path.startsWith(prefix))
-                paths << r.path.mid(prefix.size());
-        return paths;
-    }
-    // Answers in flight have landed (a silent server's wait on) and nothing more is asked for.
-    bool quiet(bool answered = true)
-    {
-        const bool landed = !answered || WaitUntil([] { return HTTPPage2::LiveReplies() == 0; });
-        const int seen = server->requestCount();
-        QTest::qWait(50);
-        return landed && server->requestCount() == seen;
-    }
 
 private Q_SLOTS:
     void init()
@@ -79,16 +50,9 @@ private Q_SLOTS:
         static QElapsedTimer clock;
         clock.start();
         HTTPPage2::SetClock([] { return clock.elapsed() / 100; });
-        server = std::make_unique<TestServer>();
-        QVERIFY(server->start());
-        Config config = Config::Defaults();
-        config.statsHost = config.searchHost = server->hostPort();
-        run = std::make_unique<BatchRun>(config, HTTPPage2::SharedManager());
-        now = 0;
-        run->SetClock([this] { return now; });
+        QVERIFY(startRun());
         // The mixed pages hold block pages: these runs read them as failures and go on.
         run->SetPauseOnBlock(false);
-        run->SetPacing("0", "1"); // no rests unless a test asks
         want.clear();
     }
     void cleanup()
@@ -122,8 +86,7 @@ private Q_SLOTS:
         QCOMPARE(asked("/s?wd=site:") + asked("/s?wd=domain:") + asked("/baidu/"),
                  domains + domains + QStringList(domains).replaceInStrings(QRegularExpression("$"), "/"));
 
-        // Figures landing after a sort leave the rows where it put them, and
-        // the save follows the order shown.
+        // Figures landing after a sort leave the rows where it put them, and the save follows the order shown.
         const QList<int> order = sorted.DisplayOrder();
         QVERIFY(order == lastSorted && order.first() != 0);
         const QStringList lines = BatchExport::Lines(run->rows(), order, true);

@@ -1,6 +1,6 @@
-// The page fetcher against every way a server can misbehave: each case must
-// give exactly one event, the page or the failure word, and leave no
-// connection or poll timer behind. Stalls are ended by a fake clock.
+// The page fetcher against every way a server can misbehave and its limits of size and time: each case must give
+// exactly one event, the page or the failure word, and leave no connection or poll timer behind. Stalls are ended by a
+// fake clock.
 
 #include "HTTPPage2.h"
 #include "Markers.h"
@@ -19,26 +19,34 @@ private Q_SLOTS:
     void fetch_data()
     {
         QTest::addColumn<TestServer::Reply>("reply");
-        QTest::addColumn<bool>("refused"); // fetch a closed port instead
-        QTest::addColumn<bool>("stalls");  // only the limit ends it
+        QTest::addColumn<QString>("url"); // "": the server's page
+        // > 0: the fake clock jumps so many seconds once the request is in (a 5 s limit); -1: a 1 s limit on the
+        // real clock
+        QTest::addColumn<int>("jump");
         QTest::addColumn<QString>("text");
 
         TestServer::Reply silent, stall = TestServer::page("<html>announced but never sent</html>"),
-                                  drip = TestServer::page("<html>"), cut, reset;
+                                  drip = TestServer::page("<html>"), cut, reset, late = TestServer::page("late page");
         silent.neverAnswer = stall.stall = cut.closeEarly = reset.reset = true;
         drip.dripMs = 50;
+        late.delayMs = 500;
         QByteArray text = "<html>"; // varied, so that a quarter of its packed form is a good part of it
         for (int i = 0; i < 5000; ++i)
             text += QByteArray::number(i * 7919 % 10007) + ' ';
         TestServer::Reply corrupt = TestServer::gzip(text), cutShort = TestServer::gzip(text);
         corrupt.body[corrupt.body.size() / 2] = char(~corrupt.body[corrupt.body.size() / 2]);
         cutShort.body.chop(cutShort.body.size() / 4); // the length says so: only the stream is short
-        const auto row = [](const char *name, const TestServer::Reply &reply, const QString &text,
-                            bool stalls = false) { QTest::newRow(name) << reply << false << stalls << text; };
-        QTest::newRow("refused") << TestServer::Reply() << true << false << Markers::kFailed;
-        row("never answers", silent, Markers::kFailed, true);
-        row("headers then stall", stall, Markers::kFailed, true);
-        row("drips without end", drip, Markers::kFailed, true);
+        const QByteArray big(HTTPPage2::MaxBodyBytes, 'a');
+        const auto row = [](const char *name, const TestServer::Reply &reply, const QString &text, int jump = 0) {
+            QTest::newRow(name) << reply << QString() << jump << text;
+        };
+        QTest::newRow("refused") << TestServer::Reply() << TestServer::closedUrl() << 0 << Markers::kFailed;
+        row("never answers", silent, Markers::kFailed, 6);
+        row("never answers, real clock", silent, Markers::kFailed, -1);
+        row("headers then stall", stall, Markers::kFailed, 6);
+        row("drips without end", drip, Markers::kFailed, 6);
+        row("late, 5 s pass", late, "late page", 5);
+        row("late, 6 s pass", late, Markers::kFailed, 6);
         row("closes after the headers", cut, Markers::kFailed);
         row("connection reset", reset, Markers::kFailed);
         row("empty body", TestServer::page(""), Markers::kFailed);
@@ -53,39 +61,49 @@ private Q_SLOTS:
         row("gzip bomb, 1 GiB unpacked", TestServer::gzip(QByteArray(1 << 20, '\0'), 1024), Markers::kFailed);
         row("corrupt gzip", corrupt, Markers::kFailed);
         row("gzip cut short", cutShort, Markers::kFailed);
+        row("exactly 16 MiB", TestServer::page(big), QString::fromLatin1(big));
+        row("16 MiB and a byte", TestServer::page(big + 'z'), Markers::kFailed);
         row("20 MiB body", TestServer::page(QByteArray(20 << 20, 'a')), Markers::kFailed);
     }
     void fetch()
     {
         QFETCH(TestServer::Reply, reply);
-        QFETCH(bool, refused);
-        QFETCH(bool, stalls);
+        QFETCH(QString, url);
+        QFETCH(int, jump);
         QFETCH(QString, text);
         qint64 now = 1000;
-        HTTPPage2::SetClock([&now] { return now; });
+        if (jump >= 0)
+            HTTPPage2::SetClock([&now] { return now; });
         TestServer server;
         QVERIFY(server.start());
         server.route("/case", reply);
         server.route("/target", TestServer::page("target page"));
-
         QStringList events;
-        {
-            HTTPPage2 page;
-            connect(&page, &HTTPPage2::HttpEvent, this, [&](const QString &t) { events << t; });
-            page.SubIniData(refused ? TestServer::closedUrl() : server.url("/case"), "utf-8", "5");
-            if (stalls) {
-                QTRY_COMPARE(server.requestCount(), 1);
-                QTest::qWait(200); // whatever the server sends is in
-                QVERIFY(events.isEmpty());
-                now += 6;
-            }
-            QTRY_VERIFY_WITH_TIMEOUT(!events.isEmpty(), 30000);
-            QTest::qWait(150); // room for a second event, which must not come
+        QElapsedTimer clock;
+        qint64 firstAtMs = -1;
+        HTTPPage2 page;
+        connect(&page, &HTTPPage2::HttpEvent, this, [&](const QString &t) {
+            firstAtMs = events.isEmpty() ? clock.elapsed() : firstAtMs;
+            events << t;
+        });
+        clock.start();
+        page.SubIniData(url.isEmpty() ? server.url("/case") : url, "utf-8", jump < 0 ? "1" : "5");
+        if (jump > 0) {
+            QTRY_COMPARE(server.requestCount(), 1);
+            QTest::qWait(200); // whatever the server sends at once is in
+            QVERIFY(events.isEmpty());
+            now += jump;
         }
+        QTRY_VERIFY_WITH_TIMEOUT(!events.isEmpty(), 30000);
+        QTest::qWait(150 + reply.delayMs); // room for a second event, which must not come
+        // On the real clock the limit strikes after more than its second and at most a second and a poll more:
+        // whole seconds from the send, checked at every poll.
+        if (jump < 0)
+            QVERIFY2(firstAtMs > 1000 && firstAtMs <= 2150, qPrintable(QString::number(firstAtMs)));
         QCOMPARE(events.size(), 1);
         QVERIFY2(events[0] == text, qPrintable(events[0].left(80)));
-        QTRY_COMPARE(server.openConnections(), 0); // the fetcher hung up
-        QCOMPARE(XTimerSupport::RunningTimers(), 0);
+        QTRY_COMPARE(server.openConnections(), 0);   // the fetcher hung up
+        QCOMPARE(XTimerSupport::RunningTimers(), 0); // and polls no more
     }
 };
 

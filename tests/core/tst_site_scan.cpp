@@ -17,17 +17,6 @@ class TestSiteScan final : public QObject
     std::unique_ptr<TestServer> server;
     std::unique_ptr<SiteScan> scan;
 
-    // A domain with this keyword count whose pages 0 .. pages hold 25
-    // numbered rows each, answered after delayMs.
-    void site(const QString &domain, const QString &keywords, int pages, int delayMs = 0)
-    {
-        server->route("/baidu/" + domain, TestServer::page(SitePages::Overview("3", keywords)));
-        for (int p = 0; p <= pages; ++p) {
-            TestServer::Reply reply = TestServer::page(SitePages::NumberedPage(p * 25 + 1, 25));
-            reply.delayMs = delayMs;
-            server->route(QStringLiteral("/baidu/%1/%2/").arg(domain).arg(p), reply);
-        }
-    }
     // The scan ended after exactly this many requests, and nothing follows.
     bool ended(int requests)
     {
@@ -97,7 +86,7 @@ private Q_SLOTS:
         QAbstractItemModelTester checkModel(&model);
         connect(scan.get(), &SiteScan::rowsReset, &model, [&] { model.SetRows(scan->rows()); });
         connect(scan.get(), &SiteScan::rowChanged, &model, [&](int i) { model.SetRow(i, scan->rows()[i]); });
-        site("www.a.com", count, qMax(pages, 0));
+        SitePages::Serve(*server, "www.a.com", count, qMax(pages, 0));
         if (!overview.isNull())
             server->route("/baidu/www.a.com", TestServer::page(overview));
         if (cutAt >= 0)
@@ -139,25 +128,24 @@ private Q_SLOTS:
                  " a&amp;b | 2 |1,200||t /half|...|...|...|.../...|...|...|...|...");
     }
 
-    // A block ends the scan and says when; a page of a form the rules do
-    // not know ends it too, and is kept as it came.
+    // A block ends the scan and says when; a page of a form the rules do not know ends it too, and is kept as it came.
     void blocksAndChangedPages()
     {
         QTemporaryDir dir;
         scan->SetDiagnosticsFolder(dir.filePath("diagnostics"));
-        site("b.com", "75", 3);
+        SitePages::Serve(*server, "b.com", "75", 3);
         server->route("/baidu/b.com", TestServer::page("", 429));
         scan->Start("b.com");
         QVERIFY(ended(1) && scan->ended() == SiteScan::End::Blocked && scan->blockedAt().isValid());
         QCOMPARE(labels(), "失败|失败|失败|失败|失败|0|0");
 
-        site("b.com", "75", 3);
+        SitePages::Serve(*server, "b.com", "75", 3);
         server->route("/baidu/b.com/1/", TestServer::page("<html>新版关键词页</html>"));
         scan->Start("b.com");
         QVERIFY(ended(4) && scan->ended() == SiteScan::End::Unrecognised && scan->failedPage() == 1);
         QFile page(scan->keptPage());
-        QVERIFY(page.open(QIODevice::ReadOnly) && page.readAll() == "<html>新版关键词页</html>");
-        QVERIFY(QFileInfo(page).fileName().endsWith("-aizhan-b.com.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly) && page.readAll() == "<html>新版关键词页</html>" &&
+                page.fileName().endsWith("-aizhan-b.com.html"));
 
         server->route("/baidu/b.com/1/", TestServer::page("<p>访问验证</p>"));
         scan->Start("b.com");
@@ -168,8 +156,8 @@ private Q_SLOTS:
     // before a start does not hold it, one raised during a scan ends it at its next page.
     void secondStartAndHalts()
     {
-        site("old.com", "250", 10, 60); // slow, so the second start and the halt land mid-scan
-        site("new.com", "250", 10, 60);
+        SitePages::Serve(*server, "old.com", "250", 10, 60); // slow, so the second start and the halt land mid-scan
+        SitePages::Serve(*server, "new.com", "250", 10, 60);
         scan->Halt();
         scan->Start("old.com");
         QVERIFY(WaitUntil([&] { return path(server->requestCount() - 1) == "/baidu/old.com/2/"; }));

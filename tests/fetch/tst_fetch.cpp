@@ -1,6 +1,5 @@
-// The fetch layer: the timer service, the page fetcher's own rules (its
-// limits, charsets, a long chain of fetches; misbehaving servers are
-// tst_fault_server's) and the text helpers (numbers, rounding, charsets).
+// The fetch layer: the timer service, the page fetcher's own rules (a long chain of fetches; misbehaving servers and
+// limits are tst_fault_server's) and the text helpers (numbers, rounding, charsets).
 
 #include "Charset.h"
 #include "HTTPPage2.h"
@@ -13,7 +12,6 @@
 
 using namespace XTimerSupport;
 
-const QString Failed = QStringLiteral("失败");
 constexpr qint64 Fails = std::numeric_limits<qint64>::min();
 constexpr double Refused = -999; // LocaleToDouble leaves its output alone when it fails
 
@@ -166,57 +164,6 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, page.SubIniData(server.url("/x"), "utf-8", "soon"));
         QTest::qWait(100);
         QCOMPARE(server.requestCount(), 0);
-    }
-
-    // On the real clock, or on a fake one that jumps just after the send
-    // while the answer comes 500 ms later and must then be ignored.
-    void fetch_data()
-    {
-        QTest::addColumn<TestServer::Reply>("reply");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<int>("jump"); // -1: the real clock
-        QTest::addColumn<QString>("text");
-        TestServer::Reply silent, late = TestServer::page("late page");
-        silent.neverAnswer = true;
-        late.delayMs = 500;
-        const QByteArray big(HTTPPage2::MaxBodyBytes, 'a');
-        QTest::newRow("exactly 16 MiB") << TestServer::page(big) << 60 << -1 << QString::fromLatin1(big);
-        QTest::newRow("16 MiB and a byte") << TestServer::page(big + 'z') << 60 << -1 << Failed;
-        QTest::newRow("never answers, 1 s limit") << silent << 1 << -1 << Failed;
-        QTest::newRow("5 s limit, 5 s pass") << late << 5 << 5 << "late page";
-        QTest::newRow("5 s limit, 6 s pass") << late << 5 << 6 << Failed;
-    }
-    void fetch()
-    {
-        QFETCH(TestServer::Reply, reply);
-        QFETCH(int, limit);
-        QFETCH(int, jump);
-        QFETCH(QString, text);
-        qint64 now = 1000;
-        if (jump >= 0)
-            HTTPPage2::SetClock([&now] { return now; });
-        server.route("/page", reply);
-        QStringList events;
-        qint64 firstAtMs = -1;
-        QElapsedTimer clock;
-        HTTPPage2 page;
-        connect(&page, &HTTPPage2::HttpEvent, this, [&](const QString &text) {
-            firstAtMs = events.isEmpty() ? clock.elapsed() : firstAtMs;
-            events << text;
-        });
-        clock.start();
-        page.SubIniData(server.url("/page"), "gb2312", QString::number(limit)); // as the search pages are fetched
-        now += jump;
-        QVERIFY(QTest::qWaitFor([&] { return !events.isEmpty(); }, limit * 1000 + 5000));
-        QTest::qWait(500); // past the late answer: a second event must not come
-        // A struck limit strikes as the fake clock jumps, or on the real one after more than the limit and at
-        // most a second and a poll more: whole seconds from the send, checked at every poll.
-        const qint64 from = jump < 0 ? 1000 * limit : 0, to = jump < 0 ? from + 1150 : 450;
-        if (text == Failed && limit < 10)
-            QVERIFY2(firstAtMs > from && firstAtMs <= to, qPrintable(QString::number(firstAtMs)));
-        QCOMPARE(events, QStringList{text});
-        QTRY_COMPARE(server.openConnections(), 0); // the fetcher hung up
-        QCOMPARE(RunningTimers(), 0);              // and polls no more
     }
 
     // Each fetch starts on a new fetcher from inside the previous one's

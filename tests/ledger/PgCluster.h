@@ -1,7 +1,6 @@
 #pragma once
-// A throw-away PostgreSQL cluster in a temporary folder on a free loopback
-// port, through scripts/pgtest.sh, for the shared-ledger tests and
-// benchmarks. Stopped when it goes.
+// A throw-away PostgreSQL cluster in a temporary folder on a free loopback port, through scripts/pgtest.sh, for the
+// shared-ledger tests and benchmarks. Stopped when it goes.
 
 #include <QProcess>
 #include <QTcpServer>
@@ -20,8 +19,7 @@ public:
         return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
     }
 
-    // 0 when running, 3 when PostgreSQL is not installed; serverOptions go
-    // to postgres (e.g. "-c fsync=off").
+    // 0 when running, 3 when PostgreSQL is not installed; serverOptions go to postgres (e.g. "-c fsync=off").
     int Start(const QString &serverOptions)
     {
         mPort = FreePort();

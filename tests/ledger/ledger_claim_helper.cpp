@@ -1,7 +1,6 @@
-// One machine of a shared run: opens the ledger at argv[1], begins (or
-// finds) the run named argv[2] of argv[3] rows, then claims rows as owner
-// argv[4], a few at a time, records all their figures and prints each
-// claimed row index on its own line, until nothing is left to claim.
+// One machine of a shared run: opens the ledger at argv[1], begins (or finds) the run named argv[2] of argv[3] rows,
+// then claims rows as owner argv[4], a few at a time, records all their figures and prints each claimed row index on
+// its own line, until nothing is left to claim.
 
 #include "Ledger.h"
 

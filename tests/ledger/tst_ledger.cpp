@@ -1,6 +1,13 @@
-// The ledger on real SQLite files: schema versions, runs kept exactly, history, and each way opening or writing fails.
+// The ledger on real SQLite files: schema versions, runs kept exactly, history, and each way opening or writing fails;
+// fed by the real controllers against a loopback server: a run resumed from what was stored, the list checked again
+// as history, and scans.
 
+#include "HTTPPage2.h"
 #include "Ledger.h"
+#include "RunRecorder.h"
+#include "SiteScan.h"
+#include "core/RunPages.h"
+#include "support/SitePages.h"
 
 #include <QDir>
 #include <QProcess>
@@ -64,6 +71,18 @@ class TestLedger final : public QObject
     std::unique_ptr<Ledger> Open() { return Ledger::Open(mPath, &mMessage, &mStatus); }
     QString Folder() const { return QFileInfo(mPath).path(); }
     static QByteArray Bytes(QFile &&file) { return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(); }
+
+    std::unique_ptr<TestServer> mServer;
+    Config mConfig;
+    // Both services on loopback, for the controllers that feed the ledger: weight 4, keyword count 30.
+    void Serve()
+    {
+        mServer = std::make_unique<TestServer>();
+        QVERIFY(mServer->start());
+        mServer->handler = RunPages::AllSites(TestServer::page(SitePages::Overview("4", "30")));
+        mConfig = Config::Defaults();
+        mConfig.statsHost = mConfig.searchHost = mServer->hostPort();
+    }
 
 private slots:
     void init()
@@ -211,6 +230,68 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         QVERIFY(mStatus == Ledger::OpenStatus::Ok && run.rows.size() == 300);
         for (int i = 0; i < 300 * FigureCount; ++i)
             QCOMPARE(run.rows[i / FigureCount].figure(i % FigureCount).text, QString::number(i));
+    }
+
+    // A run left unfinished comes back as it was and fetches only what is missing; checked again once finished, the
+    // list makes a new run, and each domain shows what the last check found.
+    void resumeThenCheckAgain()
+    {
+        Serve();
+        {
+            auto ledger = Ledger::Open(mPath);
+            BatchRun run(mConfig, HTTPPage2::SharedManager());
+            RunRecorder recorder(*ledger, run, nullptr);
+            run.SetPacing("0", "1");
+            run.Load(DomainList::RowsFromPieces(
+                         QString("d1.com d2.com d3.com d4.com d5.com d6.com d7.com d8.com").split(' ')),
+                     "list.txt");
+            mServer->route("/baidu/d5.com/", RunPages::Page("silent")); // the run stops short of the end
+            run.Start();
+            QVERIFY(WaitUntil([&] {
+                return run.confirmedRows() == 4 && run.rows()[7].figure(Backlinks).state != CellState::Pending;
+            }));
+            run.Stop();
+        } // closed with one overview chain still waiting: what landed was flushed
+        mServer->route("/baidu/d5.com/", TestServer::page(SitePages::Overview("4", "30")));
+        const int before = mServer->requestCount();
+
+        auto ledger = Ledger::Open(mPath);
+        const std::optional<StoredRun> stored = ledger->LastUnfinishedRun();
+        QVERIFY(stored && stored->source == "list.txt");
+        BatchRun run(mConfig, HTTPPage2::SharedManager());
+        RunRecorder recorder(*ledger, run, nullptr);
+        recorder.Restore(*stored);
+        run.SetPacing("0", "1");
+        run.Start();
+        QVERIFY(WaitUntil([&] { return run.confirmedRows() == 8; }));
+        // Rows 5 to 8 lacked only their overview figures.
+        QCOMPARE(mServer->requestCount() - before, 4);
+        QVERIFY(!ledger->LastUnfinishedRun());
+        QCOMPARE(ledger->LoadRun(stored->id).rows[7].figure(Keywords).text, "30");
+
+        mServer->route("/baidu/d2.com/", TestServer::page(SitePages::Overview("6", "30")));
+        run.Start();
+        QVERIFY(WaitUntil([&] { return run.confirmedRows() == 8; }));
+        QCOMPARE(mServer->requestCount() - before, 4 + 3 * 8);
+        const QHash<QString, Check> previous = ledger->PreviousChecks(recorder.runId());
+        QVERIFY(previous.size() == 8 && previous["d2.com"].figures[Weight].text == "4");
+        QCOMPARE(ledger->History("d2.com").size(), 2);
+        QCOMPARE(ledger->History("d2.com").last().figures[Weight].text, "6");
+    }
+
+    void scansAreKept()
+    {
+        Serve();
+        auto ledger = Ledger::Open(mPath);
+        BatchRun run(mConfig, HTTPPage2::SharedManager());
+        SiteScan scan(mConfig, HTTPPage2::SharedManager());
+        RunRecorder recorder(*ledger, run, &scan);
+        SitePages::Serve(*mServer, "s.com", "30", 1);
+        scan.Start("s.com");
+        QVERIFY(WaitUntil([&] { return !scan.running(); }));
+        const QList<StoredScan> scans = ledger->SiteScans("s.com");
+        QVERIFY(scans.size() == 1 && scans[0].overview.weight == "3");
+        QCOMPARE(scans[0].keywords.last().fields[Site::Keyword], "kw30"); // and as many rows as keywords
     }
 };
 

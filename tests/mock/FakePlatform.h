@@ -12,13 +12,6 @@
 class FakePlatform final : public Platform
 {
 public:
-    struct Message
-    {
-        QString prompt;
-        bool okCancel = false;
-        Icon icon = Icon::None;
-    };
-
     // Arranged answers.
     int nextAnswer = Ok;               // what every message box returns
     QString chosenFile;                // "" = the user cancels the dialog
@@ -27,7 +20,8 @@ public:
     QPoint pointer; // global logical pixels
 
     // What happened.
-    QList<Message> messages;
+    QStringList prompts;                // each message box's text, in order
+    QList<std::pair<bool, Icon>> kinds; // and whether it offered OK and Cancel, with its icon
     QStringList dialogTitles, dialogFolders, dialogFilters;
     QStringList opened;
     QString clipboard;
@@ -35,7 +29,8 @@ public:
 
     int MessageBox(QWidget *, const QString &prompt, const QString &, bool okCancel, Icon icon) override
     {
-        messages.append({prompt, okCancel, icon});
+        prompts << prompt;
+        kinds.append({okCancel, icon});
         return nextAnswer;
     }
     QString ChooseExistingFile(QWidget *, const QString &title, const QString &start, const QString &filter) override
@@ -68,12 +63,5 @@ public:
     std::optional<QString> AskText(QWidget *, const QString &, const QString &, const QString &) override
     {
         return answerText;
-    }
-    QStringList prompts() const
-    {
-        QStringList list;
-        for (const Message &m : messages)
-            list << m.prompt;
-        return list;
     }
 };

@@ -2,6 +2,8 @@
 // Canned pages of the statistics site, in the markup the scrapers rely on,
 // for the loopback server of the tests and benchmarks.
 
+#include "support/TestServer.h"
+
 #include <QStringList>
 
 namespace SitePages {
@@ -41,6 +43,18 @@ inline QByteArray NumberedPage(int first, int count)
         rows << Row(QStringLiteral("kw%1").arg(n), QString::number(n), QString::number(n * 10),
                     QString::number(n * 100), QStringLiteral("title %1").arg(n));
     return Page(rows);
+}
+
+// A site for the single-site scan: its overview (weight 3) and its keyword
+// pages 0 .. pages of 25 numbered rows each, answered after delayMs.
+inline void Serve(TestServer &server, const QString &domain, const QString &keywords, int pages, int delayMs = 0)
+{
+    server.route("/baidu/" + domain, TestServer::page(Overview("3", keywords)));
+    for (int p = 0; p <= pages; ++p) {
+        TestServer::Reply reply = TestServer::page(NumberedPage(p * 25 + 1, 25));
+        reply.delayMs = delayMs;
+        server.route(QStringLiteral("/baidu/%1/%2/").arg(domain).arg(p), reply);
+    }
 }
 
 } // namespace SitePages

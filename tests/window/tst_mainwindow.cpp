@@ -1,28 +1,106 @@
-// The window over its controllers: the controls as they start, each handler reaching its controller and each
-// change of state reaching the controls, and what only the window does (hit tests, labels, dialogs).
+// The window on a fake desktop against a loopback server, over its controllers and a ledger: the controls as they
+// start, each handler reaching its controller and each change of state reaching the controls, and what only the window
+// does (hit tests, labels, dialogs); the window as a user meets it: keys and focus, copying, remembered settings, the
+// screen, and Qt's own texts.
 
 #include "BatchRun.h"
-#include "WindowFixture.h"
+#include "Form1.h"
+#include "HTTPPage2.h"
+#include "Ledger.h"
+#include "SiteScan.h"
 #include "core/RunPages.h"
+#include "mock/FakePlatform.h"
 #include "support/SitePages.h"
 #include "support/WaitUntil.h"
 
-class TestMainWindow final : public QObject, WindowFixture
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QtTest>
+
+class TestMainWindow final : public QObject
 {
     Q_OBJECT
 
-    // A site whose pages 0 .. pages hold 25 numbered keyword rows each, answered after delayMs.
-    void site(const QString &domain, const QString &keywords, int pages, int delayMs = 0)
+    QTemporaryDir dir;
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<FakePlatform> desktop;
+    std::unique_ptr<Ledger> ledger; // outlives the window that holds it
+    std::unique_ptr<Form1> f;
+
+    // A window as the program opens it; false when it could not be shown.
+    bool Open()
     {
-        server->route("/baidu/" + domain, TestServer::page(SitePages::Overview("3", keywords)));
-        for (int p = 0; p <= pages; ++p)
-            server->route(QStringLiteral("/baidu/%1/%2/").arg(domain).arg(p),
-                          RunPages::Page(SitePages::NumberedPage(p * 25 + 1, 25), 200, delayMs));
+        server = std::make_unique<TestServer>();
+        desktop = std::make_unique<FakePlatform>();
+        return server->start() && Reopen();
+    }
+    // A new window on the same desktop, as a second start of the program.
+    bool Reopen()
+    {
+        Config config = Config::Defaults();
+        config.statsHost = config.searchHost = server->hostPort();
+        config.updateUrl = server->url("/update.htm");
+        f.reset();
+        f = Form1::Create(*desktop, config);
+        f->show();
+        return QTest::qWaitForWindowExposed(f.get());
+    }
+    // Column c (0-based) of a table, top to bottom, as shown.
+    static QStringList column(const QTreeView *table, int c)
+    {
+        QStringList texts;
+        for (int r = 0; r < table->model()->rowCount(); ++r)
+            texts << table->model()->index(r, c).data().toString();
+        return texts;
+    }
+    void importList(const QStringList &lines)
+    {
+        f->Text1->setPlainText(lines.join('\n'));
+        f->Command12->click();
+    }
+    // Clicks, then double-clicks, row r of a table dx pixels into column c, the pointer there.
+    void doubleClick(QTreeView *table, int r, int c, int dx)
+    {
+        const QRect row = table->visualRect(table->model()->index(r, 0));
+        const QPoint at(table->header()->sectionViewportPosition(c) + dx, row.center().y());
+        desktop->pointer = table->viewport()->mapToGlobal(at);
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, at);
+    }
+    bool runToTheEnd(int rows, QPushButton *start)
+    {
+        f->Combo1->setEditText("0");
+        f->Text4->setText("0");
+        start->click();
+        return WaitUntil([&] { return f->batch().confirmedRows() == rows && HTTPPage2::LiveReplies() == 0; });
+    }
+
+    // The widgets Tab reaches from `first`, in order, until it is back there.
+    static QList<QWidget *> tabWalk(QWidget *first)
+    {
+        first->setFocus();
+        QList<QWidget *> seen;
+        for (QWidget *w = first; seen.size() < 40 && (seen.isEmpty() || w != first); w = QApplication::focusWidget()) {
+            seen << w;
+            QTest::keyClick(w, Qt::Key_Tab);
+        }
+        return seen;
     }
 
 private Q_SLOTS:
-    void init() { QVERIFY(Open()); }
-    void cleanup() { Close(); }
+    void init()
+    {
+        QVERIFY(Open());
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.get()));
+    }
+    void cleanup()
+    {
+        f.reset();
+        ledger.reset();
+        desktop.reset();
+        server.reset();
+    }
 
     void freshWindow()
     {
@@ -43,21 +121,19 @@ private Q_SLOTS:
 
         // The update check it starts: the notice waits in the status line; the box being typed in keeps the keys.
         server->route("/update.htm", TestServer::page(RunPages::Gbk("新版 Morvane12")));
-        f->activateWindow();
         f->Text5->setFocus();
         f->Timer3_Timer();
         QVERIFY(!f->Timer3->IsRunning());
         QVERIFY(WaitUntil([&] { return f->updateLink()->isVisible(); }));
-        QVERIFY(desktop->messages.isEmpty() && QApplication::focusWidget() == f->Text5);
+        QVERIFY(desktop->prompts.isEmpty() && QApplication::focusWidget() == f->Text5);
         Q_EMIT f->updateLink()->linkActivated("notice");
-        QVERIFY(desktop->prompts().value(0).contains("有最新版本更新"));
+        QVERIFY(desktop->prompts.value(0).contains("有最新版本更新"));
     }
 
     // The list comes from the box or a file. Header clicks sort descending first, then alternate per
     // column, and start over for a new list; the save follows the order shown.
     void batchImportSortAndSave()
     {
-        QTemporaryDir dir;
         const QString path = dir.filePath("结果.txt");
         f->Text3->setText(path);
         f->Command8->click(); // an empty table: nothing written
@@ -70,7 +146,7 @@ private Q_SLOTS:
         QVERIFY(f->Text1->toPlainText().isEmpty() && f->Label3->text() == "3");
         f->Text1->setPlainText(QString("d.com\n").repeated(32768));
         f->Command12->click();
-        QCOMPARE(desktop->prompts(), (QStringList{Form1::kNothingToSave, "导入的网址不能超过32767条，请分批导入！"}));
+        QCOMPARE(desktop->prompts, (QStringList{Form1::kNothingToSave, "导入的网址不能超过32767条，请分批导入！"}));
         QCOMPARE(f->Label3->text(), "3");
 
         QFile list(dir.filePath("网址.txt"));
@@ -102,19 +178,17 @@ private Q_SLOTS:
         f->Text3->setText("/nonexistent-folder/结果.txt");
         f->Command8->click();
         const QString saved = Form1::SavedMessage(path, 2);
-        QCOMPARE(desktop->prompts().mid(2, 2), (QStringList{saved, saved}));
-        QVERIFY(saved.contains(path) && saved.contains(" 2 行") &&
-                desktop->prompts().value(4).startsWith("保存失败！"));
+        QCOMPARE(desktop->prompts.mid(2, 2), (QStringList{saved, saved}));
+        QVERIFY(saved.contains(path) && saved.contains(" 2 行") && desktop->prompts.value(4).startsWith("保存失败！"));
     }
 
-    // A run through the buttons: the flags, the buttons and the status line
-    // follow it, and the rest counts down on the run's clock. Closing asks
-    // only while a run is going or results would be lost.
+    // A run through the buttons: the flags, the buttons and the status line follow it, and the rest counts down on the
+    // run's clock. Closing asks only while a run is going or results would be lost.
     void batchRunThroughTheButtons()
     {
         qint64 now = 0;
         f->batch().SetClock([&now] { return now; });
-        WindowFixture::serveSites(*server, TestServer::page(SitePages::Overview("2", "9")));
+        server->handler = RunPages::AllSites(TestServer::page(SitePages::Overview("2", "9")));
         server->route("/baidu/b.com/", TestServer::page("")); // an empty answer: failed
         f->Command14->click();
         f->Combo1->setEditText("5");
@@ -142,34 +216,11 @@ private Q_SLOTS:
         f->Text4->setText("40000");
         f->Command3->click();
         QVERIFY(!f->close()); // results not saved
-        QCOMPARE(desktop->prompts(), (QStringList{"真的退出吗?", BatchRun::kRowsOutOfRange, "真的退出吗?"}));
-        QVERIFY(desktop->messages[0].okCancel && desktop->messages[0].icon == Platform::Icon::Question);
+        QCOMPARE(desktop->prompts, (QStringList{"真的退出吗?", BatchRun::kRowsOutOfRange, "真的退出吗?"}));
+        QVERIFY(desktop->kinds[0] == std::pair(true, Platform::Icon::Question));
         f->SetResultsKept(true); // a ledger keeps them
         QVERIFY(f->close());
-        QCOMPARE(desktop->messages.size(), 3);
-    }
-
-    // A double click copies the domain or opens a search, by the column under the pointer.
-    void batchDoubleClick()
-    {
-        f->Command14_Click();
-        importList({"x.com", " a.com ", "z.com"});
-        f->ListView1_ColumnClick(2); // descending: " a.com " shown last
-        const auto doubleClick = [&](int column, int dx) { WindowFixture::doubleClick(f->ListView1, 2, column, dx); };
-        doubleClick(1, 0); // the left edge of the domain is still the number
-        doubleClick(2, 5); // the weight: nothing
-        QVERIFY(desktop->clipboard.isEmpty());
-        desktop->clipboardWorks = false;
-        doubleClick(1, 5);
-        QVERIFY(f->StatusText() != "复制成功，您可以粘贴到任意处！");
-        desktop->clipboardWorks = true;
-        doubleClick(1, 5);
-        QVERIFY(desktop->clipboard == " a.com " && f->StatusText() == "复制成功，您可以粘贴到任意处！");
-        doubleClick(5, 5);
-        doubleClick(6, 5);
-        const QString search = f->config().searchBase() + "/s?wd=%1%3A%20a.com%20";
-        QCOMPARE(desktop->opened, (QStringList{search.arg("site"), search.arg("domain")}));
-        QVERIFY(desktop->messages.isEmpty()); // no box for a routine copy: the status line says it
+        QCOMPARE(desktop->prompts.size(), 3);
     }
 
     // The boxes, the scan, the filter, the copy and the save of the single-site view, and a batch halt.
@@ -182,7 +233,7 @@ private Q_SLOTS:
         QVERIFY(f->Text5->text().isEmpty() && f->Text6->text().isEmpty());
         f->Text5->setText("www.a.com");
         QTest::mouseClick(f->Text5, Qt::LeftButton);
-        site("www.a.com", "26", 1);
+        SitePages::Serve(*server, "www.a.com", "26", 1);
         f->Command11->click();
         QVERIFY(f->ListView3->isHidden() && f->Check4->isChecked());
         QVERIFY(WaitUntil([&] { return !f->Check4->isChecked(); }));
@@ -196,7 +247,7 @@ private Q_SLOTS:
         f->Text6->setText("abc");
         f->Command13->click();
         QVERIFY(f->ListView3->isHidden());
-        QCOMPARE(desktop->prompts(), (QStringList{"当前数据为空，请先查询！", "过滤值必须是数字，请重新填写！"}));
+        QCOMPARE(desktop->prompts, (QStringList{"当前数据为空，请先查询！", "过滤值必须是数字，请重新填写！"}));
         f->Text6->setText("200");
         f->Command13->click();
         QVERIFY(f->ListView3->isVisible());
@@ -207,13 +258,11 @@ private Q_SLOTS:
 
         // Copy: a double click on the keyword column of the row the first click selected.
         doubleClick(f->ListView3, 1, 1, 10);
-        QCOMPARE(desktop->clipboard, "kw21");
-        QCOMPARE(f->StatusText(), "关键词复制成功，您可以粘贴到任意处！");
+        QCOMPARE(desktop->clipboard + ' ' + f->StatusText(), "kw21 关键词复制成功，您可以粘贴到任意处！");
         f->Command15->click();
         QVERIFY(f->ListView3->isHidden());
 
         // Save: the whole keyword table, whatever the filter shows.
-        QTemporaryDir dir;
         f->Text7->setText(dir.filePath("单条结果.txt"));
         f->Command16->click();
         QFile file(f->Text7->text());
@@ -222,7 +271,7 @@ private Q_SLOTS:
         QVERIFY(saved.startsWith("kw1\r\nkw2\r\n") && saved.endsWith("kw25\r\n...\r\n"));
 
         // A batch stop ends a running scan at its next page.
-        site("t.com", "250", 10, 40);
+        SitePages::Serve(*server, "t.com", "250", 10, 40);
         server->fallback = RunPages::Page("silent");
         importList({"a.com"});
         f->Command3->click();
@@ -238,7 +287,6 @@ private Q_SLOTS:
     // a cancelled one leaves the box alone; the view opens only a file that exists.
     void pathBoxes()
     {
-        QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("子目录") &&
                 QFile(dir.filePath("子目录/网址 列表.txt")).open(QIODevice::WriteOnly));
         const QString missing = dir.filePath("missing.txt"), chosen = dir.filePath("子目录/网址 列表.txt");
@@ -264,6 +312,207 @@ private Q_SLOTS:
         QCOMPARE(desktop->opened.size(), 3);
         QCOMPARE(desktop->dialogTitles, (QStringList{"打开文件", "保存文件", "保存文件", "打开文件"}));
         QCOMPARE(desktop->dialogFilters, QStringList(4, "文本文件 (*.txt);;所有文件 (*)"));
+    }
+
+    // The unfinished run comes back and the retry button fetches what failed; the list checked again shows the
+    // last check beside its figures; the export as a spreadsheet.
+    void ledgerRuns()
+    {
+        server->handler = RunPages::AllSites(TestServer::page(SitePages::Overview("4", "30")));
+        server->route("/baidu/d3.com/", TestServer::page("")); // fails every time
+        QList<Batch::Row> rows(3);
+        for (int i = 0; i < 3; ++i) {
+            rows[i].number = i + 1;
+            rows[i].setDomain(QStringLiteral("d%1.com").arg(i + 1));
+        }
+        rows[0].fillFigures({"7", Batch::CellState::Done});
+        rows[1].setFigure(Batch::Weight, {"失败", Batch::CellState::Failed});
+        ledger = Ledger::Open(dir.filePath("ledger.sqlite"));
+        ledger->BeginRun("typed", rows);
+        f->AttachLedger(ledger.get(), QString());
+        QCOMPARE(column(f->ListView1, 2), (QStringList{"7", "失败", "..."}));
+        QVERIFY(f->StatusText().contains("已恢复"));
+        QVERIFY(runToTheEnd(3, f->Command3)); // what a resume and a retry fetch is the run's own rule
+        QCOMPARE(column(f->ListView1, 2), (QStringList{"7", "失败", "失败"}));
+        QVERIFY(runToTheEnd(3, f->retryButton()));
+        QCOMPARE(column(f->ListView1, 2), (QStringList{"7", "4", "失败"}));
+
+        server->handler = RunPages::AllSites(TestServer::page(SitePages::Overview("6", "30")));
+        QVERIFY(runToTheEnd(3, f->Command3));
+        const QModelIndex cell = f->ListView1->model()->index(1, 2);
+        QCOMPARE(cell.data().toString(), "6");
+        QVERIFY(cell.data(Qt::ToolTipRole).toString().startsWith("上次 4，"));
+        QCOMPARE(cell.data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
+        QVERIFY(!cell.siblingAtRow(2).data(Qt::ForegroundRole).isValid()); // 失败 both times
+
+        desktop->chosenFile = dir.filePath("out.csv");
+        f->exportBatchButton()->click();
+        QFile csv(desktop->chosenFile);
+        QVERIFY(csv.open(QIODevice::ReadOnly) && csv.readAll().contains("d2.com,6,30,"));
+        desktop->chosenFile = dir.filePath("out"); // no suffix: a workbook
+        f->exportBatchButton()->click();
+        QVERIFY(QFile(dir.filePath("out.xlsx")).size() > 0);
+    }
+
+    // The location chosen is kept, a cancelled choice changes nothing; a ledger that could not be opened says why.
+    void ledgerLocation()
+    {
+        desktop->answerText = "postgresql://team@127.0.0.1/morvane";
+        f->ChooseLedger();
+        desktop->answerText.reset();
+        f->ChooseLedger(); // cancelled
+        QCOMPARE(LedgerLocation(*desktop), "postgresql://team@127.0.0.1/morvane");
+        f->AttachLedger(nullptr, "另一个 Morvane 正在使用记录库，本次运行不保存记录。");
+        QVERIFY(WaitUntil([&] { return desktop->prompts.value(0).contains("另一个 Morvane"); }));
+    }
+
+    // Tab walks the view shown in reading order and never enters the other.
+    void tabOrder()
+    {
+        QCOMPARE(tabWalk(f->Text5),
+                 (QList<QWidget *>{f->Text5, f->Command11, f->Command14, f->exportKeywordsButton(), f->Check5,
+                                   f->Combo2, f->Text6, f->Command13, f->Command15, f->Text7, f->Command18,
+                                   f->Command17, f->Command16, f->ListView2}));
+        f->Command14->click();
+        importList({"a.com"});
+        const QList<QWidget *> batch =
+            QList<QWidget *>{f->Text1,    f->Command2, f->Command12, f->Command3, f->Text2,
+                             f->Command1, f->Command5, f->Command6,  f->Text3,    f->Command4} +
+            QList<QWidget *>{f->Command7, f->Command8, f->pauseOnBlockBox(), f->exportBatchButton(), f->Check3,
+                             f->Text4,    f->Combo1,   f->retryButton(),     f->Command19,           f->ListView1};
+        QCOMPARE(tabWalk(f->Text1), batch);
+        QCOMPARE(f->Text1->toPlainText(), "a.com"); // no tab typed into the list
+    }
+
+    // Typed rest text stays as typed and Enter adds nothing to the list. Enter presses a focused button
+    // and starts the scan in the domain box, whose state the status line shows, to the page that failed.
+    void keys()
+    {
+        f->Command14->click();
+        f->Combo1->setFocus();
+        f->Combo1->lineEdit()->clear();
+        QTest::keyClicks(f->Combo1, "5");
+        QTest::keyClick(f->Combo1, Qt::Key_Return);
+        QVERIFY(f->Combo1->currentText() == "5" && f->Combo1->count() == 10);
+        f->Command19->setFocus();
+        QTest::keyClick(f->Command19, Qt::Key_Return);
+        QVERIFY(!f->batchShown());
+        SitePages::Serve(*server, "p.com", "60", 0);
+        f->Text5->setText("p.com");
+        QTest::keyClick(f->Text5, Qt::Key_Return);
+        QVERIFY(f->site().running() && f->StatusText().startsWith("正在查询 p.com"));
+        QVERIFY(WaitUntil([&] { return !f->site().running(); }));
+        QCOMPARE(f->StatusText(), "第 2 页获取失败，已完成 1 / 3 页");
+    }
+
+    // Ctrl+C copies the selected rows as cells; the menu copies domains and opens a search; a double click
+    // copies the domain or opens a search, by the column under the pointer, in the row shown there.
+    void copying()
+    {
+        f->Command14->click();
+        importList({" a.com ", "b\tx.com", "c.com"});
+        const QAbstractItemModel *model = f->ListView1->model();
+        QItemSelectionModel *selection = f->ListView1->selectionModel();
+        for (int row : {1, 2})
+            selection->select(model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection->setCurrentIndex(model->index(2, 0), QItemSelectionModel::NoUpdate);
+        f->ListView1->setFocus();
+        QTest::keyClick(f->ListView1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(desktop->clipboard,
+                 "2\tb x.com\t...\t...\t...\t...\t...\t...\n3\tc.com\t...\t...\t...\t...\t...\t...");
+        QCOMPARE(f->StatusText(), "已复制 2 行，可粘贴到表格软件中");
+        f->ListView1->actions().at(1)->trigger();
+        QCOMPARE(desktop->clipboard, "b x.com\nc.com");
+        f->ListView1->actions().at(2)->trigger();
+
+        desktop->clipboard.clear();
+        f->ListView1_ColumnClick(1); // 序号 descending: " a.com " shown last
+        const auto doubleClick = [&](int column, int dx) { this->doubleClick(f->ListView1, 2, column, dx); };
+        doubleClick(1, 0); // the left edge of the domain is still the number
+        doubleClick(2, 5); // the weight: nothing
+        QVERIFY(desktop->clipboard.isEmpty());
+        desktop->clipboardWorks = false;
+        doubleClick(1, 5);
+        QVERIFY(f->StatusText() != "复制成功，您可以粘贴到任意处！");
+        desktop->clipboardWorks = true;
+        doubleClick(1, 5);
+        QVERIFY(desktop->clipboard == " a.com " && f->StatusText() == "复制成功，您可以粘贴到任意处！");
+        doubleClick(5, 5);
+        doubleClick(6, 5);
+        const QString search = f->config().searchBase() + "/s?wd=%1%3A%20a.com%20";
+        QCOMPARE(desktop->opened, (QStringList{f->config().searchBase() + "/s?wd=site%3Ac.com", search.arg("site"),
+                                               search.arg("domain")}));
+        QVERIFY(desktop->prompts.isEmpty()); // no box for a routine copy: the status line says it
+    }
+
+    // A block pauses the run and the status line says who and how to go on; a row whose page the rules could not
+    // read stands out and says why; the row asked about is scrolled into sight, unless the user scrolled away.
+    void runInTheTable()
+    {
+        server->handler = RunPages::AllSites(RunPages::Page(SitePages::Overview("2", "9"), 200, 10));
+        server->route("/s?wd=domain:b.com", TestServer::page(RunPages::Gbk("百度安全验证")));
+        server->route("/baidu/c.com/", TestServer::page("<html>新版</html>"));
+        f->Command14->click();
+        f->Combo1->setEditText("0");
+        importList(QStringList{"a.com", "b.com", "c.com"} + QStringList(77, "d.com"));
+        f->Command3->click();
+        QVERIFY(WaitUntil([&] { return f->Check2->isChecked(); }));
+        QVERIFY2(f->StatusText().startsWith("已暂停：百度于 ") &&
+                     f->StatusText().contains("拦截了查询，点击“开始”继续；已完成 "),
+                 qPrintable(f->StatusText()));
+        QVERIFY(f->Command3->isEnabled() && !f->Command9->isEnabled());
+        QScrollBar *bar = f->ListView1->verticalScrollBar();
+        f->Command3->click();
+        QVERIFY(WaitUntil([&] { return f->batch().currentRow() >= 40; }) && bar->value() > 0);
+        bar->setValue(0); // the user looks at the top
+        QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已完成，用时 "); }, 10000));
+        QCOMPARE(bar->value(), 0);
+        QVERIFY2(f->StatusText().contains("；百度于 ") && f->StatusText().endsWith("；无法识别的页面 1 个"),
+                 qPrintable(f->StatusText()));
+        const QModelIndex changed = f->ListView1->model()->index(2, 3), plain = changed.siblingAtRow(0);
+        QCOMPARE(changed.data(Qt::BackgroundRole).value<QColor>(), QColor(255, 236, 179));
+        QVERIFY(changed.data(Qt::ToolTipRole).toString().startsWith("爱站的概况页无法识别"));
+        QVERIFY(!plain.data(Qt::BackgroundRole).isValid() && !plain.data(Qt::ToolTipRole).isValid());
+    }
+
+    // Paths, pacing, check boxes, the view and the geometry outlive the window, which fits the screen.
+    void settingsAndScreen()
+    {
+        QCOMPARE(QFileInfo(f->Text3->text()).absolutePath(), desktop->home.path()); // first start: documents
+        QCOMPARE(f->Text3->cursorPosition(), f->Text3->text().size());              // the file name in sight
+        f->Command14->click();
+        f->Text2->setText("/data/网址.txt");
+        f->Text4->setText("7");
+        f->Combo1->setEditText("3");
+        f->Check5->setChecked(true);
+        f->pauseOnBlockBox()->setChecked(false);
+        QVERIFY(!f->batch().pauseOnBlock());
+        const QRect geometry = f->geometry();
+        QVERIFY(f->close() && desktop->prompts.isEmpty()); // nothing would be lost: no question
+        QVERIFY(Reopen());
+        QCOMPARE(f->Text2->text() + f->Text4->text() + f->Combo1->currentText(), "/data/网址.txt73");
+        QVERIFY(f->Check5->isChecked() && !f->Check3->isChecked() && f->batchShown());
+        QVERIFY(!f->pauseOnBlockBox()->isChecked() && !f->batch().pauseOnBlock());
+        QCOMPARE(f->geometry(), geometry);
+
+        // On a screen narrower than the design (800 x 800 offscreen) the window
+        // stays on it; larger, the tables and the list grow, the rest stays put.
+        const QRect area = f->screen()->availableGeometry();
+        QVERIFY(area.contains(f->frameGeometry()));
+        const QSize frame = f->frameGeometry().size() - f->size();
+        QCOMPARE(f->minimumSize(), f->DesignSize().boundedTo(area.size() - frame));
+        const QRect button = f->Command3->geometry(), settings = f->Frame1->geometry();
+        f->resize(1200, 900);
+        QVERIFY(f->Command3->geometry() == button && f->Frame1->geometry() == settings);
+        QCOMPARE(f->ListView1->width(), Px(12375) + 1200 - Form1::ClientWidth);
+        QCOMPARE(f->ListView1->geometry().bottom() + 1, Px(2520 + 6855) + 900 - f->DesignSize().height());
+        QCOMPARE(f->statusLine()->geometry().bottom(), 899);
+        QVERIFY(f->Text1->height() > Px(2295) && f->ListView2->height() > Px(7575));
+        f->Text1->setPlainText(QString("a.com\n").repeated(100));
+        QTRY_VERIFY(f->Text1->verticalScrollBar()->isVisible());
+        // Qt's own texts in Chinese, as the rest of the window.
+        QVERIFY(InstallChineseQtTexts(*qApp));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "取消");
     }
 };
 
