@@ -432,7 +432,6 @@ void BatchRun::Heed(PageCheck::Verdict verdict, PageCheck::Service service, int 
         // Every three in a row ask more gently again.
         if (++streak.blocks % kBlocksToSlow == 0)
             mRestFactor = std::min(mRestFactor * 2, 64);
-        Q_EMIT blocked(service);
         if (mPauseOnBlock)
             PauseByItself(
                 QStringLiteral("%1于 %2 拦截了查询").arg(name, mLastBlock->when.toString(QStringLiteral("HH:mm:ss"))));

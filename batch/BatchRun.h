@@ -127,8 +127,6 @@ Q_SIGNALS:
     void figuresReset();
     void stateChanged();
     void warning(const QString &text);
-    // A service blocked a request (lastBlock() tells which and when).
-    void blocked(PageCheck::Service service);
     // The rules could not read an answer for the row: its marks changed.
     void rowMarked(int rowIndex);
     // The run paused itself; pauseReason() says why.
