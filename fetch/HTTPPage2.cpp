@@ -203,7 +203,8 @@ void HTTPPage2::SubIniData(const QString &Url, const QString &nUnicode, const QS
     ReleaseRequest();
     mStatus = 0;
     mBody.clear();
-    QNetworkRequest request(MakeUrl(Url));
+    mAddress = MakeUrl(Url);
+    QNetworkRequest request(mAddress);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     // Asked for by name, the codings reach us packed: Qt's own unpacking
     // hands back a cut-short stream as if it were the whole page.
@@ -214,6 +215,10 @@ void HTTPPage2::SubIniData(const QString &Url, const QString &nUnicode, const QS
     reply->setReadBufferSize(MaxBodyBytes + 1);
     ++gLiveReplies;
     QObject::connect(reply, &QObject::destroyed, [] { --gLiveReplies; });
+    QObject::connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl &to) {
+        if (reply == mHttp)
+            mAddress = to;
+    });
     mHttp = reply;
 
     if (xTimer1) {
@@ -262,11 +267,13 @@ void HTTPPage2::xTimer1_Tick()
     const bool transportFailed =
         error != QNetworkReply::NoError &&
         (!gotStatus || error == QNetworkReply::RemoteHostClosedError || error == QNetworkReply::OperationCanceledError);
+    if (mStatus >= 300 && mStatus < 400 && mHttp->hasRawHeader("Location"))
+        mAddress = mAddress.resolved(QUrl::fromEncoded(mHttp->rawHeader("Location")));
     QString text = Markers::kFailed;
     if (!transportFailed) {
         const std::optional<QByteArray> body = Unpack(mHttp->readAll(), mHttp->rawHeader("Content-Encoding"));
         if (body && body->size() >= 3 && body->size() <= MaxBodyBytes) {
-            if (auto decoded = Charset::Decode(*body, mCharset)) {
+            if (auto decoded = Charset::DecodePage(*body, mHttp->rawHeader("Content-Type"), mCharset)) {
                 text = *decoded;
                 mBody = *body;
             }

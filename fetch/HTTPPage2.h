@@ -1,8 +1,10 @@
 #pragma once
 // Fetches one web page without blocking the UI: an asynchronous GET polled
 // every 10 ms, a wall-clock time limit in whole seconds, the body unpacked
-// (gzip, deflate) and decoded by charset name, and exactly one HttpEvent with
-// the text, "失败" or "". A body that cannot be unpacked as sent is a failure.
+// (gzip, deflate) and decoded in the charset a browser would find (the
+// caller's names the page that declares none), and exactly one HttpEvent
+// with the text, "失败" or "". A body that cannot be unpacked as sent is a
+// failure.
 //
 // Owners never start a second request on an instance from inside its
 // HttpEvent: they make a new instance and release the old one with
@@ -45,6 +47,9 @@ public:
     // there was none to use).
     int StatusCode() const { return mStatus; }
     const QByteArray &Body() const { return mBody; }
+    // Where that answer came from: the address asked, the last one a
+    // redirect led to, or the one a redirect that was not followed named.
+    const QUrl &Address() const { return mAddress; }
 
     static QNetworkAccessManager *SharedManager();
     // The request URL for a text: blanks, control characters, "#" and a "%"
@@ -79,4 +84,5 @@ private:
     qint32 mTimeoutSeconds = 0;
     int mStatus = 0;
     QByteArray mBody;
+    QUrl mAddress;
 };

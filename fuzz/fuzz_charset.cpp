@@ -1,5 +1,6 @@
-// Page bodies decoded under the labels the queries use, and text through the
-// ANSI code page and back. The first byte picks the label.
+// Page bodies decoded under the labels the queries use, the charset a page
+// declares, and text through the ANSI code page and back. The first byte
+// picks the label and the Content-Type header.
 
 #include "Charset.h"
 #include "FuzzCheck.h"
@@ -52,5 +53,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(text->size() <= bytes.size());
     CheckRoundTrip(*text);
     CheckRoundTrip(QString::fromUtf8(bytes));
+
+    // What a page declares is a name of the standard's, or nothing.
+    const QString meta = Charset::Prescan(bytes);
+    FUZZ_CHECK(meta.isEmpty() || Charset::EncodingOf(meta) == meta);
+    static const char *const kTypes[] = {"", "text/html", "text/html; charset=utf-8", "text/html;charset=\"big5\""};
+    Charset::Found used;
+    const std::optional<QString> page =
+        Charset::DecodePage(bytes, kTypes[(data[0] >> 4) % std::size(kTypes)], label, &used);
+    FUZZ_CHECK(!used.encoding.isEmpty() && (!page || FuzzCheck::WellFormed(*page)));
+    // The caller's label decodes everything, so a page that declares nothing always reads.
+    FUZZ_CHECK(page || used.source != Charset::Source::Caller);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "XTimerSupport.h"
 #include "support/TestServer.h"
 
+#include <QStringEncoder>
 #include <QtTest>
 
 using namespace XTimerSupport;
@@ -248,6 +249,81 @@ private Q_SLOTS:
         QCOMPARE(Charset::Decode("\xEF\xBB\xBFh\xC3\xA9", "UTF-8"), "hé"); // the BOM dropped
         QCOMPARE(Charset::Decode("\xC4\xE3\x81\x40", " gb2312 "), "你丂"); // read as GBK, its superset
         QVERIFY(!Charset::Decode("abc", "x-no-such-charset"));
+        // The standard's names for the labels pages use, and its two odd decoders.
+        const QStringList labels{"GB2312",     "x-gbk",          "cp936",  " Chinese ",         "gb18030",
+                                 "big5-hkscs", "latin1",         "utf8",   "unicode-1-1-utf-8", "ucs-2",
+                                 "hz-gb-2312", "x-user-defined", "no-such"};
+        QStringList names;
+        for (const QString &label : labels)
+            names << Charset::EncodingOf(label);
+        QCOMPARE(names.join('|'), "GBK|GBK|GBK|GBK|gb18030|Big5|windows-1252|UTF-8|UTF-8|UTF-16LE|replacement|"
+                                  "x-user-defined|");
+        QCOMPARE(Charset::Decode("\xA4\x40", "big5"), "一");
+        QCOMPARE(Charset::Decode("\x7E\x7B", "hz-gb-2312"), QString(QChar::ReplacementCharacter));
+        QCOMPARE(Charset::Decode("a\x80", "x-user-defined"), QString("a") + QChar(0xF780));
+    }
+
+    // The charset of a page as a browser finds it: a byte-order mark, the
+    // header's charset, a <meta> in the first 1024 bytes, then the caller's.
+    void detect_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("contentType");
+        QTest::addColumn<QString>("found"); // encoding and where from: B, H, M or C
+        const auto row = [](const char *tag, const QByteArray &body, const QByteArray &type, const char *found) {
+            QTest::newRow(tag) << body << type << QString(found);
+        };
+        const QByteArray page = "<html><head><title>t</title>";
+        row("nothing declared", page, "text/html", "GBK C");
+        row("header", page, "text/html;charset=utf-8", "UTF-8 H");
+        row("header, quoted, upper case", page, "text/html; CHARSET=\"GBK\"", "GBK H");
+        row("header over meta", page + "<meta charset=gbk>", "text/html; charset=utf-8", "UTF-8 H");
+        row("unknown header label", page + "<meta charset=big5>", "text/html; charset=x-nonsense", "Big5 M");
+        row("BOM over header", "\xEF\xBB\xBF" + page, "text/html; charset=gbk", "UTF-8 B");
+        row("UTF-16 BOM", "\xFF\xFE<\0h\0", "", "UTF-16LE B");
+        row("meta charset", page + "<META CHARSET='utf-8'>", "", "UTF-8 M");
+        row("meta http-equiv", page + "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">", "",
+            "GBK M");
+        row("content before http-equiv", "<meta content='text/html;charset = \"utf-8\"' http-equiv=content-type />", "",
+            "UTF-8 M");
+        row("content without http-equiv", "<meta content=\"text/html; charset=utf-8\">", "", "GBK C");
+        row("the first meta that says", "<meta name=a><meta charset=utf-8><meta charset=gbk>", "", "UTF-8 M");
+        row("meta in a comment", "<!-- <meta charset=utf-8> --><p>", "", "GBK C");
+        row("comment ends in its own dashes", "<!--><meta charset=utf-8>", "", "UTF-8 M");
+        row("meta in an attribute", "<div title='<meta charset=utf-8>'>", "", "GBK C");
+        row("UTF-16 meta means UTF-8", "<meta charset=utf-16>", "", "UTF-8 M");
+        row("past 1024 bytes", QByteArray(1024, ' ') + "<meta charset=utf-8>", "", "GBK C");
+        row("cut at 1024 bytes", QByteArray(1010, ' ') + "<meta charset=utf-8>", "", "GBK C");
+        row("an unknown meta label", "<meta charset=klingon>", "", "GBK C");
+    }
+    void detect()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, contentType);
+        QFETCH(QString, found);
+        const Charset::Found got = Charset::Detect(body, contentType, "gb2312");
+        const char source[] = "BHMTC";
+        QCOMPARE(got.encoding + ' ' + source[int(got.source)], found);
+    }
+
+    // A page served in another charset than the caller names is read in its own.
+    void fetchReadsTheDeclaredCharset()
+    {
+        const QByteArray utf8 = "<p>百度为您找到相关结果约72,900,000个</p>";
+        TestServer::Reply declared = TestServer::page(utf8);
+        declared.headers = "Content-Type: text/html;charset=utf-8\r\n";
+        server.route("/declared", declared);
+        server.route("/undeclared", TestServer::page(QStringEncoder("GBK").encode("<p>找到相关结果约3个</p>")));
+        QStringList texts;
+        for (const char *path : {"/declared", "/undeclared"}) {
+            HTTPPage2 page;
+            QSignalSpy event(&page, &HTTPPage2::HttpEvent);
+            page.SubIniData(server.url(path), "gb2312", "5");
+            QVERIFY(event.wait(10000));
+            texts << event[0][0].toString();
+            QCOMPARE(page.Body().left(3), QByteArray("<p>")); // as it came
+        }
+        QCOMPARE(texts.join('|'), "<p>百度为您找到相关结果约72,900,000个</p>|<p>找到相关结果约3个</p>");
     }
 };
 

@@ -88,7 +88,8 @@ void TestServer::answer(QTcpSocket *socket, Reply reply)
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\nConnection: close\r\n";
     if (reply.dripMs <= 0)
         head += "Content-Length: " + QByteArray::number(reply.body.size() + (reply.closeEarly ? 1000 : 0)) + "\r\n";
-    socket->write(head + reply.headers + "Content-Type: text/html\r\n\r\n");
+    const bool typed = reply.headers.toLower().contains("content-type:"); // a page's own, with its charset
+    socket->write(head + reply.headers + (typed ? "" : "Content-Type: text/html\r\n") + "\r\n");
     if (reply.stall)
         return;
     if (reply.dripMs > 0) {
