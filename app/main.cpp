@@ -3,6 +3,7 @@
 #include "Form1.h"
 #include "Ledger.h"
 #include "Platform.h"
+#include "Texts.h"
 
 #include <QApplication>
 
@@ -16,7 +17,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Morvane"));
     QApplication::setWindowIcon(AppIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.morvane.Morvane"));
-    InstallChineseQtTexts(app);
+    // The window is Chinese whatever the locale: the core's messages too.
+    Texts::InstallChinese(app);
+    Texts::InstallChineseQtTexts(app);
     QtPlatform platform;
     const QString where = LedgerLocation(platform);
     QString message;

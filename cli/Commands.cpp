@@ -9,6 +9,7 @@
 #include "RunRecorder.h"
 #include "SiteScan.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -33,7 +34,7 @@ std::unique_ptr<Ledger> OpenLedger(const QString &location, const QString &neede
 {
     if (location.isEmpty()) {
         if (!neededBy.isEmpty())
-            *refusal = QStringLiteral("%1 needs the ledger").arg(neededBy);
+            *refusal = Cli::Text::tr("%1 needs the ledger").arg(neededBy);
         return nullptr;
     }
     QString message;
@@ -42,12 +43,12 @@ std::unique_ptr<Ledger> OpenLedger(const QString &location, const QString &neede
     if (!ledger && Ledger::IsServer(location)) {
         // The ledger's words say the run goes on without it; here it does not.
         message.remove(QStringLiteral("，本次运行不保存记录。")).remove(QStringLiteral("；本次运行不保存记录。"));
-        *refusal = QStringLiteral("cannot use the ledger: %1; nothing fetched").arg(message);
+        *refusal = Cli::Text::tr("cannot use the ledger: %1; nothing fetched").arg(message);
     } else if (!ledger && !neededBy.isEmpty()) {
-        *refusal = QStringLiteral("%1 needs the ledger %2, %3")
+        *refusal = Cli::Text::tr("%1 needs the ledger %2, %3")
                        .arg(neededBy, location,
-                            status == Ledger::OpenStatus::Locked ? QStringLiteral("which another Morvane holds")
-                                                                 : QStringLiteral("which failed: ") + message);
+                            status == Ledger::OpenStatus::Locked ? Cli::Text::tr("which another Morvane holds")
+                                                                 : Cli::Text::tr("which failed: %1").arg(message));
     } else if (!message.isEmpty()) {
         Tell(message);
     }
@@ -67,21 +68,26 @@ void QuitWhenSettled(QEventLoop &loop)
     poll->start(HTTPPage2::PollMilliseconds);
 }
 
+QString Stopping()
+{
+    return Text::tr("stopping: the answers on their way land, then the figures so far are stored and written "
+                    "(Ctrl+C again ends at once)");
+}
+
 QString PausedItself(const QString &reason, const QString &goOn)
 {
-    return reason + QStringLiteral(": the run stops here; the figures so far are stored and written; ") + goOn;
+    return Text::tr("%1: the run stops here; the figures so far are stored and written; %2").arg(reason, goOn);
 }
 
 QString Unstored(int writes)
 {
-    return QStringLiteral("the ledger did not take %1 pending writes; every figure fetched is in the table")
-        .arg(writes);
+    return Text::tr("the ledger did not take %1 pending writes; every figure fetched is in the table").arg(writes);
 }
 
 bool Written(const Sheets::WriteResult &result, const QString &path)
 {
     if (!result.ok)
-        Tell(QStringLiteral("cannot write %1: %2").arg(path, result.error));
+        Tell(Cli::Text::tr("cannot write %1: %2").arg(path, result.error));
     return result.ok;
 }
 
@@ -89,15 +95,15 @@ QString ReadBatchList(const BatchOptions &options, QList<DomainList::Row> *rows)
 {
     const ListFile::Result list = ListFile::Read(options.list);
     if (!list.error.isEmpty())
-        return QStringLiteral("cannot read the list %1: %2").arg(options.list, list.error);
+        return Cli::Text::tr("cannot read the list %1: %2").arg(options.list, list.error);
     if (list.rows.isEmpty())
-        return QStringLiteral("the list %1 holds no domains").arg(options.list);
+        return Cli::Text::tr("the list %1 holds no domains").arg(options.list);
     if (list.rows.size() > DomainList::kMaxRows)
         return ListFile::kTooManyRows;
     if (!RunPacing::RowsPerStretch(options.rowsPerStretch))
-        return QStringLiteral("--rest-every takes 0 to 32767 rows");
+        return Cli::Text::tr("--rest-every takes 0 to 32767 rows");
     if (!RunPacing::RestMilliseconds(options.restSeconds))
-        return QStringLiteral("--rest-seconds takes 0 to 65 seconds");
+        return Cli::Text::tr("--rest-seconds takes 0 to 65 seconds");
     const bool noTable = options.out.path.isEmpty() && !options.runName.isEmpty();
     if (const QString why = TableExport::Unwritable(options.out); !why.isEmpty() && !noTable)
         return why;
@@ -131,7 +137,7 @@ int Export(const ExportOptions &options)
         return Refuse(refusal);
     const std::optional<StoredRun> run = ledger->RunByName(options.runName);
     if (!run)
-        return Refuse(QStringLiteral("the ledger holds no run %1").arg(options.runName));
+        return Refuse(Cli::Text::tr("the ledger holds no run %1").arg(options.runName));
     // The ledger keeps no time per row: rows with figures date from the run's start.
     QList<QDateTime> checked(run->rows.size());
     int left = 0, failed = 0;
@@ -146,7 +152,7 @@ int Export(const ExportOptions &options)
     if (!Written(TableExport::WriteBatch(options.out, run->rows, checked), options.out.path))
         return kBadInput;
     if (left > 0)
-        Tell(QStringLiteral("the run %1 is not finished: %2 of its %3 rows are still to fetch")
+        Tell(Cli::Text::tr("the run %1 is not finished: %2 of its %3 rows are still to fetch")
                  .arg(options.runName)
                  .arg(left)
                  .arg(run->rows.size()));
@@ -256,7 +262,7 @@ int BatchCommand::Run()
         if (mInterrupted || mFinished)
             return;
         mInterrupted = mPausedItself = true;
-        mProgress->Say(Cli::PausedItself(mRun->pauseReason(), QStringLiteral("--resume goes on from here")));
+        mProgress->Say(Cli::PausedItself(mRun->pauseReason(), Cli::Text::tr("--resume goes on from here")));
         mRun->Stop();
         QuitWhenSettled(mLoop);
     });
@@ -292,9 +298,9 @@ QString BatchCommand::RestoreStored(const QStringList &domains)
 {
     const std::optional<StoredRun> last = mLedger->LastRunOfList(domains);
     if (!last)
-        return QStringLiteral("the ledger holds no run of this list");
+        return Cli::Text::tr("the ledger holds no run of this list");
     if (mOptions.resume && last->finished.isValid())
-        return QStringLiteral("the last run of this list is finished: nothing to resume");
+        return Cli::Text::tr("the last run of this list is finished: nothing to resume");
     mRecorder->Restore(*last);
     // The ledger keeps no time per row; rows brought back date from their run's start.
     for (int i = 0; i < last->rows.size() && i < mChecked.size(); ++i) {
@@ -311,7 +317,7 @@ void BatchCommand::Interrupt()
     if (!mRun || mInterrupted || mFinished)
         return;
     mInterrupted = true;
-    mProgress->Say(Cli::kStopping);
+    mProgress->Say(Cli::Stopping());
     mRun->Stop();
     QuitWhenSettled(mLoop);
 }
@@ -338,7 +344,7 @@ SiteCommand::~SiteCommand()
 int SiteCommand::Run()
 {
     if (mOptions.domain.trimmed().isEmpty())
-        return Refuse(QStringLiteral("no domain given"));
+        return Refuse(Cli::Text::tr("no domain given"));
     if (const QString why = TableExport::Unwritable(mOptions.out); !why.isEmpty())
         return Refuse(why);
     QString refusal;
@@ -372,10 +378,10 @@ int SiteCommand::Run()
         return Cli::kInterrupted;
     switch (mScan->ended()) {
     case SiteScan::End::OverviewFailed:
-        Cli::Tell(QStringLiteral("the overview of %1 could not be fetched").arg(mOptions.domain));
+        Cli::Tell(Cli::Text::tr("the overview of %1 could not be fetched").arg(mOptions.domain));
         return Cli::kSomeFailed;
     case SiteScan::End::PageFailed:
-        Cli::Tell(QStringLiteral("keyword page %1 could not be read").arg(mScan->failedPage() + 1));
+        Cli::Tell(Cli::Text::tr("keyword page %1 could not be read").arg(mScan->failedPage() + 1));
         return Cli::kSomeFailed;
     default:
         return Cli::kAllFetched;
@@ -387,14 +393,14 @@ void SiteCommand::Interrupt()
     if (!mScan || !mScan->running() || mInterrupted)
         return;
     mInterrupted = true;
-    mProgress->Say(Cli::kStopping);
+    mProgress->Say(Cli::Stopping());
     mScan->Halt();
 }
 
 QString SiteCommand::StatusLine() const
 {
     const Site::Overview &o = mScan->overview();
-    return QStringLiteral("%1: weight %2, %3 keywords, traffic %4, snapshot %5, indexed %6; keyword pages %7/%8")
+    return Cli::Text::tr("%1: weight %2, %3 keywords, traffic %4, snapshot %5, indexed %6; keyword pages %7/%8")
         .arg(mScan->domain(), o.weight, o.keywords, o.traffic, o.snapshot, o.indexed)
         .arg(mScan->pagesDone())
         .arg(mScan->pagesTotal());

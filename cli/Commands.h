@@ -4,6 +4,7 @@
 // beside it, shows its progress on standard error and writes its table.
 // Beside them the merge of shard tables and the export of a named run.
 
+#include "CliText.h"
 #include "Config.h"
 #include "DomainList.h"
 #include "Progress.h"
@@ -32,9 +33,8 @@ enum ExitCode { kAllFetched = 0, kSomeFailed = 1, kBadInput = 2, kPausedItself =
 // What is said when a run stopped itself: why, and how to go on.
 QString PausedItself(const QString &reason, const QString &goOn);
 
-inline const QString kStopping =
-    QStringLiteral("stopping: the answers on their way land, then the figures so far are stored and written "
-                   "(Ctrl+C again ends at once)");
+// What is said at the first Ctrl+C.
+QString Stopping();
 
 // A one-line complaint on standard error, "morvane: " first.
 void Tell(const QString &message);

@@ -1,5 +1,7 @@
 #include "Progress.h"
 
+#include "CliText.h"
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -8,24 +10,24 @@ namespace Progress {
 QString Duration(qint64 seconds)
 {
     if (seconds < 60)
-        return QStringLiteral("%1 s").arg(seconds);
+        return Cli::Text::tr("%1 s").arg(seconds);
     if (seconds < 3600)
-        return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
-    return QStringLiteral("%1 h %2 min").arg(seconds / 3600).arg(seconds % 3600 / 60, 2, 10, QLatin1Char('0'));
+        return Cli::Text::tr("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
+    return Cli::Text::tr("%1 h %2 min").arg(seconds / 3600).arg(seconds % 3600 / 60, 2, 10, QLatin1Char('0'));
 }
 
 QString BatchLine(int done, int total, int failed, double rowsPerMinute, int restSecondsLeft)
 {
     const bool known = rowsPerMinute > 0;
     QString line =
-        QStringLiteral("%1/%2 rows, %3 failed cells, %4 rows/min, %5 left")
+        Cli::Text::tr("%1/%2 rows, %3 failed cells, %4 rows/min, %5 left")
             .arg(done)
             .arg(total)
             .arg(failed)
             .arg(known ? QString::number(qRound(rowsPerMinute)) : QStringLiteral("-"))
             .arg(known ? Duration(qint64((total - done) * 60.0 / rowsPerMinute + 0.5)) : QStringLiteral("-"));
     if (restSecondsLeft > 0)
-        line += QStringLiteral(", resting %1 s").arg(restSecondsLeft);
+        line += Cli::Text::tr(", resting %1 s").arg(restSecondsLeft);
     return line;
 }
 

@@ -1,6 +1,7 @@
 #include "Shards.h"
 
 #include "BatchExport.h"
+#include "CliText.h"
 #include "Ledger.h"
 #include "SheetCsv.h"
 #include "SheetXlsx.h"
@@ -95,7 +96,7 @@ void ReadCells(const QList<QStringList> &records, Table *table)
 {
     const QStringList headers = Sheets::FromBatch({}, {}).headers;
     if (records.isEmpty() || records[0].mid(0, headers.size()) != headers) {
-        table->error = QStringLiteral("not a batch table");
+        table->error = Cli::Text::tr("not a batch table");
         return;
     }
     if (records[0].size() > headers.size())
@@ -105,7 +106,7 @@ void ReadCells(const QList<QStringList> &records, Table *table)
         Batch::Row row;
         row.number = cells.value(0).toInt(&ok);
         if (!ok || cells.size() < headers.size() - 1) {
-            table->error = QStringLiteral("row %1 is cut short").arg(table->rows.size() + 2);
+            table->error = Cli::Text::tr("row %1 is cut short").arg(table->rows.size() + 2);
             return;
         }
         row.setDomain(cells[1]);
@@ -132,7 +133,7 @@ void ReadText(const QByteArray &bytes, Table *table)
         row.number = numbered ? fields[0].toInt(&ok) : int(i + 1);
         const qsizetype domainFields = fields.size() - numbered - Batch::FigureCount;
         if (!ok || domainFields < 1) {
-            table->error = QStringLiteral("line %1 is not a row of the table").arg(i + 1);
+            table->error = Cli::Text::tr("line %1 is not a row of the table").arg(i + 1);
             return;
         }
         row.setDomain(fields.mid(numbered, domainFields).join(QLatin1Char('|')));
@@ -236,20 +237,20 @@ Merged Merge(const QStringList &paths)
     for (const QString &path : paths) {
         const Table table = Read(path);
         if (!table.error.isEmpty())
-            return refuse(QStringLiteral("cannot read %1: %2").arg(path, table.error));
+            return refuse(Cli::Text::tr("cannot read %1: %2").arg(path, table.error));
         if (!table.mark)
-            return refuse(QStringLiteral("%1 is not a shard's table (morvane batch --shard writes those)").arg(path));
+            return refuse(Cli::Text::tr("%1 is not a shard's table (morvane batch --shard writes those)").arg(path));
         if (!first) {
             first = table.mark;
             firstPath = path;
             merged.format = table.format;
         } else if (table.format != merged.format) {
-            return refuse(QStringLiteral("%1 is %2 but %3 is %4: merge tables of one format")
+            return refuse(Cli::Text::tr("%1 is %2 but %3 is %4: merge tables of one format")
                               .arg(path, FormatName(table.format), firstPath, FormatName(merged.format)));
         } else if (table.mark->list != first->list || table.mark->rows != first->rows) {
-            return refuse(QStringLiteral("%1 and %2 are shards of different lists").arg(firstPath, path));
+            return refuse(Cli::Text::tr("%1 and %2 are shards of different lists").arg(firstPath, path));
         } else if (table.mark->shard.count != first->shard.count) {
-            return refuse(QStringLiteral("%1 is a shard of %2, %3 of %4: the same list split in different ways")
+            return refuse(Cli::Text::tr("%1 is a shard of %2, %3 of %4: the same list split in different ways")
                               .arg(firstPath)
                               .arg(first->shard.count)
                               .arg(path)
@@ -257,20 +258,20 @@ Merged Merge(const QStringList &paths)
         }
         const int index = table.mark->shard.index;
         if (given.contains(index))
-            return refuse(QStringLiteral("shard %1/%2 is given twice: %3 and %4")
+            return refuse(Cli::Text::tr("shard %1/%2 is given twice: %3 and %4")
                               .arg(index)
                               .arg(first->shard.count)
                               .arg(given[index], path));
         given.insert(index, path);
         for (const Batch::Row &row : table.rows) {
             if (!table.mark->shard.Takes(row.number))
-                return refuse(QStringLiteral("%1 holds row %2, which is not of its shard").arg(path).arg(row.number));
+                return refuse(Cli::Text::tr("%1 holds row %2, which is not of its shard").arg(path).arg(row.number));
         }
         merged.rows << table.rows;
         merged.checked << table.checked;
     }
     if (!first)
-        return refuse(QStringLiteral("no shard tables given"));
+        return refuse(Cli::Text::tr("no shard tables given"));
     QStringList missing;
     for (int i = 0; i < first->shard.count && missing.size() < 10; ++i) {
         if (!given.contains(i))
@@ -278,8 +279,8 @@ Merged Merge(const QStringList &paths)
     }
     if (!missing.isEmpty())
         return refuse(missing.size() > 1
-                          ? QStringLiteral("shards %1 are missing").arg(missing.join(QStringLiteral(", ")))
-                          : QStringLiteral("shard %1 is missing").arg(missing[0]));
+                          ? Cli::Text::tr("shards %1 are missing").arg(missing.join(QStringLiteral(", ")))
+                          : Cli::Text::tr("shard %1 is missing").arg(missing[0]));
 
     QList<int> order(merged.rows.size());
     std::iota(order.begin(), order.end(), 0);
@@ -289,12 +290,12 @@ Merged Merge(const QStringList &paths)
     QList<QDateTime> checked;
     for (int i : order) {
         if (!rows.isEmpty() && rows.last().number == merged.rows[i].number)
-            return refuse(QStringLiteral("row %1 is in the shards twice").arg(rows.last().number));
+            return refuse(Cli::Text::tr("row %1 is in the shards twice").arg(rows.last().number));
         rows << merged.rows[i];
         checked << merged.checked.value(i);
     }
     if (rows.size() != first->rows)
-        return refuse(QStringLiteral("the shards hold %1 rows of the list's %2: one is cut short")
+        return refuse(Cli::Text::tr("the shards hold %1 rows of the list's %2: one is cut short")
                           .arg(rows.size())
                           .arg(first->rows));
     merged.rows = rows;

@@ -37,7 +37,7 @@ int SharedRunCommand::Run()
     QString refusal;
     mLedger = Cli::OpenLedger(mOptions.ledgerPath, QStringLiteral("--run"), &refusal);
     if (!mLedger && !Ledger::IsServer(mOptions.ledgerPath) && !mOptions.ledgerPath.isEmpty())
-        refusal += QStringLiteral(" (processes share a run through a ledger server: --ledger postgresql://...)");
+        refusal += Cli::Text::tr(" (processes share a run through a ledger server: --ledger postgresql://...)");
     if (!mLedger)
         return Cli::Refuse(refusal);
     if (const QString why = Begin(list); !why.isEmpty())
@@ -54,7 +54,7 @@ int SharedRunCommand::Run()
         // The claim is given back at the end: the other machines take the rows on.
         mEnd = End::PausedItself;
         mProgress->Say(
-            Cli::PausedItself(mRun->pauseReason(), QStringLiteral("the same command takes the run up again")));
+            Cli::PausedItself(mRun->pauseReason(), Cli::Text::tr("the same command takes the run up again")));
         mRun->Stop();
         mAgain.stop();
         Cli::QuitWhenSettled(mLoop);
@@ -69,7 +69,7 @@ int SharedRunCommand::Run()
             mLostFor.start();
     });
     connect(mLedger.get(), &Ledger::writesResumed, this, [this] {
-        mProgress->Say(QStringLiteral("the ledger answers again: the figures kept meanwhile are stored"));
+        mProgress->Say(Cli::Text::tr("the ledger answers again: the figures kept meanwhile are stored"));
         mLostFor.invalidate();
     });
     if (mInterrupts) {
@@ -146,12 +146,12 @@ QString SharedRunCommand::Begin(const QList<DomainList::Row> &list)
     mRunId = mLedger->BeginNamedRun(mOptions.runName, mSource, rows);
     disconnect(said);
     if (!mRunId)
-        return QStringLiteral("cannot begin the run %1: %2").arg(mOptions.runName, failure);
+        return Cli::Text::tr("cannot begin the run %1: %2").arg(mOptions.runName, failure);
     const StoredRun stored = mLedger->LoadRun(mRunId);
     if (!stored.id)
-        return QStringLiteral("cannot read the run %1 from the ledger").arg(mOptions.runName);
+        return Cli::Text::tr("cannot read the run %1 from the ledger").arg(mOptions.runName);
     if (stored.listKey != Ledger::ListKey(mDomains))
-        return QStringLiteral("the run %1 in the ledger is of another list (%2 rows, from %3)")
+        return Cli::Text::tr("the run %1 in the ledger is of another list (%2 rows, from %3)")
             .arg(mOptions.runName)
             .arg(stored.rows.size())
             .arg(stored.source);
@@ -212,12 +212,12 @@ bool SharedRunCommand::GaveUp()
 {
     if (!mLostFor.isValid()) {
         mLostFor.start();
-        mProgress->Say(QStringLiteral("the ledger does not answer; trying again for %1 s").arg(mOptions.claimSeconds));
+        mProgress->Say(Cli::Text::tr("the ledger does not answer; trying again for %1 s").arg(mOptions.claimSeconds));
     }
     if (mLostFor.elapsed() < qint64(mOptions.claimSeconds) * 1000)
         return false;
     // By now this machine's claims have lapsed and others may take its rows.
-    mProgress->Say(QStringLiteral("the ledger has not answered for %1 s: stopping").arg(mOptions.claimSeconds));
+    mProgress->Say(Cli::Text::tr("the ledger has not answered for %1 s: stopping").arg(mOptions.claimSeconds));
     mEnd = End::LedgerLost;
     mLoop.quit();
     return true;
@@ -265,7 +265,7 @@ void SharedRunCommand::Interrupt()
     if (!mRun || mEnd != End::Running)
         return;
     mEnd = End::Interrupted;
-    mProgress->Say(Cli::kStopping);
+    mProgress->Say(Cli::Stopping());
     mRun->Stop();
     mAgain.stop();
     Cli::QuitWhenSettled(mLoop);

@@ -1,5 +1,6 @@
 #include "WorkbookCells.h"
 
+#include "CliText.h"
 #include "SheetTable.h"
 
 #include <QFile>
@@ -93,12 +94,12 @@ std::optional<QList<QStringList>> FirstSheet(const QString &path, QString *error
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBytes) {
-        *error = file.isOpen() ? QStringLiteral("too large") : file.errorString();
+        *error = file.isOpen() ? Cli::Text::tr("too large") : file.errorString();
         return std::nullopt;
     }
     const QHash<QString, QByteArray> members = Members(file.readAll());
     if (!members.contains(QStringLiteral("xl/worksheets/sheet1.xml"))) {
-        *error = QStringLiteral("not a workbook Morvane wrote");
+        *error = Cli::Text::tr("not a workbook Morvane wrote");
         return std::nullopt;
     }
     QStringList shared;

@@ -11,7 +11,8 @@ set -euo pipefail
 # library dependencies.
 packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
           pkg-config libxlsxwriter-dev zlib1g-dev libqt6sql6-psql postgresql parallel
-          fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n desktop-file-utils appstream dpkg-dev "$@")
+          fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n desktop-file-utils appstream dpkg-dev
+          qt6-l10n-tools "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -21,8 +21,9 @@ protected:
     std::unique_ptr<TestServer> server;
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<QProcess> child;
-    QList<Batch::Row> want; // the rows of the list, as a full run must leave them
-    QByteArray err;         // the child's standard error
+    QList<Batch::Row> want;         // the rows of the list, as a full run must leave them
+    QByteArray err;                 // the child's standard error
+    QStringList locales{"C.UTF-8"}; // the child's LC_ALL, and LANGUAGE when a second is given
 
     QString path(const QString &name) const { return dir->filePath(name); }
 
@@ -92,6 +93,8 @@ protected:
         env.insert("MORVANE_STATS_HOST", server->hostPort());
         env.insert("MORVANE_SEARCH_HOST", server->hostPort());
         env.insert("HOME", dir->path());
+        env.insert("LC_ALL", locales.value(0));
+        env.insert("LANGUAGE", locales.value(1));
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(env);
         process->start(MORVANE_EXECUTABLE, args);
@@ -128,5 +131,6 @@ protected:
         QVERIFY(server->start());
         dir = std::make_unique<QTemporaryDir>();
         want.clear();
+        locales = QStringList{"C.UTF-8"};
     }
 };

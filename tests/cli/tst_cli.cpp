@@ -42,22 +42,58 @@ private Q_SLOTS:
     void badInput_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("no list") << QStringList{"batch"};
-        QTest::newRow("missing list") << QStringList{"batch", "missing.txt"};
-        QTest::newRow("unknown format") << QStringList{"batch", "LIST", "--format", "pdf"};
-        QTest::newRow("rest too long") << QStringList{"batch", "LIST", "--rest-seconds", "66"};
-        QTest::newRow("no folder for the table") << QStringList{"batch", "LIST", "--out", "/nonexistent/t.txt"};
-        QTest::newRow("resume without a ledger") << QStringList{"batch", "LIST", "--resume", "--ledger", "none"};
-        QTest::newRow("no run to retry") << QStringList{"batch", "LIST", "--retry-failed"};
-        QTest::newRow("a batch option for a site") << QStringList{"site", "a.com", "--resume"};
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("no list") << QStringList{"batch"} << "C.UTF-8"
+                                 << "batch takes one list file";
+        QTest::newRow("missing list") << QStringList{"batch", "missing.txt"} << "C.UTF-8"
+                                      << "cannot read the list";
+        QTest::newRow("unknown format") << QStringList{"batch", "LIST", "--format", "pdf"} << "C.UTF-8"
+                                        << "pdf";
+        QTest::newRow("rest too long") << QStringList{"batch", "LIST", "--rest-seconds", "66"} << "C.UTF-8"
+                                       << "0 to 65";
+        QTest::newRow("no folder for the table")
+            << QStringList{"batch", "LIST", "--out", "/nonexistent/t.txt"} << "C.UTF-8"
+            << "no folder";
+        QTest::newRow("resume without a ledger")
+            << QStringList{"batch", "LIST", "--resume", "--ledger", "none"} << "C.UTF-8"
+            << "--resume needs the ledger";
+        QTest::newRow("no run to retry") << QStringList{"batch", "LIST", "--retry-failed"} << "C.UTF-8"
+                                         << "no run";
+        // Unknown words never open the window (there is no display here: it would abort).
+        QTest::newRow("an option of another command")
+            << QStringList{"site", "a.com", "--resume"} << "C.UTF-8"
+            << "--resume is not an option of site; site takes --out, --format, --append, --keywords-only,";
+        QTest::newRow("unknown command") << QStringList{"frobnicate"} << "C.UTF-8"
+                                         << "unknown command \"frobnicate\"; the commands are batch, site, merge";
+        QTest::newRow("an option without a command") << QStringList{"--out", "x.txt"} << "C.UTF-8"
+                                                     << "--out goes after a command: batch, site, merge";
+        QTest::newRow("unknown option alone") << QStringList{"--frobnicate"} << "C.UTF-8"
+                                              << "unknown option --frobnicate; the commands are batch,";
+        QTest::newRow("unknown option of a command") << QStringList{"batch", "LIST", "--frob"} << "C.UTF-8"
+                                                     << "unknown option --frob; batch takes --out, --format,";
+        QTest::newRow("unknown short option") << QStringList{"site", "a.com", "-x"} << "C.UTF-8"
+                                              << "unknown option -x; site takes --out";
+        QTest::newRow("a word too many") << QStringList{"site", "a.com", "b.com"} << "C.UTF-8"
+                                         << "site takes one domain";
+        QTest::newRow("help and a word") << QStringList{"help", "batch"} << "C.UTF-8"
+                                         << "help takes nothing more";
+        // In Chinese under a Chinese locale, whole.
+        QTest::newRow("unknown command, zh_CN") << QStringList{"frobnicate"} << "zh_CN.UTF-8"
+                                                << "未知命令“frobnicate”；可用的命令有 batch, site, merge";
+        QTest::newRow("no list, zh_TW by LANGUAGE") << QStringList{"batch"} << "en_US.UTF-8:zh_TW"
+                                                    << "batch 需要一个列表文件";
     }
     // Refused before anything is fetched, with one line saying why.
     void badInput()
     {
         QFETCH(QStringList, args);
+        QFETCH(QString, locale);
+        QFETCH(QString, says);
         list(good(2));
+        locales = locale.split(':');
         QCOMPARE(run(args.replaceInStrings("LIST", path("list.txt"))), 2);
-        QVERIFY2(err.startsWith("morvane: ") && err.count('\n') == 1, err);
+        QVERIFY2(err.startsWith("morvane: ") && err.count('\n') == 1 && QString::fromUtf8(err).contains(says), err);
         QCOMPARE(server->requestCount(), 0);
     }
 

@@ -8,6 +8,7 @@
 #include "HTTPPage2.h"
 #include "Ledger.h"
 #include "SiteScan.h"
+#include "Texts.h"
 #include "core/RunPages.h"
 #include "mock/FakePlatform.h"
 #include "support/SitePages.h"
@@ -511,7 +512,7 @@ private Q_SLOTS:
         f->Text1->setPlainText(QString("a.com\n").repeated(100));
         QTRY_VERIFY(f->Text1->verticalScrollBar()->isVisible());
         // Qt's own texts in Chinese, as the rest of the window.
-        QVERIFY(InstallChineseQtTexts(*qApp));
+        QVERIFY(Texts::InstallChineseQtTexts(*qApp));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "取消");
     }
 };
