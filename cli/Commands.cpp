@@ -84,6 +84,19 @@ QString Unstored(int writes)
     return Text::tr("the ledger did not take %1 pending writes; every figure fetched is in the table").arg(writes);
 }
 
+void TellUnread(const BatchRun &run)
+{
+    const int unread = run.unrecognisedPages();
+    if (unread == 0)
+        return;
+    if (run.keptPages() == 0)
+        Tell(Text::tr("%1 pages could not be read: their layout may have changed").arg(unread));
+    else
+        Tell(Text::tr("%1 pages could not be read: their layout may have changed; they are kept in %2")
+                 .arg(unread)
+                 .arg(QDir::toNativeSeparators(run.diagnosticsFolder())));
+}
+
 bool Written(const Sheets::WriteResult &result, const QString &path)
 {
     if (!result.ok)
@@ -276,6 +289,7 @@ int BatchCommand::Run()
         mLoop.exec();
     mRun->Stop();
     mProgress->Finish();
+    Cli::TellUnread(*mRun);
     if (mLedger && !mLedger->Flush())
         Cli::Tell(Cli::Unstored(mLedger->pendingWrites()));
 

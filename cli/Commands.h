@@ -51,6 +51,9 @@ std::unique_ptr<Ledger> OpenLedger(const QString &location, const QString &neede
 void QuitWhenSettled(QEventLoop &loop);
 // What is said of writes the ledger still holds at the end.
 QString Unstored(int writes);
+// Says how many pages the run could not read, as the window does, and
+// where they are kept; nothing when every page was read.
+void TellUnread(const BatchRun &run);
 // Whether the table was written; says why not.
 bool Written(const Sheets::WriteResult &result, const QString &path);
 

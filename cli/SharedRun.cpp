@@ -86,6 +86,7 @@ int SharedRunCommand::Run()
     mRenew.stop();
     mAgain.stop();
     mProgress->Finish();
+    Cli::TellUnread(*mRun);
 
     if (mEnd != End::LedgerLost && mLedger->Release(mRunId, mOwner)) {
         const StoredRun now = mLedger->LoadRun(mRunId);

@@ -401,5 +401,13 @@ and written).</source>
         <source>not a workbook Morvane wrote</source>
         <translation>不是 Morvane 写出的工作簿</translation>
     </message>
+    <message>
+        <source>%1 pages could not be read: their layout may have changed</source>
+        <translation>有 %1 个页面无法识别：页面格式可能已变化</translation>
+    </message>
+    <message>
+        <source>%1 pages could not be read: their layout may have changed; they are kept in %2</source>
+        <translation>有 %1 个页面无法识别：页面格式可能已变化；这些页面存于 %2</translation>
+    </message>
 </context>
 </TS>
