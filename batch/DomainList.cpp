@@ -1,6 +1,11 @@
 #include "DomainList.h"
 
 #include "Charset.h"
+#include "Endpoints.h"
+
+#include <QSet>
+
+#include <algorithm>
 
 #include <QStringDecoder>
 
@@ -56,7 +61,7 @@ public:
             mUnreadable += u == 0xFFFD || ((u < 0x20 || u == 0x7F) && u != '\t' && u != '\v' && u != '\f');
         }
         mChars += line.size();
-        if (line.contains(QLatin1Char('.')))
+        if (HasDot(line))
             mImport.rows.append(Row{mNumber, line.toString()});
         return mImport.rows.size() <= kMaxRows;
     }
@@ -89,6 +94,14 @@ private:
 
 } // namespace
 
+bool HasDot(QStringView line)
+{
+    return std::any_of(line.cbegin(), line.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u == '.' || u == 0xFF0E || u == 0x3002 || u == 0xFF61;
+    });
+}
+
 QStringList SplitCrLf(const QString &text)
 {
     return text.split(QStringLiteral("\r\n"));
@@ -111,7 +124,7 @@ QList<Row> RowsFromPieces(const QStringList &pieces, int *skippedLong)
         if (pieces[i].size() > kMaxLineLength) {
             if (skippedLong)
                 ++*skippedLong;
-        } else if (pieces[i].contains(QLatin1Char('.'))) {
+        } else if (HasDot(pieces[i])) {
             rows.append(Row{int(i + 1), pieces[i]});
         }
     }
@@ -168,6 +181,19 @@ Import ParseFile(const QByteArray &bytes)
         return collector.Take(Charset::Decode(line.toByteArray(), QStringLiteral("gbk")).value_or(QString()));
     });
     return collector.Finish();
+}
+
+int DuplicateHosts(const QStringList &domains)
+{
+    QSet<QString> seen;
+    seen.reserve(domains.size());
+    int repeated = 0;
+    for (const QString &domain : domains) {
+        const QString host = Endpoints::Host(domain);
+        repeated += seen.contains(host);
+        seen.insert(host);
+    }
+    return repeated;
 }
 
 QString SkippedLongMessage(int skippedLong)

@@ -30,6 +30,10 @@ struct Import
     QString refusal;     // why the file gives no rows at all; empty for a text
 };
 
+// Whether a line may name a domain: it holds a dot, ASCII or full-width
+// or ideographic, as typed with a Chinese input method.
+bool HasDot(QStringView line);
+
 // Pieces of a text split at every CR LF, empty pieces kept.
 QStringList SplitCrLf(const QString &text);
 
@@ -37,7 +41,7 @@ QStringList SplitCrLf(const QString &text);
 // lone CR.
 QStringList SplitFileLines(const QString &text);
 
-// One row per piece that contains a "." and is at most kMaxLineLength long,
+// One row per piece that has a dot and is at most kMaxLineLength long,
 // numbered by the piece's position; the longer ones are counted in
 // skippedLong when given.
 QList<Row> RowsFromPieces(const QStringList &pieces, int *skippedLong = nullptr);
@@ -52,6 +56,10 @@ QString DecodeFile(const QByteArray &bytes);
 // unread. A file that is not text (it holds NUL bytes, or more than one
 // character in ten is undecodable or a control character) is refused.
 Import ParseFile(const QByteArray &bytes);
+
+// How many of the domains name a host that an earlier one names already
+// (Endpoints::Host): the same site asked about again. They stay rows.
+int DuplicateHosts(const QStringList &domains);
 
 // What to tell the user about the lines ParseFile dropped for their length.
 QString SkippedLongMessage(int skippedLong);

@@ -211,6 +211,8 @@ int BatchCommand::Run()
     QStringList domains;
     for (const DomainList::Row &row : rows)
         domains << row.domain;
+    if (const int repeated = DomainList::DuplicateHosts(domains); repeated > 0)
+        Cli::Tell(Cli::Text::tr("duplicate hosts in the list: %1 rows (each is checked)").arg(repeated));
     if (mOptions.shard) {
         mMark = Shards::MarkOf(*mOptions.shard, domains);
         domains.clear();

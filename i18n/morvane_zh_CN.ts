@@ -409,5 +409,111 @@ and written).</source>
         <source>%1 pages could not be read: their layout may have changed; they are kept in %2</source>
         <translation>有 %1 个页面无法识别：页面格式可能已变化；这些页面存于 %2</translation>
     </message>
+    <message>
+        <source>Checks domains without a window.
+
+  morvane batch LIST [options]    the batch check of a domain list (&quot;-&quot;: standard input)
+  morvane site DOMAIN [options]   one domain&apos;s overview and ranking keywords
+  morvane merge OUT FILE...       shard tables (batch --shard) joined in list order
+  morvane export --run NAME       a named run&apos;s whole table, from the ledger
+  morvane export --last | --id N  the newest run&apos;s table, or run N&apos;s
+  morvane runs                    the ledger&apos;s latest runs, newest first
+  morvane                         opens the window
+
+Exit codes: 0 every figure fetched; 1 some failed; 2 bad arguments, unreadable
+input, an unwritable table or a ledger server that cannot be used; 3 the run
+stopped itself (a block, changed pages): the figures so far are stored and
+written, and --resume goes on; 130 interrupted (the figures so far are stored
+and written).</source>
+        <translation>不开窗口查询域名。
+
+  morvane batch 列表 [选项]       批量查询一个域名列表（&quot;-&quot;：标准输入）
+  morvane site 域名 [选项]        一个域名的概况和排名关键词
+  morvane merge 输出 文件...      按列表顺序合并分片表格（batch --shard）
+  morvane export --run 名称       从记录库导出一次命名查询的整张表格
+  morvane export --last | --id N  最新一次查询的表格，或第 N 次查询的表格
+  morvane runs                    记录库中最近的查询，最新的在前
+  morvane                         打开窗口
+
+退出码：0 所有数据都已获取；1 有数据获取失败；2 参数有误、输入无法读取、
+表格无法写入或记录库服务器无法使用；3 查询自行停止（遭到拦截、页面变化）：
+已有数据已保存并写出，--resume 可继续；130 被中断（已有数据已保存并写出）。</translation>
+    </message>
+    <message>
+        <source>export: the newest run&apos;s table.</source>
+        <translation>export：最新一次查询的表格。</translation>
+    </message>
+    <message>
+        <source>export: the table of the run numbered &lt;n&gt; (see morvane runs).</source>
+        <translation>export：编号为 &lt;n&gt; 的查询的表格（见 morvane runs）。</translation>
+    </message>
+    <message>
+        <source>n</source>
+        <translation>编号</translation>
+    </message>
+    <message>
+        <source>runs: list this many runs (default 20; 0: all of them).</source>
+        <translation>runs：列出这么多次查询（默认 20；0：全部）。</translation>
+    </message>
+    <message>
+        <source>runs</source>
+        <translation>次数</translation>
+    </message>
+    <message>
+        <source>batch, site, merge, export or runs</source>
+        <translation>batch、site、merge、export 或 runs</translation>
+    </message>
+    <message>
+        <source>runs takes no arguments</source>
+        <translation>runs 不需要参数</translation>
+    </message>
+    <message>
+        <source>export takes one of --run NAME, --last and --id N</source>
+        <translation>export 需要 --run 名称、--last 或 --id 编号 三者之一</translation>
+    </message>
+    <message>
+        <source>--id takes a run&apos;s number, as morvane runs shows it</source>
+        <translation>--id 需要一次查询的编号，即 morvane runs 显示的编号</translation>
+    </message>
+    <message>
+        <source>--limit takes a number of runs, 0 for all</source>
+        <translation>--limit 需要查询次数，0 为全部</translation>
+    </message>
+    <message>
+        <source>the ledger holds no runs</source>
+        <translation>记录库中没有任何查询</translation>
+    </message>
+    <message>
+        <source>id</source>
+        <translation>编号</translation>
+    </message>
+    <message>
+        <source>started</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>失败</translation>
+    </message>
+    <message>
+        <source>left</source>
+        <translation>未完成</translation>
+    </message>
+    <message>
+        <source>list</source>
+        <translation>列表</translation>
+    </message>
+    <message>
+        <source>(typed)</source>
+        <translation>（手动输入）</translation>
+    </message>
+    <message>
+        <source>run %1: %2</source>
+        <translation>共享查询 %1：%2</translation>
+    </message>
+    <message>
+        <source>duplicate hosts in the list: %1 rows (each is checked)</source>
+        <translation>列表中有重复的主机：%1 行（每行都会查询）</translation>
+    </message>
 </context>
 </TS>

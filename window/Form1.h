@@ -247,6 +247,7 @@ private:
     QElapsedTimer mRunClock;       // since the user's start of a run from its first row
     qint64 mRunTookMs = -1;        // the finished run's time, -1 when none
     int mFollowedRow = -1;         // the row last scrolled into view
+    int mDuplicateRows = 0;        // rows of the list whose host an earlier row names
     bool mBatchUnsaved = false;    // figures landed since the last save
     bool mKeywordsUnsaved = false; // keyword rows landed since the last save
     bool mResultsKept = false;

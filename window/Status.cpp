@@ -80,7 +80,8 @@ QString Form1::BatchStatus() const
         return QStringLiteral("已暂停；") + counts;
     if (mBatchStarted)
         return QStringLiteral("已停止；") + counts;
-    return QStringLiteral("共导入 %1 条，点击“开始”查询").arg(total);
+    const QString repeated = mDuplicateRows > 0 ? QStringLiteral("，重复 %1 行").arg(mDuplicateRows) : QString();
+    return QStringLiteral("共导入 %1 条%2，点击“开始”查询").arg(total).arg(repeated);
 }
 
 QString Form1::SiteStatus() const

@@ -96,6 +96,11 @@ void Form1::Wire()
         Command2->setEnabled(true);
         mBatchUnsaved = false;
         mRunTookMs = -1;
+        QStringList domains;
+        domains.reserve(mBatch->rows().size());
+        for (const Batch::Row &row : mBatch->rows())
+            domains << row.domain();
+        mDuplicateRows = DomainList::DuplicateHosts(domains);
         UpdateBatchButtons();
         RefreshStatus();
         Label3->setText(QString::number(mBatch->rows().size()));

@@ -41,6 +41,20 @@ private Q_SLOTS:
         QVERIFY(read("k.csv").startsWith("\xEF\xBB\xBF序号,关键字,百度排名") && read("k.csv").count('\n') == 31);
         QCOMPARE(run({"site", "k.com", "--keywords-only", "--out", path("k.txt")}), 0);
         QVERIFY(read("k.txt").startsWith("kw1\r\nkw2\r\n") && read("k.txt").endsWith("\r\nkw30\r\n"));
+
+        // Pasted addresses ask about their hosts; the table keeps each line as typed.
+        QCOMPARE(run({"site", " HTTP://K．com:80/index.html", "--keywords-only", "--out", path("k2.txt")}), 0);
+        QCOMPARE(read("k2.txt"), read("k.txt"));
+        const QStringList typed{"http://d10.com/", " D12.COM\t", "d15．com:8080/x", "d10.com"};
+        QList<Batch::Row> rows{want[0], want[1], want[2], want[0]};
+        for (int i = 0; i < 4; ++i)
+            rows[i].setDomain(typed[i]);
+        QFile pasted(path("pasted.txt"));
+        QVERIFY(pasted.open(QIODevice::WriteOnly) && pasted.write(typed.join("\n").toUtf8()) > 0);
+        pasted.close();
+        QCOMPARE(run({"batch", path("pasted.txt"), "-q", "--out", path("pasted.out")}), 0);
+        QCOMPARE(read("pasted.out"), txt(rows));
+        QVERIFY2(err.startsWith("morvane: duplicate hosts in the list: 1 rows (each is checked)\n"), err);
     }
 
     void badInput_data()

@@ -158,6 +158,10 @@ private Q_SLOTS:
         QCOMPARE(column(f->ListView1, 0), (QStringList{"1", "3"}));
 
         f->Command14_Click();
+        QCOMPARE(f->StatusText(), "共导入 2 条，点击“开始”查询");
+        importList({"a.com", "HTTP://A.com/x", "b.com", " a．com "}); // rows as typed, counted by host
+        QCOMPARE(column(f->ListView1, 1), (QStringList{"a.com", "HTTP://A.com/x", "b.com", " a．com "}));
+        QCOMPARE(f->StatusText(), "共导入 4 条，重复 2 行，点击“开始”查询");
         const auto click = [header = f->ListView1->header()](int c) {
             QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {header->sectionViewportPosition(c) + 5, 5});
         };
@@ -440,7 +444,7 @@ private Q_SLOTS:
         QVERIFY(desktop->clipboard == " a.com " && f->StatusText() == "复制成功，您可以粘贴到任意处！");
         doubleClick(5, 5);
         doubleClick(6, 5);
-        const QString search = f->config().searchBase() + "/s?wd=%1%3A%20a.com%20";
+        const QString search = f->config().searchBase() + "/s?wd=%1%3Aa.com"; // the host, as the run asks
         QCOMPARE(desktop->opened, (QStringList{f->config().searchBase() + "/s?wd=site%3Ac.com", search.arg("site"),
                                                search.arg("domain")}));
         QVERIFY(desktop->prompts.isEmpty()); // no box for a routine copy: the status line says it
