@@ -33,6 +33,8 @@ QString Synopsis()
                     "  morvane site DOMAIN [options]   one domain's overview and ranking keywords\n"
                     "  morvane merge OUT FILE...       shard tables (batch --shard) joined in list order\n"
                     "  morvane export --run NAME       a named run's whole table, from the ledger\n"
+                    "  morvane export --last | --id N  the newest run's table, or run N's\n"
+                    "  morvane runs                    the ledger's latest runs, newest first\n"
                     "  morvane                         opens the window\n"
                     "\n"
                     "Exit codes: 0 every figure fetched; 1 some failed; 2 bad arguments, unreadable\n"
@@ -50,10 +52,11 @@ struct Parsed
     SiteOptions site;
     MergeOptions merge;
     ExportOptions exported;
+    RunsOptions runs;
 };
 
 const QStringList kCommandNames{QStringLiteral("batch"), QStringLiteral("site"), QStringLiteral("merge"),
-                                QStringLiteral("export")};
+                                QStringLiteral("export"), QStringLiteral("runs")};
 
 // The options each command takes, by their long names.
 const QHash<QString, QStringList> kAllowed{
@@ -62,7 +65,8 @@ const QHash<QString, QStringList> kAllowed{
       "shard", "run", "claim-timeout", "keep-going-on-block"}},
     {QStringLiteral("site"), {"out", "format", "append", "keywords-only", "ledger", "no-ledger", "quiet"}},
     {QStringLiteral("merge"), {"format", "quiet"}},
-    {QStringLiteral("export"), {"out", "format", "ledger", "no-ledger", "quiet", "run"}},
+    {QStringLiteral("export"), {"out", "format", "ledger", "no-ledger", "quiet", "run", "last", "id"}},
+    {QStringLiteral("runs"), {"ledger", "no-ledger", "quiet", "limit"}},
 };
 
 // "--out, --format, ... --help": what a command takes, for a refusal.
@@ -136,18 +140,24 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     const QCommandLineOption keepGoing(
         QStringLiteral("keep-going-on-block"),
         Text::tr("Go on when a service blocks a request; by default the run stops there (--resume goes on)."));
+    const QCommandLineOption last(QStringLiteral("last"), Text::tr("export: the newest run's table."));
+    const QCommandLineOption id(
+        QStringLiteral("id"), Text::tr("export: the table of the run numbered <n> (see morvane runs)."), Text::tr("n"));
+    const QCommandLineOption limit(QStringLiteral("limit"),
+                                   Text::tr("runs: list this many runs (default 20; 0: all of them)."),
+                                   Text::tr("runs"), QStringLiteral("20"));
     const QCommandLineOption noLedger(QStringLiteral("no-ledger"), Text::tr("Run without the ledger."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    Text::tr("No progress on standard error."));
     parser.setApplicationDescription(Synopsis());
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), Text::tr("batch, site, merge or export"));
+    parser.addPositionalArgument(QStringLiteral("command"), Text::tr("batch, site, merge, export or runs"));
     parser.addPositionalArgument(QStringLiteral("arguments"),
                                  Text::tr("the list file; the domain; the merged table and the shard tables"));
-    const QList<QCommandLineOption> options{out,    format, append,       restEvery,    restSeconds,
-                                            resume, retry,  keywordsOnly, ledger,       noLedger,
-                                            quiet,  shard,  run,          claimTimeout, keepGoing};
+    const QList<QCommandLineOption> options{out,   format,       append,    restEvery, restSeconds, resume,
+                                            retry, keywordsOnly, ledger,    noLedger,  quiet,       shard,
+                                            run,   claimTimeout, keepGoing, last,      id,          limit};
     parser.addOptions(options);
 
     Parsed p;
@@ -185,13 +195,14 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
         return p;
     }
     const QStringList given = positional.mid(1);
-    if (p.command == QLatin1String("merge") ? given.size() < 2
-                                            : given.size() != (p.command == QLatin1String("export") ? 0 : 1)) {
+    const bool noArguments = p.command == QLatin1String("export") || p.command == QLatin1String("runs");
+    if (p.command == QLatin1String("merge") ? given.size() < 2 : given.size() != (noArguments ? 0 : 1)) {
         const QHash<QString, QString> takes{
             {QStringLiteral("batch"), Text::tr("batch takes one list file")},
             {QStringLiteral("site"), Text::tr("site takes one domain")},
             {QStringLiteral("merge"), Text::tr("merge takes the table to write and the shard tables")},
-            {QStringLiteral("export"), Text::tr("export takes no file but --out")}};
+            {QStringLiteral("export"), Text::tr("export takes no file but --out")},
+            {QStringLiteral("runs"), Text::tr("runs takes no arguments")}};
         p.error = takes[p.command];
         return p;
     }
@@ -204,6 +215,7 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     // merge reads only --format from these, through the site's.
     RunOptions &common = isBatch                                ? static_cast<RunOptions &>(p.batch)
                          : p.command == QLatin1String("export") ? static_cast<RunOptions &>(p.exported)
+                         : p.command == QLatin1String("runs")   ? static_cast<RunOptions &>(p.runs)
                                                                 : p.site;
     // A machine of a shared run writes a table only when asked: the run's is in the ledger.
     common.out.path = parser.isSet(out)              ? parser.value(out)
@@ -254,8 +266,18 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
         p.error = Text::tr("--run continues its run by itself; --resume and --retry-failed do not go with it");
     if (parser.isSet(claimTimeout) && !parser.isSet(run))
         p.error = Text::tr("--claim-timeout goes with --run");
-    if (p.command == QLatin1String("export") && !parser.isSet(run))
-        p.error = Text::tr("export takes --run NAME");
+    if (p.command == QLatin1String("export") && int(parser.isSet(run)) + parser.isSet(last) + parser.isSet(id) != 1)
+        p.error = Text::tr("export takes one of --run NAME, --last and --id N");
+    if (parser.isSet(id)) {
+        bool number = false;
+        p.exported.id = parser.value(id).toLongLong(&number);
+        if (!number || p.exported.id < 1)
+            p.error = Text::tr("--id takes a run's number, as morvane runs shows it");
+    }
+    bool count = false;
+    p.runs.limit = parser.value(limit).toInt(&count);
+    if (!count || p.runs.limit < 0)
+        p.error = Text::tr("--limit takes a number of runs, 0 for all");
     return p;
 }
 
@@ -303,6 +325,8 @@ int Main(int argc, char **argv)
         return Merge(parsed.merge);
     if (parsed.command == QLatin1String("export"))
         return Export(parsed.exported);
+    if (parsed.command == QLatin1String("runs"))
+        return Runs(parsed.runs);
     Config config = Config::FromEnvironment();
     QString rulesMessage;
     config.rules = PageRules::Load(PageRules::UserFile(), &rulesMessage);

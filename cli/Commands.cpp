@@ -148,9 +148,22 @@ int Export(const ExportOptions &options)
     const std::unique_ptr<Ledger> ledger = OpenLedger(options.ledgerPath, QStringLiteral("export"), &refusal);
     if (!ledger)
         return Refuse(refusal);
-    const std::optional<StoredRun> run = ledger->RunByName(options.runName);
+    std::optional<StoredRun> run;
+    QString which = options.runName;
+    if (!options.runName.isEmpty()) {
+        run = ledger->RunByName(options.runName);
+    } else if (options.id > 0) {
+        which = QString::number(options.id);
+        if (StoredRun byId = ledger->LoadRun(options.id); byId.id > 0)
+            run = std::move(byId);
+    } else {
+        run = ledger->LastRun();
+        if (!run)
+            return Refuse(Cli::Text::tr("the ledger holds no runs"));
+        which = QString::number(run->id);
+    }
     if (!run)
-        return Refuse(Cli::Text::tr("the ledger holds no run %1").arg(options.runName));
+        return Refuse(Cli::Text::tr("the ledger holds no run %1").arg(which));
     // The ledger keeps no time per row: rows with figures date from the run's start.
     QList<QDateTime> checked(run->rows.size());
     int left = 0, failed = 0;
@@ -166,10 +179,51 @@ int Export(const ExportOptions &options)
         return kBadInput;
     if (left > 0)
         Tell(Cli::Text::tr("the run %1 is not finished: %2 of its %3 rows are still to fetch")
-                 .arg(options.runName)
+                 .arg(which)
                  .arg(left)
                  .arg(run->rows.size()));
     return left > 0 || failed > 0 ? kSomeFailed : kAllFetched;
+}
+
+QStringList RunsTable(const QList<RunSummary> &runs)
+{
+    const auto line = [](const QString &id, const QString &started, const QString &rows, const QString &failed,
+                         const QString &left, const QString &list) {
+        return QStringLiteral("%1  %2  %3  %4  %5  %6")
+            .arg(id, 6)
+            .arg(started, -16)
+            .arg(rows, 5)
+            .arg(failed, 6)
+            .arg(left, 5)
+            .arg(list);
+    };
+    QStringList lines{line(Cli::Text::tr("id"), Cli::Text::tr("started"), Cli::Text::tr("rows"),
+                           Cli::Text::tr("failed"), Cli::Text::tr("left"), Cli::Text::tr("list"))};
+    for (const RunSummary &run : runs) {
+        QString list = run.source == QLatin1String("typed") ? Cli::Text::tr("(typed)") : run.source;
+        if (!run.name.isEmpty())
+            list = Cli::Text::tr("run %1: %2").arg(run.name, list);
+        lines << line(QString::number(run.id), run.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                      QString::number(run.rows), QString::number(run.failed), QString::number(run.left), list);
+    }
+    return lines;
+}
+
+int Runs(const RunsOptions &options)
+{
+    QString refusal;
+    const std::unique_ptr<Ledger> ledger = OpenLedger(options.ledgerPath, QStringLiteral("runs"), &refusal);
+    if (!ledger)
+        return Refuse(refusal);
+    const QList<RunSummary> runs = ledger->RecentRuns(options.limit);
+    if (runs.isEmpty()) {
+        Tell(Cli::Text::tr("the ledger holds no runs"));
+        return kAllFetched;
+    }
+    const QByteArray text = (RunsTable(runs).join(QLatin1Char('\n')) + QLatin1Char('\n')).toLocal8Bit();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    std::fflush(stdout);
+    return kAllFetched;
 }
 
 } // namespace Cli

@@ -25,6 +25,7 @@ class Interrupts;
 class Ledger;
 class RunRecorder;
 class SiteScan;
+struct RunSummary;
 
 namespace Cli {
 
@@ -89,7 +90,14 @@ QString ReadBatchList(const BatchOptions &options, QList<DomainList::Row> *rows)
 
 struct ExportOptions : RunOptions
 {
+    // Which run: the one of this name, else the one of this id, else the newest.
     QString runName;
+    qint64 id = 0;
+};
+
+struct RunsOptions : RunOptions
+{
+    int limit = 20; // 0: every run
 };
 
 struct MergeOptions
@@ -101,9 +109,14 @@ struct MergeOptions
 
 // morvane merge: 0 written, 2 refused or unwritable.
 int Merge(const MergeOptions &options);
-// morvane export --run: 0 every figure there, 1 some failed or still to
-// fetch, 2 no such run, no ledger or an unwritable table.
+// morvane export --run/--id/--last: 0 every figure there, 1 some failed or
+// still to fetch, 2 no such run, no ledger or an unwritable table.
 int Export(const ExportOptions &options);
+// morvane runs: the ledger's latest runs on standard output, newest first;
+// 0, or 2 without a ledger.
+int Runs(const RunsOptions &options);
+// The lines morvane runs prints for these runs, a header first.
+QStringList RunsTable(const QList<RunSummary> &runs);
 
 } // namespace Cli
 

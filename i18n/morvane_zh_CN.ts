@@ -4,32 +4,6 @@
 <context>
     <name>Cli</name>
     <message>
-        <source>Checks domains without a window.
-
-  morvane batch LIST [options]    the batch check of a domain list (&quot;-&quot;: standard input)
-  morvane site DOMAIN [options]   one domain&apos;s overview and ranking keywords
-  morvane merge OUT FILE...       shard tables (batch --shard) joined in list order
-  morvane export --run NAME       a named run&apos;s whole table, from the ledger
-  morvane                         opens the window
-
-Exit codes: 0 every figure fetched; 1 some failed; 2 bad arguments, unreadable
-input, an unwritable table or a ledger server that cannot be used; 3 the run
-stopped itself (a block, changed pages): the figures so far are stored and
-written, and --resume goes on; 130 interrupted (the figures so far are stored
-and written).</source>
-        <translation>不开窗口查询域名。
-
-  morvane batch 列表 [选项]       批量查询一个域名列表（&quot;-&quot;：标准输入）
-  morvane site 域名 [选项]        一个域名的概况和排名关键词
-  morvane merge 输出 文件...      按列表顺序合并分片表格（batch --shard）
-  morvane export --run 名称       从记录库导出一次命名查询的整张表格
-  morvane                         打开窗口
-
-退出码：0 所有数据都已获取；1 有数据获取失败；2 参数有误、输入无法读取、
-表格无法写入或记录库服务器无法使用；3 查询自行停止（遭到拦截、页面变化）：
-已有数据已保存并写出，--resume 可继续；130 被中断（已有数据已保存并写出）。</translation>
-    </message>
-    <message>
         <source>unknown command &quot;%1&quot;; the commands are %2 (morvane --help says more)</source>
         <translation>未知命令“%1”；可用的命令有 %2（详见 morvane --help）</translation>
     </message>
@@ -126,10 +100,6 @@ and written).</source>
         <translation>不在标准错误输出上显示进度。</translation>
     </message>
     <message>
-        <source>batch, site, merge or export</source>
-        <translation>batch、site、merge 或 export</translation>
-    </message>
-    <message>
         <source>the list file; the domain; the merged table and the shard tables</source>
         <translation>列表文件；域名；合并后的表格和各分片表格</translation>
     </message>
@@ -188,10 +158,6 @@ and written).</source>
     <message>
         <source>--claim-timeout goes with --run</source>
         <translation>--claim-timeout 只能与 --run 同用</translation>
-    </message>
-    <message>
-        <source>export takes --run NAME</source>
-        <translation>export 需要 --run 名称</translation>
     </message>
     <message>
         <source>%1 needs the ledger</source>

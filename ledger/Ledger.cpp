@@ -739,6 +739,38 @@ std::optional<StoredRun> Ledger::LoadIfAny(const QString &sql, const QVariant &v
     return LoadRun(id);
 }
 
+QList<RunSummary> Ledger::RecentRuns(int limit)
+{
+    Flush();
+    QSqlQuery q(mDb);
+    q.setForwardOnly(true);
+    // Counted by the indexes the resume and the claims use already.
+    QString sql = QStringLiteral("SELECT u.id, u.name, u.source, u.started, u.finished, "
+                                 "(SELECT COUNT(*) FROM run_rows r WHERE r.run = u.id), "
+                                 "(SELECT COUNT(*) FROM run_rows r WHERE r.run = u.id AND r.done = 0), "
+                                 "(SELECT COUNT(*) FROM figures f WHERE f.run = u.id AND f.state = %1) "
+                                 "FROM runs u WHERE EXISTS (SELECT 1 FROM run_rows r WHERE r.run = u.id) "
+                                 "ORDER BY u.id DESC")
+                      .arg(Stored(Batch::CellState::Failed));
+    if (limit > 0)
+        sql += QStringLiteral(" LIMIT %1").arg(limit);
+    QList<RunSummary> runs;
+    if (!q.exec(sql))
+        return runs;
+    while (q.next()) {
+        runs << RunSummary{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), FromMs(q.value(3)),
+                           FromMs(q.value(4)),      q.value(5).toInt(),    q.value(6).toInt(),    q.value(7).toInt()};
+    }
+    return runs;
+}
+
+std::optional<StoredRun> Ledger::LastRun()
+{
+    return LoadIfAny(QStringLiteral("SELECT id FROM runs u WHERE EXISTS (SELECT 1 FROM run_rows r WHERE r.run = u.id) "
+                                    "ORDER BY id DESC LIMIT 1"),
+                     {});
+}
+
 std::optional<StoredRun> Ledger::RunByName(const QString &name)
 {
     return LoadIfAny(QStringLiteral("SELECT id FROM runs WHERE name = ?"), name);

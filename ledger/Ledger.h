@@ -53,6 +53,19 @@ struct StoredRun
     QList<Batch::Row> rows; // import order; never-landed cells are "..." pending
 };
 
+// A run as a list of past runs shows it, without its rows.
+struct RunSummary
+{
+    qint64 id = 0;
+    QString name;   // empty unless begun by BeginNamedRun
+    QString source; // "typed", or the path of the imported file
+    QDateTime started;
+    QDateTime finished; // invalid while the run is unfinished
+    int rows = 0;
+    int left = 0;   // rows with a figure still to fetch
+    int failed = 0; // figures whose fetch failed
+};
+
 // One row of a finished run: the figures a domain had at that time.
 struct Check
 {
@@ -157,7 +170,11 @@ public:
     // Flushes, then gives the owner's rows not yet complete back to others.
     bool Release(qint64 run, const QString &owner);
 
+    // The newest runs that have rows, newest first; limit 0: all of them.
+    QList<RunSummary> RecentRuns(int limit);
     std::optional<StoredRun> RunByName(const QString &name);
+    // The newest run that has rows.
+    std::optional<StoredRun> LastRun();
     std::optional<StoredRun> LastUnfinishedRun();
     // The newest run (finished or not) of exactly this list.
     std::optional<StoredRun> LastRunOfList(const QStringList &domains);

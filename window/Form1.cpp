@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
@@ -221,6 +222,14 @@ void Form1::BuildControls()
     Command19 = Button(Frame1, QStringLiteral("单条详细查询"), 4560, 1920, 1575, 375, true);
     mRetry = Button(Frame1, QStringLiteral("重试失败"), 4560, 1500, 1575, 375, true);
     mRetry->setToolTip(QStringLiteral("只重新查询显示“失败”的项目"));
+    mRecent = Button(Frame1, QStringLiteral("最近的查询"), 1080, 1755, 2040, 255, false);
+    mRecentMenu = new QMenu(QStringLiteral("最近的查询"), mRecent);
+    mRecentMenu->setToolTipsVisible(true);
+    mRecent->setMenu(mRecentMenu);
+    // Until a ledger keeps runs.
+    mRecent->setEnabled(false);
+    mRecentMenu->menuAction()->setEnabled(false);
+    mRecent->setToolTip(QStringLiteral("打开记录库中最近的查询，可保存、导出或重试失败的项目"));
     mExportBatch = Button(Frame1, QStringLiteral("导出为表格…"), 3240, 1150, 1455, 270, false);
     Check3 = CheckBox(Frame1, QStringLiteral("保存域名+结果"), 4800, 1200, 1575, 255);
     mPauseOnBlock = CheckBox(Frame1, QStringLiteral("遇到拦截时暂停"), 1080, 1150, 2040, 255);
@@ -307,11 +316,11 @@ void Form1::SetTabOrder()
     // Reading order: each view's top band left to right, a column or a row
     // of a frame at a time, then its table.
     const QList<QWidget *> order = {
-        Text1,     Command2,        Command12, Command10, Command9,  Command3,  Text2,         Command1,
-        Command5,  Command6,        Text3,     Command4,  Command7,  Command8,  mPauseOnBlock, mExportBatch,
-        Check3,    Text4,           Combo1,    mRetry,    Command19, ListView1, Text5,         Command11,
-        Command14, mExportKeywords, Check5,    Combo2,    Text6,     Command13, Command15,     Text7,
-        Command18, Command17,       Command16, ListView2, ListView3};
+        Text1,     Command2,  Command12,       Command10, Command9,  Command3,  Text2,         Command1,
+        Command5,  Command6,  Text3,           Command4,  Command7,  Command8,  mPauseOnBlock, mExportBatch,
+        Check3,    Text4,     Combo1,          mRecent,   mRetry,    Command19, ListView1,     Text5,
+        Command11, Command14, mExportKeywords, Check5,    Combo2,    Text6,     Command13,     Command15,
+        Text7,     Command18, Command17,       Command16, ListView2, ListView3};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -454,7 +463,9 @@ void Form1::Form_Load()
 bool Form1::WouldLoseWork() const
 {
     const bool running = BatchGoing() || mBatch->resting() || mSite->running();
-    return running || (!mResultsKept && (mBatchUnsaved || mKeywordsUnsaved));
+    // The ledger keeps every run, but a user who closes on a table never
+    // saved expects to be asked, as the first close of any editor does.
+    return running || mBatchUnsaved || mKeywordsUnsaved;
 }
 
 void Form1::closeEvent(QCloseEvent *event)

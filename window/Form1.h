@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -29,6 +30,9 @@ class RunRecorder;
 class BatchSortModel;
 class KeywordModel;
 class Platform;
+class QMenu;
+struct RunSummary;
+struct StoredRun;
 class QNetworkAccessManager;
 class SiteScan;
 class UpdateCheck;
@@ -63,9 +67,6 @@ public:
     KeywordModel &keywords() const { return *mKeywords; }
     KeywordModel &filtered() const { return *mFiltered; }
 
-    // The results are kept elsewhere (the ledger): closing then loses no
-    // unsaved results, and asks only while a run is going.
-    void SetResultsKept(bool kept) { mResultsKept = kept; }
     // What the status line shows: a passing note, else the state of the
     // view shown.
     QString StatusText() const;
@@ -95,6 +96,17 @@ public:
     // Where the ledger lives from the next start: a file, a team's
     // postgresql:// address, or "none".
     void ChooseLedger();
+    // 最近的查询: the ledger's latest runs, each reopened in the table by a
+    // click; the menu is filled each time it opens.
+    QPushButton *recentButton() const { return mRecent; }
+    QMenu *recentMenu() const { return mRecentMenu; }
+    void FillRecentMenu();
+    // The ledger's run back in the table as it was stored, to be saved,
+    // exported, retried or gone on with; refused while a run is going.
+    void ReopenRun(qint64 id);
+    static constexpr int kRecentRuns = 20;
+    // An entry of 最近的查询: its date, its list, rows and failed figures.
+    static QString RecentRunText(const RunSummary &run);
 
     // ---- 导出为表格…: a table as XLSX or CSV ----
     QPushButton *exportBatchButton() const { return mExportBatch; }
@@ -211,6 +223,8 @@ private:
     void UpdateBatchButtons();
     void FollowCurrentRow();
     void ShowPreviousChecks();
+    // A stored run into the table, its rows dated by the run's start.
+    void Restore(const StoredRun &stored);
     // The import row of a row of ListView1 as shown, and back.
     int ImportRow(const QModelIndex &shown) const;
     QModelIndex ShownIndex(int importRow) const;
@@ -233,7 +247,8 @@ private:
     Ledger *mLedger = nullptr;
     RunRecorder *mRecorder = nullptr;
     QCheckBox *mPauseOnBlock = nullptr;
-    QPushButton *mRetry = nullptr, *mExportBatch = nullptr, *mExportKeywords = nullptr;
+    QPushButton *mRetry = nullptr, *mExportBatch = nullptr, *mExportKeywords = nullptr, *mRecent = nullptr;
+    QMenu *mRecentMenu = nullptr;
     bool mWarningOpen = false;
 
     QStatusBar *mStatus = nullptr;
@@ -250,7 +265,8 @@ private:
     int mDuplicateRows = 0;        // rows of the list whose host an earlier row names
     bool mBatchUnsaved = false;    // figures landed since the last save
     bool mKeywordsUnsaved = false; // keyword rows landed since the last save
-    bool mResultsKept = false;
+    // When each row's last figure landed: for the exports' check date.
+    QList<QDateTime> mCheckedAt;
     bool mShownOnce = false;
     bool mFitting = false; // fitted to the screen on every move until the frame is known
 };

@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QSettings>
 #include <QTimer>
 
@@ -35,18 +36,16 @@ void Form1::AttachLedger(Ledger *ledger, const QString &message)
     NotifyWhenShown(message);
     if (!ledger)
         return;
-    SetResultsKept(true);
     mRecorder = new RunRecorder(*ledger, *mBatch, mSite, this);
+    mRecent->setEnabled(true);
+    mRecentMenu->menuAction()->setEnabled(true);
+    connect(mRecentMenu, &QMenu::aboutToShow, this, &Form1::FillRecentMenu, Qt::UniqueConnection);
     connect(mBatch, &BatchRun::listReplaced, this, &Form1::ShowPreviousChecks);
     connect(mBatch, &BatchRun::completed, this, &Form1::ShowPreviousChecks);
     connect(mBatch, &BatchRun::startedAfresh, this, &Form1::ShowPreviousChecks);
-    connect(ledger, &Ledger::writeFailed, this, [this](const QString &why) {
-        SetResultsKept(false);
-        Notify(why);
-    });
-    connect(ledger, &Ledger::writesResumed, this, [this] { SetResultsKept(true); });
+    connect(ledger, &Ledger::writeFailed, this, &Form1::Notify);
     if (const std::optional<StoredRun> stored = ledger->LastUnfinishedRun(); stored && !stored->rows.isEmpty()) {
-        mRecorder->Restore(*stored);
+        Restore(*stored);
         ShowView(true);
         // A status note before the window is up gets drawn over: say it then.
         const QString note =
@@ -56,6 +55,78 @@ void Form1::AttachLedger(Ledger *ledger, const QString &message)
         else
             QTimer::singleShot(0, this, [this, note] { Note(note); });
     }
+}
+
+void Form1::Restore(const StoredRun &stored)
+{
+    mRecorder->Restore(stored);
+    mBatchStarted = false;
+    // The ledger keeps no time per row: rows with figures date from their run's start.
+    for (int i = 0; i < stored.rows.size() && i < mCheckedAt.size(); ++i) {
+        const auto figures = stored.rows[i].figures();
+        if (std::any_of(figures.cbegin(), figures.cend(),
+                        [](const Batch::Figure &f) { return f.state != Batch::CellState::Pending; }))
+            mCheckedAt[i] = stored.started.toLocalTime();
+    }
+}
+
+QString Form1::RecentRunText(const RunSummary &run)
+{
+    const QString list = !run.name.isEmpty()                    ? run.name
+                         : run.source == QLatin1String("typed") ? QStringLiteral("手动输入")
+                                                                : QFileInfo(run.source).fileName();
+    QString text = QStringLiteral("%1  %2  %3 条，失败 %4 项")
+                       .arg(run.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")), list)
+                       .arg(run.rows)
+                       .arg(run.failed);
+    if (run.left > 0)
+        text += QStringLiteral("，未完成 %1 条").arg(run.left);
+    return text;
+}
+
+void Form1::FillRecentMenu()
+{
+    mRecentMenu->clear();
+    if (!mLedger)
+        return;
+    const QList<RunSummary> runs = mLedger->RecentRuns(kRecentRuns);
+    if (runs.isEmpty())
+        mRecentMenu->addAction(QStringLiteral("还没有查询记录"))->setEnabled(false);
+    // The chains work on the table's rows: another list waits until they halt.
+    const bool busy = BatchGoing() || mBatch->resting();
+    for (const RunSummary &run : runs) {
+        QAction *entry = mRecentMenu->addAction(RecentRunText(run));
+        entry->setCheckable(true);
+        entry->setChecked(mRecorder && run.id == mRecorder->runId());
+        entry->setEnabled(!busy);
+        entry->setToolTip(run.source == QLatin1String("typed") ? QStringLiteral("手动输入的网址")
+                                                               : QDir::toNativeSeparators(run.source));
+        connect(entry, &QAction::triggered, this, [this, id = run.id] { ReopenRun(id); });
+    }
+}
+
+void Form1::ReopenRun(qint64 id)
+{
+    if (!mLedger || BatchGoing() || mBatch->resting()) {
+        Note(QStringLiteral("查询正在进行，暂停或停止后才能打开其他查询"));
+        return;
+    }
+    const StoredRun stored = mLedger->LoadRun(id);
+    if (stored.rows.isEmpty()) {
+        Note(QStringLiteral("记录库中已没有这次查询"));
+        return;
+    }
+    Restore(stored);
+    ShowView(true);
+    int failed = 0;
+    for (const Batch::Row &row : stored.rows) {
+        for (int f = 0; f < Batch::FigureCount; ++f)
+            failed += row.state(f) == Batch::CellState::Failed;
+    }
+    Note(QStringLiteral("已打开 %1 的查询：%2 条，失败 %3 项")
+             .arg(stored.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+             .arg(stored.rows.size())
+             .arg(failed));
 }
 
 void Form1::ShowPreviousChecks()
@@ -144,15 +215,18 @@ void Form1::ExportBatch()
         ChooseExport(*this, mPlatform, Text3->text(), QStringLiteral("批量结果.xlsx"));
     if (!target)
         return;
-    // In the order shown; the check date is when the rows were shown done.
+    // In the order shown, each row dated by when its last figure landed.
     QList<Batch::Row> rows;
-    for (int i : mBatchSorted->DisplayOrder())
+    QList<QDateTime> checked;
+    for (int i : mBatchSorted->DisplayOrder()) {
         rows << mBatch->rows().at(i);
-    const QList<QDateTime> checked(rows.size(), QDateTime::currentDateTime());
+        checked << mCheckedAt.value(i);
+    }
     const Sheets::WriteResult written = TableExport::WriteBatch(*target, rows, checked);
-    if (written.ok)
+    if (written.ok) {
+        mBatchUnsaved = false; // an export is a save
         Note(SavedMessage(target->path, int(rows.size())));
-    else
+    } else
         Notify(QStringLiteral("导出失败：%1\n原因：%2").arg(target->path, written.error));
 }
 
@@ -168,8 +242,9 @@ void Form1::ExportKeywords()
         return;
     const Sheets::WriteResult written =
         TableExport::WriteKeywords(*target, mKeywords->rows(), !Check5->isChecked(), QDateTime::currentDateTime());
-    if (written.ok)
+    if (written.ok) {
+        mKeywordsUnsaved = false;
         Note(SavedMessage(target->path, int(mKeywords->rows().size())));
-    else
+    } else
         Notify(QStringLiteral("导出失败：%1\n原因：%2").arg(target->path, written.error));
 }

@@ -8,6 +8,7 @@
 #include "Platform.h"
 
 #include <QAction>
+#include <QMenu>
 
 namespace {
 
@@ -96,6 +97,7 @@ void Form1::WireTables()
             add(table, QStringLiteral("打开百度反链结果页 (domain:)"),
                 [this, table] { OpenSearch(table, BatchModel::Domain, QStringLiteral("domain")); });
             add(table, QStringLiteral("重试失败的项目"), [this] { RetryFailed(); });
+            table->addAction(mRecentMenu->menuAction());
             add(table, QStringLiteral("查看历史记录…"), [this] { ShowHistory(); });
             add(table, QStringLiteral("清除历史记录…"), [this] { ClearHistory(); });
             add(table, QStringLiteral("记录库位置…"), [this] { ChooseLedger(); });

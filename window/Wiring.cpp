@@ -101,6 +101,7 @@ void Form1::Wire()
         for (const Batch::Row &row : mBatch->rows())
             domains << row.domain();
         mDuplicateRows = DomainList::DuplicateHosts(domains);
+        mCheckedAt = QList<QDateTime>(mBatch->rows().size());
         UpdateBatchButtons();
         RefreshStatus();
         Label3->setText(QString::number(mBatch->rows().size()));
@@ -121,7 +122,12 @@ void Form1::Wire()
         UpdateBatchButtons();
         RefreshStatus();
     });
-    connect(mBatch, &BatchRun::figureChanged, this, [this] { mBatchUnsaved = true; });
+    connect(mBatch, &BatchRun::figuresReset, this, [this] { mCheckedAt.fill(QDateTime()); });
+    connect(mBatch, &BatchRun::figureChanged, this, [this](int row, int figure) {
+        mBatchUnsaved = true;
+        if (row < mCheckedAt.size() && mBatch->rows().at(row).state(figure) != Batch::CellState::Pending)
+            mCheckedAt[row] = QDateTime::currentDateTime();
+    });
     connect(mBatch, &BatchRun::completed, this, [this] {
         mBatchStarted = false;
         mRunTookMs = mRunClock.isValid() ? mRunClock.elapsed() : 0;

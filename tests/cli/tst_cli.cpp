@@ -96,6 +96,12 @@ private Q_SLOTS:
                                          << "site takes one domain";
         QTest::newRow("help and a word") << QStringList{"help", "batch"} << "C.UTF-8"
                                          << "help takes nothing more";
+        QTest::newRow("export, two runs named") << QStringList{"export", "--last", "--id", "3"} << "C.UTF-8"
+                                                << "export takes one of --run NAME, --last and --id N";
+        QTest::newRow("export, no run's number") << QStringList{"export", "--id", "x"} << "C.UTF-8"
+                                                 << "--id takes a run's number";
+        QTest::newRow("runs, a word too many") << QStringList{"runs", "LIST"} << "C.UTF-8"
+                                               << "runs takes no arguments";
         // In Chinese under a Chinese locale, whole.
         QTest::newRow("unknown command, zh_CN") << QStringList{"frobnicate"} << "zh_CN.UTF-8"
                                                 << "未知命令“frobnicate”；可用的命令有 batch, site, merge";
@@ -176,6 +182,18 @@ private Q_SLOTS:
         QCOMPARE(run({"batch", path("list.txt"), "--retry-failed", "--out", path("out.txt")}), 0);
         QCOMPARE(askedSince(before), (QStringList{"/baidu/d17.com/", "/s?wd=domain:d14.com"}));
         QCOMPARE(read("out.txt"), txt(want));
+
+        // The runs kept, and a run without a name written again by its number or as the newest.
+        QCOMPARE(run({"runs"}), 0);
+        const QStringList runs = QString::fromLocal8Bit(child->readAllStandardOutput()).split('\n');
+        QCOMPARE(runs.size(), 3); // the header, the one run (the retry went into it), the last line's end
+        QVERIFY2(runs[1].startsWith("     1  ") && runs[1].endsWith("      6       0      0  " + path("list.txt")),
+                 qPrintable(runs[1]));
+        QCOMPARE(run({"export", "--last", "--out", path("last.txt")}), 0);
+        QCOMPARE(run({"export", "--id", "1", "--out", path("one.txt")}), 0);
+        QVERIFY(read("last.txt") == txt(want) && read("one.txt") == txt(want));
+        QCOMPARE(run({"export", "--id", "2"}), 2);
+        QCOMPARE(err, "morvane: the ledger holds no run 2\n");
     }
 };
 

@@ -160,6 +160,18 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         QVERIFY(!ledger->LastRunOfList({"c.com", "b.com", "a.com"}));
         ledger->FinishRun(id);
         QCOMPARE(ledger->History("b.com").value(0).time.toMSecsSinceEpoch(), 5000);
+
+        // The list of past runs: newest first, runs without rows left out, figures counted as stored.
+        const qint64 second = ledger->BeginRun("typed", Rows({"d.com"}));
+        ledger->BeginRun("typed", {});
+        const QList<RunSummary> recent = ledger->RecentRuns(0);
+        QCOMPARE(recent.size(), 2);
+        QVERIFY(recent[0].id == second && recent[0].rows == 1 && recent[0].left == 1 && recent[0].failed == 0 &&
+                !recent[0].finished.isValid() && recent[0].source == "typed");
+        QVERIFY(recent[1].id == id && recent[1].rows == 3 && recent[1].left == 3 && recent[1].failed == 1 &&
+                recent[1].finished.isValid() && recent[1].started.toMSecsSinceEpoch() == 5000);
+        QCOMPARE(ledger->RecentRuns(1).size(), 1);
+        QCOMPARE(ledger->LastRun().value_or(StoredRun()).id, second);
     }
 
     // A damaged file is moved aside whole and a fresh one started; a newer one is left exactly as it is.

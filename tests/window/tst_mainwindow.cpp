@@ -15,6 +15,7 @@
 #include "support/WaitUntil.h"
 
 #include <QHeaderView>
+#include <QMenu>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -223,7 +224,8 @@ private Q_SLOTS:
         QVERIFY(!f->close()); // results not saved
         QCOMPARE(desktop->prompts, (QStringList{"真的退出吗?", BatchRun::kRowsOutOfRange, "真的退出吗?"}));
         QVERIFY(desktop->kinds[0] == std::pair(true, Platform::Icon::Question));
-        f->SetResultsKept(true); // a ledger keeps them
+        desktop->chosenFile = dir.filePath("run.csv");
+        f->exportBatchButton()->click(); // an export is a save
         QVERIFY(f->close());
         QCOMPARE(desktop->prompts.size(), 3);
     }
@@ -349,6 +351,9 @@ private Q_SLOTS:
         QVERIFY(cell.data(Qt::ToolTipRole).toString().startsWith("上次 4，"));
         QCOMPARE(cell.data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
         QVERIFY(!cell.siblingAtRow(2).data(Qt::ForegroundRole).isValid()); // 失败 both times
+        desktop->nextAnswer = Platform::Cancel;
+        QVERIFY(!f->close()); // the ledger has the run, but it was never saved
+        QCOMPARE(desktop->prompts.value(0), "真的退出吗?");
 
         desktop->chosenFile = dir.filePath("out.csv");
         f->exportBatchButton()->click();
@@ -357,6 +362,21 @@ private Q_SLOTS:
         desktop->chosenFile = dir.filePath("out"); // no suffix: a workbook
         f->exportBatchButton()->click();
         QVERIFY(QFile(dir.filePath("out.xlsx")).size() > 0);
+
+        // 最近的查询: the runs newest first, the one shown ticked; an older one reopens as it was stored.
+        f->FillRecentMenu();
+        const QList<QAction *> recent = f->recentMenu()->actions();
+        QCOMPARE(recent.size(), 2);
+        QVERIFY(recent[0]->isChecked() && !recent[1]->isChecked());
+        QVERIFY2(recent[0]->text().endsWith("  手动输入  3 条，失败 4 项"), qPrintable(recent[0]->text()));
+        recent[1]->trigger();
+        QCOMPARE(column(f->ListView1, 2), (QStringList{"7", "4", "失败"}));
+        QVERIFY2(f->StatusText().startsWith("已打开 ") && f->StatusText().endsWith("的查询：3 条，失败 4 项"),
+                 qPrintable(f->StatusText()));
+        f->FillRecentMenu();
+        QVERIFY(f->recentMenu()->actions()[1]->isChecked());
+        QVERIFY(f->close()); // exported, then a stored run reopened: nothing to lose
+        QCOMPARE(desktop->prompts.size(), 1);
     }
 
     // The location chosen is kept, a cancelled choice changes nothing; a ledger that could not be opened says why.
