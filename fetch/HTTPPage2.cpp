@@ -119,7 +119,37 @@ std::optional<QByteArray> Unpack(QByteArray body, const QByteArray &codings)
     return body;
 }
 
+// What a transport error says about the connection. An error after the
+// status line came is a bad answer: the server was there.
+HTTPPage2::Failure FailureOf(QNetworkReply::NetworkError error, bool gotStatus)
+{
+    using Failure = HTTPPage2::Failure;
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return Failure::Refused;
+    case QNetworkReply::HostNotFoundError:
+        return Failure::HostNotFound;
+    case QNetworkReply::TimeoutError:
+        return Failure::TimedOut;
+    // A socket that finds no route or no network reports neither of its own.
+    case QNetworkReply::UnknownNetworkError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+        return Failure::Unreachable;
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::OperationCanceledError:
+        return gotStatus ? Failure::BadAnswer : Failure::Reset;
+    default:
+        return Failure::BadAnswer;
+    }
+}
+
 } // namespace
+
+bool HTTPPage2::IsConnectionFailure(Failure failure)
+{
+    return failure != Failure::None && failure != Failure::BadAnswer;
+}
 
 HTTPPage2::HTTPPage2(QNetworkAccessManager *nam, QObject *parent) : QObject(parent), mNam(nam ? nam : SharedManager())
 {
@@ -203,6 +233,7 @@ void HTTPPage2::SubIniData(const QString &Url, const QString &nUnicode, const QS
     ReleaseRequest();
     mStatus = 0;
     mBody.clear();
+    mFailure = Failure::None;
     mAddress = MakeUrl(Url);
     QNetworkRequest request(mAddress);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
@@ -252,11 +283,11 @@ void HTTPPage2::xTimer1_Tick()
     mStatus = mHttp->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (!mHttp->isFinished()) {
         if (mHttp->bytesAvailable() > MaxBodyBytes) {
-            Finish(Markers::kFailed, true);
+            Finish(Markers::kFailed, Failure::BadAnswer, true);
             return;
         }
         if (NowSeconds() - mStartTime > mTimeoutSeconds)
-            Finish(Markers::kFailed, true);
+            Finish(Markers::kFailed, Failure::TimedOut, true);
         return;
     }
 
@@ -270,20 +301,23 @@ void HTTPPage2::xTimer1_Tick()
     if (mStatus >= 300 && mStatus < 400 && mHttp->hasRawHeader("Location"))
         mAddress = mAddress.resolved(QUrl::fromEncoded(mHttp->rawHeader("Location")));
     QString text = Markers::kFailed;
+    Failure failure = transportFailed ? FailureOf(error, gotStatus) : Failure::BadAnswer;
     if (!transportFailed) {
         const std::optional<QByteArray> body = Unpack(mHttp->readAll(), mHttp->rawHeader("Content-Encoding"));
         if (body && body->size() >= 3 && body->size() <= MaxBodyBytes) {
             if (auto decoded = Charset::DecodePage(*body, mHttp->rawHeader("Content-Type"), mCharset)) {
                 text = *decoded;
                 mBody = *body;
+                failure = Failure::None;
             }
         }
     }
-    Finish(text, false);
+    Finish(text, failure, false);
 }
 
-void HTTPPage2::Finish(const QString &HereReturnCode, bool releaseFirst)
+void HTTPPage2::Finish(const QString &HereReturnCode, Failure failure, bool releaseFirst)
 {
+    mFailure = failure;
     // Hold the poll timer and the request through the receiver, then let go
     // of whatever they are by then: the receiver must not reuse this fetcher.
     std::shared_ptr<XTimer> timer = xTimer1;

@@ -51,6 +51,23 @@ public:
     // redirect led to, or the one a redirect that was not followed named.
     const QUrl &Address() const { return mAddress; }
 
+    // Why the last HttpEvent carried "失败": the connection (nothing of an
+    // answer came) or the answer itself.
+    enum class Failure : quint8 {
+        None,         // a page came (or the address was blank)
+        Refused,      // nothing listens at the address
+        Reset,        // the connection was reset or closed before an answer
+        Unreachable,  // no route to the host, or no network at all
+        HostNotFound, // the name did not resolve
+        TimedOut,     // no whole answer within the limit
+        BadAnswer,    // an answer came, but its body is missing, short, damaged or too large
+    };
+    Q_ENUM(Failure)
+    Failure failure() const { return mFailure; }
+    // Whether a failure says the service is out of reach rather than that
+    // it answered badly: what a lost network looks like.
+    static bool IsConnectionFailure(Failure failure);
+
     static QNetworkAccessManager *SharedManager();
     // The request URL for a text: blanks, control characters, "#" and a "%"
     // that starts no escape are percent-encoded, so typed text can neither
@@ -73,7 +90,7 @@ Q_SIGNALS:
 
 private:
     void xTimer1_Tick();
-    void Finish(const QString &HereReturnCode, bool releaseFirst);
+    void Finish(const QString &HereReturnCode, Failure failure, bool releaseFirst);
     void ReleaseRequest();
 
     QNetworkAccessManager *mNam;
@@ -85,4 +102,5 @@ private:
     int mStatus = 0;
     QByteArray mBody;
     QUrl mAddress;
+    Failure mFailure = Failure::None;
 };

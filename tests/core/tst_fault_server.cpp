@@ -24,6 +24,7 @@ private Q_SLOTS:
         // real clock
         QTest::addColumn<int>("jump");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<HTTPPage2::Failure>("failure");
 
         TestServer::Reply silent, stall = TestServer::page("<html>announced but never sent</html>"),
                                   drip = TestServer::page("<html>"), cut, reset, late = TestServer::page("late page");
@@ -37,33 +38,36 @@ private Q_SLOTS:
         corrupt.body[corrupt.body.size() / 2] = char(~corrupt.body[corrupt.body.size() / 2]);
         cutShort.body.chop(cutShort.body.size() / 4); // the length says so: only the stream is short
         const QByteArray big(HTTPPage2::MaxBodyBytes, 'a');
-        const auto row = [](const char *name, const TestServer::Reply &reply, const QString &text, int jump = 0) {
-            QTest::newRow(name) << reply << QString() << jump << text;
-        };
-        QTest::newRow("refused") << TestServer::Reply() << TestServer::closedUrl() << 0 << Markers::kFailed;
-        row("never answers", silent, Markers::kFailed, 6);
-        row("never answers, real clock", silent, Markers::kFailed, -1);
-        row("headers then stall", stall, Markers::kFailed, 6);
-        row("drips without end", drip, Markers::kFailed, 6);
-        row("late, 5 s pass", late, "late page", 5);
-        row("late, 6 s pass", late, Markers::kFailed, 6);
-        row("closes after the headers", cut, Markers::kFailed);
-        row("connection reset", reset, Markers::kFailed);
-        row("empty body", TestServer::page(""), Markers::kFailed);
-        row("2-byte body", TestServer::page("ab"), Markers::kFailed);
-        row("3-byte body", TestServer::page("abc"), "abc");
-        row("404 with a body", TestServer::page("gone page", 404), "gone page");
-        row("500 with a body", TestServer::page("broken page", 500), "broken page");
-        row("redirect", TestServer::redirect("/target"), "target page");
-        row("redirect loop", TestServer::redirect("/case"), Markers::kFailed);
-        row("redirect to a closed port", TestServer::redirect(TestServer::closedUrl()), Markers::kFailed);
-        row("gzip body", TestServer::gzip(text), QString::fromLatin1(text));
-        row("gzip bomb, 1 GiB unpacked", TestServer::gzip(QByteArray(1 << 20, '\0'), 1024), Markers::kFailed);
-        row("corrupt gzip", corrupt, Markers::kFailed);
-        row("gzip cut short", cutShort, Markers::kFailed);
-        row("exactly 16 MiB", TestServer::page(big), QString::fromLatin1(big));
-        row("16 MiB and a byte", TestServer::page(big + 'z'), Markers::kFailed);
-        row("20 MiB body", TestServer::page(QByteArray(20 << 20, 'a')), Markers::kFailed);
+        // A failure of the connection, or of an answer that came.
+        using F = HTTPPage2::Failure;
+        const auto row = [](const char *name, const TestServer::Reply &reply, const QString &text, F failure,
+                            int jump = 0) { QTest::newRow(name) << reply << QString() << jump << text << failure; };
+        QTest::newRow("refused") << TestServer::Reply() << TestServer::closedUrl() << 0 << Markers::kFailed
+                                 << F::Refused;
+        row("never answers", silent, Markers::kFailed, F::TimedOut, 6);
+        row("never answers, real clock", silent, Markers::kFailed, F::TimedOut, -1);
+        row("headers then stall", stall, Markers::kFailed, F::TimedOut, 6);
+        row("drips without end", drip, Markers::kFailed, F::TimedOut, 6);
+        row("late, 5 s pass", late, "late page", F::None, 5);
+        row("late, 6 s pass", late, Markers::kFailed, F::TimedOut, 6);
+        row("closes after the headers", cut, Markers::kFailed, F::BadAnswer);
+        row("connection reset", reset, Markers::kFailed, F::Reset);
+        row("empty body", TestServer::page(""), Markers::kFailed, F::BadAnswer);
+        row("2-byte body", TestServer::page("ab"), Markers::kFailed, F::BadAnswer);
+        row("3-byte body", TestServer::page("abc"), "abc", F::None);
+        row("404 with a body", TestServer::page("gone page", 404), "gone page", F::None);
+        row("500 with a body", TestServer::page("broken page", 500), "broken page", F::None);
+        row("redirect", TestServer::redirect("/target"), "target page", F::None);
+        row("redirect loop", TestServer::redirect("/case"), Markers::kFailed, F::BadAnswer);
+        row("redirect to a closed port", TestServer::redirect(TestServer::closedUrl()), Markers::kFailed, F::BadAnswer);
+        row("gzip body", TestServer::gzip(text), QString::fromLatin1(text), F::None);
+        row("gzip bomb, 1 GiB unpacked", TestServer::gzip(QByteArray(1 << 20, '\0'), 1024), Markers::kFailed,
+            F::BadAnswer);
+        row("corrupt gzip", corrupt, Markers::kFailed, F::BadAnswer);
+        row("gzip cut short", cutShort, Markers::kFailed, F::BadAnswer);
+        row("exactly 16 MiB", TestServer::page(big), QString::fromLatin1(big), F::None);
+        row("16 MiB and a byte", TestServer::page(big + 'z'), Markers::kFailed, F::BadAnswer);
+        row("20 MiB body", TestServer::page(QByteArray(20 << 20, 'a')), Markers::kFailed, F::BadAnswer);
     }
     void fetch()
     {
@@ -71,6 +75,7 @@ private Q_SLOTS:
         QFETCH(QString, url);
         QFETCH(int, jump);
         QFETCH(QString, text);
+        QFETCH(HTTPPage2::Failure, failure);
         qint64 now = 1000;
         if (jump >= 0)
             HTTPPage2::SetClock([&now] { return now; });
@@ -102,6 +107,7 @@ private Q_SLOTS:
             QVERIFY2(firstAtMs > 1000 && firstAtMs <= 2150, qPrintable(QString::number(firstAtMs)));
         QCOMPARE(events.size(), 1);
         QVERIFY2(events[0] == text, qPrintable(events[0].left(80)));
+        QCOMPARE(page.failure(), failure);
         QTRY_COMPARE(server.openConnections(), 0);   // the fetcher hung up
         QCOMPARE(XTimerSupport::RunningTimers(), 0); // and polls no more
     }
