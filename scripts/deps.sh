@@ -9,7 +9,7 @@ set -euo pipefail
 # desktop-file-utils, appstream: the tests validate the launcher and the
 # AppStream file; dpkg-dev: cpack's dpkg-shlibdeps finds the package's
 # library dependencies.
-packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
+packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev libqt6sql6-sqlite
           pkg-config libxlsxwriter-dev zlib1g-dev libqt6sql6-psql postgresql parallel
           fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n desktop-file-utils appstream dpkg-dev
           qt6-l10n-tools "$@")

@@ -2,15 +2,11 @@
 
 #include "BatchModel.h"
 #include "HistoryProxy.h"
+#include "LineChart.h"
 
-#include <QChart>
-#include <QChartView>
-#include <QDateTimeAxis>
 #include <QHeaderView>
-#include <QLineSeries>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QValueAxis>
 
 HistoryDialog::HistoryDialog(const QString &domain, const QList<Check> &checks, QWidget *parent) : QDialog(parent)
 {
@@ -30,48 +26,25 @@ HistoryDialog::HistoryDialog(const QString &domain, const QList<Check> &checks, 
     }
     table->resizeColumnsToContents();
 
-    auto *chart = new QChart;
-    chart->setTitle(QStringLiteral("%1 的变化").arg(domain));
-    auto *time = new QDateTimeAxis;
-    // Days apart read as dates; checks of one day need their times.
-    const bool sameDay = checks.isEmpty() || checks.first().time.daysTo(checks.last().time) < 2;
-    time->setFormat(sameDay ? QStringLiteral("MM-dd HH:mm") : QStringLiteral("yyyy-MM-dd"));
-    auto *weightAxis = new QValueAxis;
-    weightAxis->setTitleText(QStringLiteral("百度权重"));
-    weightAxis->setLabelFormat(QStringLiteral("%d"));
-    auto *countAxis = new QValueAxis;
-    countAxis->setTitleText(QStringLiteral("收录 / 反链"));
-    countAxis->setLabelFormat(QStringLiteral("%.0f"));
-    chart->addAxis(time, Qt::AlignBottom);
-    chart->addAxis(weightAxis, Qt::AlignLeft);
-    chart->addAxis(countAxis, Qt::AlignRight);
-    const std::pair<int, QValueAxis *> plotted[] = {
-        {Batch::Weight, weightAxis}, {Batch::Indexed, countAxis}, {Batch::Backlinks, countAxis}};
-    double top[2] = {1, 1};
+    auto *chart = new LineChart(this);
+    chart->SetTitle(QStringLiteral("%1 的变化").arg(domain));
+    chart->SetAxisTitle(LineChart::Axis::Left, QStringLiteral("百度权重"));
+    chart->SetAxisTitle(LineChart::Axis::Right, QStringLiteral("收录 / 反链"));
+    chart->SetRange(LineChart::Axis::Left, 0, 10);
+    chart->SetRange(LineChart::Axis::Right, 0, 1);
+    const std::pair<int, LineChart::Axis> plotted[] = {{Batch::Weight, LineChart::Axis::Left},
+                                                       {Batch::Indexed, LineChart::Axis::Right},
+                                                       {Batch::Backlinks, LineChart::Axis::Right}};
     for (const auto &[figure, axis] : plotted) {
-        auto *series = new QLineSeries;
-        series->setName(BatchModel::Headers().at(2 + figure));
+        QList<LineChart::Point> points;
         for (const Check &c : checks) {
-            if (const std::optional<double> v = HistoryProxy::Comparable(c.figures[figure].text)) {
-                series->append(double(c.time.toMSecsSinceEpoch()), *v);
-                double &max = top[axis == countAxis];
-                max = std::max(max, *v);
-            }
+            if (const std::optional<double> v = HistoryProxy::Comparable(c.figures[figure].text))
+                points.append({c.time, *v});
         }
-        series->setPointsVisible(true);
-        chart->addSeries(series);
-        series->attachAxis(time);
-        series->attachAxis(axis);
+        chart->AddSeries(BatchModel::Headers().at(2 + figure), points, axis);
     }
-    weightAxis->setRange(0, std::max(10.0, top[0]));
-    countAxis->setRange(0, top[1] * 1.1);
-    if (!checks.isEmpty())
-        time->setRange(checks.first().time.toLocalTime().addSecs(-3600),
-                       checks.last().time.toLocalTime().addSecs(3600));
 
-    auto *view = new QChartView(chart, this);
-    view->setRenderHint(QPainter::Antialiasing);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(view, 3);
+    layout->addWidget(chart, 3);
     layout->addWidget(table, 2);
 }

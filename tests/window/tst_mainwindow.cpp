@@ -6,7 +6,9 @@
 #include "BatchRun.h"
 #include "Form1.h"
 #include "HTTPPage2.h"
+#include "HistoryDialog.h"
 #include "Ledger.h"
+#include "LineChart.h"
 #include "SiteScan.h"
 #include "Texts.h"
 #include "core/RunPages.h"
@@ -355,6 +357,18 @@ private Q_SLOTS:
         QVERIFY(!f->close()); // the ledger has the run, but it was never saved
         QCOMPARE(desktop->prompts.value(0), "真的退出吗?");
 
+        // The domain's history: both checks in the chart, by time.
+        f->ListView1->setCurrentIndex(cell);
+        f->ShowHistory();
+        auto *history = f->findChild<HistoryDialog *>();
+        QVERIFY(history && history->isVisible() && history->findChild<LineChart *>());
+        const LineChart *chart = history->findChild<LineChart *>();
+        QCOMPARE(chart->SeriesName(0), "百度权重");
+        QCOMPARE(chart->Points(0).size(), 2);
+        QVERIFY(chart->Points(0)[0].value == 4 && chart->Points(0)[1].value == 6);
+        QVERIFY(chart->Points(0)[0].time <= chart->Points(0)[1].time);
+        history->close();
+
         desktop->chosenFile = dir.filePath("out.csv");
         f->exportBatchButton()->click();
         QFile csv(desktop->chosenFile);
@@ -498,6 +512,57 @@ private Q_SLOTS:
         QCOMPARE(changed.data(Qt::BackgroundRole).value<QColor>(), QColor(255, 236, 179));
         QVERIFY(changed.data(Qt::ToolTipRole).toString().startsWith("爱站的概况页无法识别"));
         QVERIFY(!plain.data(Qt::BackgroundRole).isValid() && !plain.data(Qt::ToolTipRole).isValid());
+    }
+
+    // Axis values are round numbers that cover the data, never more than asked for.
+    void chartTicks_data()
+    {
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<QList<double>>("ticks");
+        QTest::newRow("weights") << 0.0 << 10.0 << QList<double>{0, 2, 4, 6, 8, 10};
+        QTest::newRow("outward") << 1.0 << 57.0 << QList<double>{0, 20, 40, 60};
+        QTest::newRow("counts") << 0.0 << 1234.0 << QList<double>{0, 500, 1000, 1500};
+        QTest::newRow("one value") << 7.0 << 7.0 << QList<double>{6, 6.5, 7, 7.5, 8};
+        QTest::newRow("zero") << 0.0 << 0.0 << QList<double>{0, 0.2, 0.4, 0.6, 0.8, 1};
+        QTest::newRow("below zero") << -5.0 << 5.0 << QList<double>{-5, 0, 5};
+        QTest::newRow("fractions") << 0.5 << 10.5 << QList<double>{0, 5, 10, 15};
+    }
+    void chartTicks()
+    {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(QList<double>, ticks);
+        QCOMPARE(LineChart::Ticks(low, high, 5), ticks);
+        QCOMPARE(LineChart::Label(12000) + LineChart::Label(300000000) + LineChart::Label(1500), "1.2万3亿1500");
+    }
+
+    // Points are placed by time and value inside the frame, upside down on an inverted axis, each axis to its
+    // own scale; they are drawn where they are said to be, and the pointer finds them.
+    void chartDrawing()
+    {
+        LineChart chart;
+        chart.resize(420, 300);
+        chart.SetTitle("排名的变化");
+        const QDateTime day(QDate(2026, 5, 1), QTime(12, 0));
+        const int ranks = chart.AddSeries("排名", {{day.addDays(2), 10}, {day, 1}, {day.addDays(1), 3}});
+        const int counts = chart.AddSeries("收录", {{day, 4000}, {day.addDays(2), 5000}}, LineChart::Axis::Right);
+        chart.SetInverted(LineChart::Axis::Left, true);
+        QCOMPARE(chart.Points(ranks)[0].value, 1.0); // joined in time order
+        const QPointF r1 = chart.Position(ranks, 0), r3 = chart.Position(ranks, 1), r10 = chart.Position(ranks, 2);
+        QVERIFY(r1.x() < r3.x() && r3.x() < r10.x());
+        QVERIFY(r1.y() < r3.y() && r3.y() < r10.y()); // rank 1 at the top
+        QCOMPARE(chart.Position(counts, 0).x(), r1.x());
+        QVERIFY(chart.Position(counts, 1).y() < chart.Position(counts, 0).y());
+        QVERIFY(std::abs(chart.Position(counts, 1).y() - r1.y()) < 100); // own scale: 5000 near the top too
+        for (const QPointF &p : {r1, r10, chart.Position(counts, 1)})
+            QVERIFY(chart.rect().adjusted(20, 20, -20, -20).contains(p.toPoint()));
+
+        const QImage image = chart.grab().toImage();
+        QCOMPARE(image.pixelColor(r3.toPoint()), chart.SeriesColor(ranks));
+        QCOMPARE(image.pixelColor(chart.Position(counts, 1).toPoint()), chart.SeriesColor(counts));
+        QCOMPARE(chart.PointAt(r3.toPoint() + QPoint(2, 2)), std::make_optional(std::pair(ranks, 1)));
+        QVERIFY(!chart.PointAt((r1 + r3).toPoint() / 2 + QPoint(0, 40)));
     }
 
     // Paths, pacing, check boxes, the view and the geometry outlive the window, which fits the screen.
