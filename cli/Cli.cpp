@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "Interrupts.h"
 #include "Ledger.h"
+#include "Progress.h"
 #include "SharedRun.h"
 #include "Texts.h"
 
@@ -302,6 +303,7 @@ bool Wants(int argc, char **argv)
 
 int Main(int argc, char **argv)
 {
+    Progress::UseParentConsole();
     QCoreApplication app(argc, argv);
     // The same folders as the window's: one ledger, one settings file.
     QCoreApplication::setOrganizationName(QStringLiteral("Morvane"));

@@ -2,6 +2,58 @@
 
 #include <QSocketNotifier>
 
+#ifdef Q_OS_WIN
+#include <QMetaObject>
+
+#include <atomic>
+
+#include <windows.h>
+
+namespace {
+
+// Ctrl+C and Ctrl+Break come on a thread of their own: the first is posted
+// to the loop, a second ends the program.
+std::atomic<Interrupts *> gCatcher{nullptr};
+std::atomic<int> gCaught{0};
+
+BOOL WINAPI OnControl(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    if (gCaught++ > 0)
+        ExitProcess(Interrupts::kExitCode);
+    if (Interrupts *catcher = gCatcher.load())
+        QMetaObject::invokeMethod(catcher, &Interrupts::Drain, Qt::QueuedConnection);
+    return TRUE;
+}
+
+} // namespace
+
+Interrupts::Interrupts(QObject *parent) : QObject(parent) {}
+
+void Interrupts::Catch()
+{
+    Interrupts *none = nullptr;
+    if (!gCatcher.compare_exchange_strong(none, this))
+        return;
+    gCaught = 0;
+    SetConsoleCtrlHandler(nullptr, FALSE); // a parent that ignored Ctrl+C handed that down
+    SetConsoleCtrlHandler(OnControl, TRUE);
+}
+
+Interrupts::~Interrupts()
+{
+    Interrupts *me = this;
+    if (gCatcher.compare_exchange_strong(me, nullptr))
+        SetConsoleCtrlHandler(OnControl, FALSE);
+}
+
+void Interrupts::Drain()
+{
+    Q_EMIT interrupted();
+}
+
+#else
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -62,3 +114,4 @@ void Interrupts::Drain()
     }
     Q_EMIT interrupted();
 }
+#endif

@@ -1,7 +1,8 @@
 #pragma once
-// Ctrl+C and SIGTERM for a command-line run: the first one is handed to the
-// event loop as a signal, so the run can stop its chains, store and write
-// what it has; a second one ends the program at once with 130.
+// Ctrl+C and SIGTERM (on Windows Ctrl+C and Ctrl+Break) for a command-line
+// run: the first one is handed to the event loop as a signal, so the run can
+// stop its chains, store and write what it has; a second one ends the
+// program at once with 130.
 
 #include <QObject>
 
@@ -23,11 +24,12 @@ public:
     // From now on catches SIGINT and SIGTERM. One instance at a time.
     void Catch();
 
+    // Empties the self-pipe (on Windows only relays) and signals interrupted().
+    void Drain();
+
 Q_SIGNALS:
     void interrupted();
 
 private:
-    void Drain();
-
     std::unique_ptr<QSocketNotifier> mNotifier; // gone before the pipe closes
 };

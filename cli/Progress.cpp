@@ -3,7 +3,17 @@
 #include "CliText.h"
 
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#define isatty _isatty
+#define STDERR_FILENO 2
+#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
+#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
+#endif
+#else
 #include <unistd.h>
+#endif
 
 namespace Progress {
 
@@ -43,6 +53,30 @@ double RateMeter::RowsPerMinute(int done) const
     if (ms <= 0 || done <= mDoneAtStart)
         return 0;
     return (done - mDoneAtStart) * 60000.0 / double(ms);
+}
+
+void UseParentConsole()
+{
+#ifdef Q_OS_WIN
+    const auto redirected = [](DWORD which) {
+        const HANDLE h = GetStdHandle(which);
+        return h && h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_UNKNOWN;
+    };
+    const bool out = redirected(STD_OUTPUT_HANDLE), err = redirected(STD_ERROR_HANDLE);
+    // Attached even when both go to files: Ctrl+C reaches the program through the console.
+    if (!AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    if (!out)
+        std::freopen("CONOUT$", "w", stdout);
+    if (!err)
+        std::freopen("CONOUT$", "w", stderr);
+    DWORD mode = 0;
+    const HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+    if (GetConsoleMode(console, &mode))
+        SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    CloseHandle(console);
+#endif
 }
 
 } // namespace Progress

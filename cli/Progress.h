@@ -32,6 +32,13 @@ private:
     int mDoneAtStart = 0;
 };
 
+// On Windows the program is a window program, which has no console of its
+// own: when started from one, it joins it for Ctrl+C, standard output and
+// error that were not redirected go to it, and its escapes for the status
+// line are turned on.
+// Elsewhere nothing to do.
+void UseParentConsole();
+
 } // namespace Progress
 
 class ProgressLine final : public QObject

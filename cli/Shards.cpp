@@ -1,6 +1,7 @@
 #include "Shards.h"
 
 #include "BatchExport.h"
+#include "Charset.h"
 #include "CliText.h"
 #include "Ledger.h"
 #include "SheetCsv.h"
@@ -13,7 +14,6 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <numeric>
@@ -120,8 +120,7 @@ void ReadCells(const QList<QStringList> &records, Table *table)
 // The results text file; a shard's has its mark first and numbered lines.
 void ReadText(const QByteArray &bytes, Table *table)
 {
-    QStringDecoder gbk("GBK");
-    QStringList lines = QString(gbk.decode(bytes)).split(QStringLiteral("\r\n"));
+    QStringList lines = Charset::Decode(bytes, QStringLiteral("gbk")).value_or(QString()).split(QStringLiteral("\r\n"));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     table->mark = lines.isEmpty() ? std::nullopt : ParseMark(lines[0]);

@@ -8,9 +8,15 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_WIN
+#include <string>
+
+#include <windows.h>
+#else
 #include <iconv.h>
 
 #include <cerrno>
+#endif
 
 namespace {
 
@@ -85,6 +91,65 @@ bool IsAsciiBlank(char c)
     return c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ';
 }
 
+#ifdef Q_OS_WIN
+// Windows' own code pages stand in for a Qt built without ICU.
+UINT CodePageOf(const QString &name)
+{
+    static const QHash<QString, UINT> pages{
+        {QStringLiteral("UTF-8"), CP_UTF8},     {QStringLiteral("GB18030"), 54936},
+        {QStringLiteral("GBK"), 936},           {QStringLiteral("Big5-HKSCS"), 950},
+        {QStringLiteral("Shift_JIS"), 932},     {QStringLiteral("EUC-JP"), 20932},
+        {QStringLiteral("windows-949"), 949},   {QStringLiteral("KOI8-R"), 20866},
+        {QStringLiteral("KOI8-U"), 21866},      {QStringLiteral("IBM866"), 866},
+        {QStringLiteral("macintosh"), 10000},   {QStringLiteral("windows-874"), 874},
+        {QStringLiteral("ISO-8859-15"), 28605}, {QStringLiteral("ISO-8859-13"), 28603}};
+    if (const UINT page = pages.value(name))
+        return page;
+    if (name.startsWith(QLatin1String("windows-125")))
+        return name.mid(8).toUInt();
+    if (name.startsWith(QLatin1String("ISO-8859-")) && name.mid(9).toUInt() <= 9)
+        return 28590 + name.mid(9).toUInt();
+    return 0;
+}
+
+std::optional<QString> SystemDecode(const QByteArray &in, const QString &name)
+{
+    UINT page = CodePageOf(name);
+    if (page == 54936 && !IsValidCodePage(page))
+        page = 936;
+    if (page == 0 || !IsValidCodePage(page))
+        return std::nullopt;
+    if (in.isEmpty())
+        return QString();
+    const int size = MultiByteToWideChar(page, 0, in.constData(), int(in.size()), nullptr, 0);
+    if (size <= 0)
+        return std::nullopt;
+    QString out(size, Qt::Uninitialized);
+    MultiByteToWideChar(page, 0, in.constData(), int(in.size()), reinterpret_cast<wchar_t *>(out.data()), size);
+    return out;
+}
+
+// GBK has nothing beyond the BMP: each such code point is one "?" before
+// the rest goes through code page 936, with no "best fit" look-alikes.
+QByteArray SystemEncodeGbk(const QString &text)
+{
+    std::wstring wide;
+    wide.reserve(size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        wide.push_back(c.isSurrogate() ? L'?' : wchar_t(c.unicode()));
+    }
+    if (wide.empty())
+        return QByteArray();
+    const int size =
+        WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), nullptr, 0, "?", nullptr);
+    QByteArray out(size, Qt::Uninitialized);
+    WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), out.data(), size, "?", nullptr);
+    return out;
+}
+#else
 // iconv stand-in for a Qt built without ICU.
 std::optional<QByteArray> Iconv(const QByteArray &in, const char *to, const char *from, bool substitute)
 {
@@ -134,6 +199,20 @@ std::optional<QByteArray> Iconv(const QByteArray &in, const char *to, const char
     out.resize(dst - out.data());
     return out;
 }
+
+std::optional<QString> SystemDecode(const QByteArray &in, const QString &name)
+{
+    if (name != QLatin1String("GB18030") && name != QLatin1String("UTF-8"))
+        return std::nullopt;
+    const auto utf8 = Iconv(in, "UTF-8", name.toLatin1().constData(), true);
+    return utf8 ? std::optional<QString>(QString::fromUtf8(*utf8)) : std::nullopt;
+}
+
+QByteArray SystemEncodeGbk(const QString &text)
+{
+    return Iconv(text.toUtf8(), "GBK", "UTF-8", true).value_or(QByteArray());
+}
+#endif
 
 // The WHATWG prescan over the first 1024 bytes: a cursor that gives up,
 // as the standard says, when a construct runs past the end.
@@ -391,15 +470,10 @@ std::optional<QString> Decode(const QByteArray &bytes, const QString &label)
             text.remove(0, 1);
         return text;
     }
-    if (name != QLatin1String("GB18030") && name != QLatin1String("UTF-8"))
-        return std::nullopt;
     QByteArray body = bytes;
     if (name == QLatin1String("UTF-8") && body.startsWith("\xEF\xBB\xBF"))
         body.remove(0, 3);
-    const auto utf8 = Iconv(body, "UTF-8", name.toLatin1().constData(), true);
-    if (!utf8)
-        return std::nullopt;
-    return QString::fromUtf8(*utf8);
+    return SystemDecode(body, name);
 }
 
 QString SourceName(Source source)
@@ -464,7 +538,7 @@ QByteArray EncodeAnsi(const QString &text)
 {
     QStringEncoder encoder("GBK");
     if (!encoder.isValid())
-        return Iconv(text.toUtf8(), "GBK", "UTF-8", true).value_or(QByteArray());
+        return SystemEncodeGbk(text);
     QByteArray bytes = encoder.encode(text);
     // ASCII, the common CJK block and CJK punctuation are never dropped:
     // most saved text is only that, and needs no check.

@@ -59,7 +59,7 @@ std::optional<QString> DecodePage(const QByteArray &body, const QByteArray &cont
 QByteArray EncodeAnsi(const QString &text);
 
 // Whether Qt's own converters cover UTF-8, GB18030 and GBK; when not, the
-// system's iconv stands in.
+// system's stand in (iconv, or Windows' code pages 54936 and 936).
 bool QtCovers();
 
 } // namespace Charset

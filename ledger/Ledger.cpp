@@ -92,7 +92,8 @@ constexpr int kServerChunk = 500;
 
 QString Ledger::DefaultPath()
 {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // Local, not roaming, on Windows: the ledger is large and belongs to this machine.
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     QDir().mkpath(dir);
     return dir + QStringLiteral("/ledger.sqlite");
 }
@@ -100,8 +101,8 @@ QString Ledger::DefaultPath()
 QString Ledger::DiagnosticsFolder(const QString &location)
 {
     const bool file = !location.isEmpty() && location != QLatin1String("none") && !IsServer(location);
-    const QString beside =
-        file ? QFileInfo(location).absolutePath() : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString beside = file ? QFileInfo(location).absolutePath()
+                                : QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     return beside + QStringLiteral("/diagnostics");
 }
 
@@ -210,8 +211,14 @@ std::unique_ptr<Ledger> Ledger::OpenServer(const QString &location, QString *mes
     ledger->mServer = true;
     QSqlDatabase &db = ledger->mDb;
     db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+#ifdef Q_OS_WIN
+    // There is no PostgreSQL client library for the Windows build.
+    if (!db.isValid())
+        return failed(QStringLiteral("Windows 版不支持共享记录库（PostgreSQL），本次运行不保存记录。"));
+#else
     if (!db.isValid())
         return failed(QStringLiteral("缺少 PostgreSQL 驱动（libqt6sql6-psql），本次运行不保存记录。"));
+#endif
     db.setHostName(url.host());
     db.setPort(url.port(5432));
     db.setDatabaseName(database);

@@ -20,6 +20,11 @@
 #include <QTranslator>
 #include <QUrl>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#undef MessageBox // the desktop's own, not Platform's
+#endif
+
 int QtPlatform::MessageBox(QWidget *owner, const QString &prompt, const QString &title, bool okCancel, Icon icon)
 {
     QMessageBox box(owner);
@@ -104,6 +109,12 @@ QString LedgerLocation(Platform &platform)
 
 QString QtPlatform::DocumentsFolder()
 {
+#ifdef Q_OS_WIN
+    // The design kept its files on D:\, where many such users keep their
+    // work; a disk there that takes files is used, else the documents.
+    if (GetDriveTypeW(L"D:\\") == DRIVE_FIXED && QFileInfo(QStringLiteral("D:/")).isWritable())
+        return QStringLiteral("D:\\");
+#endif
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }

@@ -38,7 +38,8 @@ public:
     virtual QPoint PointerPosition() = 0;
     // Where the window's settings are kept between runs.
     virtual std::unique_ptr<QSettings> Settings() = 0;
-    // The user's documents folder, where result files go by default.
+    // The user's documents folder, where result files go by default (on
+    // Windows the design's D:\ when that disk is there and takes files).
     virtual QString DocumentsFolder() = 0;
     // A line of text asked for in a small dialog; nullopt when cancelled.
     virtual std::optional<QString> AskText(QWidget *owner, const QString &title, const QString &label,
@@ -58,7 +59,8 @@ public:
     QPoint PointerPosition() override;
     // The user's config folder (organisation and application name).
     std::unique_ptr<QSettings> Settings() override;
-    // The documents folder when there is one, else the home folder.
+    // D:\ on Windows as above, else the documents folder when there is
+    // one, else the home folder.
     QString DocumentsFolder() override;
     std::optional<QString> AskText(QWidget *owner, const QString &title, const QString &label,
                                    const QString &text) override;
