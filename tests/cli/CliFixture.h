@@ -106,7 +106,8 @@ protected:
     int finish(QProcess &process, int timeoutMs = 30000)
     {
         const bool ended = WaitUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs);
-        err = process.readAllStandardError();
+        // The console's code page on Windows (936 for Chinese), UTF-8 elsewhere.
+        err = QString::fromLocal8Bit(process.readAllStandardError()).toUtf8();
         return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
     int finish(int timeoutMs = 30000) { return finish(*child, timeoutMs); }

@@ -5,14 +5,40 @@
 #include "Ledger.h"
 #include "support/SitePages.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <csignal>
+#endif
 
 class TestCli final : public CliFixture
 {
     Q_OBJECT
 
+    // Ctrl+C as typed in the terminal the child was started from.
+    void interrupt()
+    {
+#ifdef Q_OS_WIN
+        // To every process on the test's console: the child attached to it, the test lets it pass.
+        GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+#else
+        ::kill(pid_t(child->processId()), SIGINT);
+#endif
+    }
+
 private Q_SLOTS:
-    void init() { setUpCase(); }
+#ifdef Q_OS_WIN
+    void initTestCase()
+    {
+        if (!GetConsoleWindow())
+            AllocConsole();
+        SetConsoleCtrlHandler([](DWORD) -> BOOL { return TRUE; }, TRUE);
+    }
+#endif
+    void init()
+    {
+        setUpCase();
+    }
 
     // The txt table is the window's save, byte for byte; --out replaces it, --append appends as the window does.
     // Progress into a pipe is plain lines. Another copy owns the ledger: a run goes on without it, a resume cannot.
@@ -128,7 +154,7 @@ private Q_SLOTS:
         list(good(30), 30); // slow, so the signal comes mid-run
         start({"batch", path("list.txt"), "--out", path("out.txt")});
         QVERIFY(WaitUntil([&] { return server->requestCount() >= 15; }, 10000));
-        ::kill(pid_t(child->processId()), SIGINT);
+        interrupt();
         QCOMPARE(finish(), 130);
         const StoredRun run = Ledger::Open(path("ledger.sqlite"))->LastUnfinishedRun().value_or(StoredRun());
         QCOMPARE(read("out.txt"), txt(run.rows));
@@ -145,9 +171,9 @@ private Q_SLOTS:
         const int before = server->requestCount();
         start({"batch", path("list.txt"), "--no-ledger", "-q"});
         QVERIFY(WaitUntil([&] { return server->requestCount() == before + 3; }));
-        ::kill(pid_t(child->processId()), SIGINT);
+        interrupt();
         QVERIFY(WaitUntil([&] { return child->readAllStandardError().contains("Ctrl+C again ends at once"); }));
-        ::kill(pid_t(child->processId()), SIGINT);
+        interrupt();
         QCOMPARE(finish(3000), 130); // not after the 5 s the answers on their way could take
     }
 

@@ -49,6 +49,8 @@ private Q_SLOTS:
         setUpCase();
         if (!QByteArray(QTest::currentTestFunction()).startsWith("shared"))
             return;
+        if (*PgCluster::Missing())
+            QSKIP(PgCluster::Missing());
         if (!pg) {
             pg = std::make_unique<PgCluster>();
             pgStarted = pg->Start("-c fsync=off");

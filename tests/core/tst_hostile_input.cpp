@@ -1,5 +1,6 @@
 // Hostile input at the edges: odd list files, domains that are not plain names, packed replies, saved line breaks.
 
+#include "Charset.h"
 #include "DomainList.h"
 #include "Endpoints.h"
 #include "HTTPPage2.h"
@@ -7,7 +8,6 @@
 #include "TextFile.h"
 #include "support/TestServer.h"
 
-#include <QStringEncoder>
 #include <QtTest>
 
 class TestHostileInput final : public QObject
@@ -35,7 +35,7 @@ private Q_SLOTS:
         const auto row = [](const char *tag, const QByteArray &bytes, const QString &rows) {
             QTest::newRow(tag) << bytes << rows;
         };
-        const auto gbk = [](const QString &text) -> QByteArray { return QStringEncoder("GB18030").encode(text); };
+        const auto gbk = [](const QString &text) { return Charset::EncodeAnsi(text); };
         const QByteArray fits = QByteArray(2044, 'x') + ".com", wide = gbk(QString(2044, QChar(0x4F8B)) + ".com");
         row("every line end", "a.t\r\nb.t\nc.t\r\rno dot\r\ne.t\n", "1:a.t|2:b.t|3:c.t|6:e.t");
         row("full-width and ideographic dots", "a．t\nb。t\nc｡t\nno dot", "1:a．t|2:b。t|3:c｡t");

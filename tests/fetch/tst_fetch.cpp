@@ -8,7 +8,6 @@
 #include "XTimerSupport.h"
 #include "support/TestServer.h"
 
-#include <QStringEncoder>
 #include <QtTest>
 
 using namespace XTimerSupport;
@@ -313,7 +312,7 @@ private Q_SLOTS:
         TestServer::Reply declared = TestServer::page(utf8);
         declared.headers = "Content-Type: text/html;charset=utf-8\r\n";
         server.route("/declared", declared);
-        server.route("/undeclared", TestServer::page(QStringEncoder("GBK").encode("<p>找到相关结果约3个</p>")));
+        server.route("/undeclared", TestServer::page(Charset::EncodeAnsi("<p>找到相关结果约3个</p>")));
         QStringList texts;
         for (const char *path : {"/declared", "/undeclared"}) {
             HTTPPage2 page;

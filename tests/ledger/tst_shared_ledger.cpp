@@ -40,6 +40,8 @@ class TestSharedLedger final : public QObject
 private slots:
     void initTestCase()
     {
+        if (*PgCluster::Missing())
+            QSKIP(PgCluster::Missing());
         const int started = mCluster.Start("-c fsync=off");
         if (started == 3)
             QSKIP("PostgreSQL is not installed (scripts/deps.sh installs it)");
