@@ -39,7 +39,7 @@ sudo=""
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           libz-mingw-w64-dev wine64 wine nsis fonts-wqy-microhei imagemagick xvfb x11-utils
           xdotool openbox dpkg-dev build-essential tcl ninja-build cmake zip unzip python3
-          qt6-base-dev qt6-base-dev-tools qt6-translations-l10n)
+          qt6-base-dev qt6-base-dev-tools qt6-translations-l10n locales)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -64,6 +64,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -q \
         --no-install-recommends "${missing[@]}"
 fi
+# Wine takes its code page from the Unix locale: a Chinese Windows' 936
+# needs zh_CN.UTF-8 to exist.
+locale -a 2> /dev/null | grep -qi '^zh_CN\.utf-\?8$' || $sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 case "$(dpkg-query -W -f='${Version}' qt6-base-dev)" in
     6.4.2*) ;;
     *) echo "the cross build needs the host's qt6-base-dev 6.4.2 (for moc, rcc, uic)" >&2; exit 1 ;;
