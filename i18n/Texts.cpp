@@ -33,12 +33,14 @@ bool ChineseLocale(const QString &lcAll, const QString &lcMessages, const QStrin
 
 bool ChineseWanted()
 {
+    const QString all = qEnvironmentVariable("LC_ALL"), messages = qEnvironmentVariable("LC_MESSAGES"),
+                  lang = qEnvironmentVariable("LANG");
 #ifdef Q_OS_WIN
-    return QLocale::system().language() == QLocale::Chinese;
-#else
-    return ChineseLocale(qEnvironmentVariable("LC_ALL"), qEnvironmentVariable("LC_MESSAGES"),
-                         qEnvironmentVariable("LANG"), qEnvironmentVariable("LANGUAGE"));
+    // The system's language, unless the variables say otherwise (scripts and tests set them).
+    if (all.isEmpty() && messages.isEmpty() && lang.isEmpty())
+        return QLocale::system().language() == QLocale::Chinese;
 #endif
+    return ChineseLocale(all, messages, lang, qEnvironmentVariable("LANGUAGE"));
 }
 
 bool InstallChinese(QCoreApplication &app)

@@ -15,8 +15,8 @@ namespace Texts {
 // English; otherwise the first language of LANGUAGE, when set, decides,
 // else the locale's own: zh, zh_CN, zh_TW.UTF-8 ... are Chinese.
 bool ChineseLocale(const QString &lcAll, const QString &lcMessages, const QString &lang, const QString &language);
-// The same for this process: the environment, or the system's language
-// where there is no such environment (Windows).
+// The same for this process: the environment; on Windows, where these
+// variables are seldom set, the system's language when none of them is.
 bool ChineseWanted();
 
 // Installs the Chinese of Morvane's own messages; false when it could not.
