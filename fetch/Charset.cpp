@@ -115,7 +115,9 @@ UINT CodePageOf(const QString &name)
 std::optional<QString> SystemDecode(const QByteArray &in, const QString &name)
 {
     UINT page = CodePageOf(name);
-    if (page == 54936 && !IsValidCodePage(page))
+    // Wine, for one, has no 54936.
+    const bool gbkForGb18030 = page == 54936 && !IsValidCodePage(page);
+    if (gbkForGb18030)
         page = 936;
     if (page == 0 || !IsValidCodePage(page))
         return std::nullopt;
@@ -126,6 +128,9 @@ std::optional<QString> SystemDecode(const QByteArray &in, const QString &name)
         return std::nullopt;
     QString out(size, Qt::Uninitialized);
     MultiByteToWideChar(page, 0, in.constData(), int(in.size()), reinterpret_cast<wchar_t *>(out.data()), size);
+    // 936's lone byte 0x80 (the euro sign) is no character in GB18030.
+    if (gbkForGb18030)
+        out.replace(QChar(0x20AC), QChar::ReplacementCharacter);
     return out;
 }
 
