@@ -313,7 +313,9 @@ bash "$ROOT/scripts/windows-check.sh" > "$OUT/check.log" 2>&1 || { cat "$OUT/che
 # ------------------------------------------------------------ the test suite under Wine
 stage "tests under Wine"
 set +e
-(cd "$OUT/build" && ctest --output-on-failure -j"$JOBS" --timeout 900) > "$OUT/ctest.log" 2>&1
+# From a terminal (script's), so that Wine gives the tests a console and
+# Ctrl+C can reach the command line's child processes.
+(cd "$OUT/build" && script -qec "ctest --output-on-failure -j$JOBS --timeout 900 > '$OUT/ctest.log' 2>&1" /dev/null)
 tests_rc=$?
 set -e
 stage "done"

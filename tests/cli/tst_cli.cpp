@@ -15,6 +15,9 @@ class TestCli final : public CliFixture
 {
     Q_OBJECT
 
+#ifdef Q_OS_WIN
+    bool console = false;
+#endif
     // Ctrl+C as typed in the terminal the child was started from.
     void interrupt()
     {
@@ -30,8 +33,8 @@ private Q_SLOTS:
 #ifdef Q_OS_WIN
     void initTestCase()
     {
-        if (!GetConsoleWindow())
-            AllocConsole();
+        // Wine gives a console only to a program started from a terminal.
+        console = GetConsoleWindow() || AllocConsole();
         SetConsoleCtrlHandler([](DWORD) -> BOOL { return TRUE; }, TRUE);
     }
 #endif
@@ -151,6 +154,10 @@ private Q_SLOTS:
     // figures, those that had landed. A second Ctrl+C does not wait.
     void interrupted()
     {
+#ifdef Q_OS_WIN
+        if (!console)
+            QSKIP("no console to send Ctrl+C through: start the suite from a terminal (scripts/windows.sh does)");
+#endif
         list(good(30), 30); // slow, so the signal comes mid-run
         start({"batch", path("list.txt"), "--out", path("out.txt")});
         QVERIFY(WaitUntil([&] { return server->requestCount() >= 15; }, 10000));
