@@ -4,7 +4,8 @@
 #   scripts/parallel-demo.sh LIST N OUT [batch options...]
 #   scripts/parallel-demo.sh domains.txt 4 results.xlsx --rest-every 20 --rest-seconds 3
 # OUT's suffix (txt, csv, xlsx) is the shards' format too. MORVANE names the
-# executable (default: morvane on the PATH). Shards on one machine cannot
+# executable (default: this checkout's build/morvane when it is built, else
+# morvane on the PATH). Shards on one machine cannot
 # share the SQLite ledger, so they run without one unless the options name
 # a ledger server (--ledger postgresql://...). Exits as parallel does (the
 # number of shards that did not end with 0) once the merge is written.
@@ -13,7 +14,9 @@ list=${1:?list file}
 count=${2:?number of shards}
 out=${3:?merged table}
 shift 3
-morvane=${MORVANE:-morvane}
+built=$(cd "$(dirname "$0")/.." && pwd)/build/morvane
+[ -x "$built" ] || built=morvane
+morvane=${MORVANE:-$built}
 format=${out##*.}
 case $format in txt | csv | xlsx) ;; *) format=txt ;; esac
 ledger=(--no-ledger)
