@@ -6,18 +6,35 @@
 # version, the launcher's command (offscreen, stopped after 3 s) and a batch
 # against scripts/fake_services.py on loopback, then removes and purges the
 # package and checks that none of its own paths is left. The root is deleted
-# at the end unless KEEP_ROOT=1. Uses the network for Debian's packages only.
+# at the end unless KEEP_ROOT=1. Uses the network for Debian's packages only,
+# from the mirror the machine's own apt sources name.
 set -euo pipefail
+# The machine's own Debian mirror: the first archive (not a security one) its apt sources name,
+# in the one-line form (sources.list, *.list) or the deb822 form (*.sources).
+# "--mirror [FOLDER]" only prints it (FOLDER: in place of /etc/apt).
+mirror_of() {
+    local apt=$1 file
+    for file in "$apt/sources.list" "$apt"/sources.list.d/*.list "$apt"/sources.list.d/*.sources; do
+        if [ -f "$file" ]; then cat "$file" && echo; fi
+    done | awk '
+        function take(uri, suites) { if (uri != "" && suites !~ /security/) { print uri; found = 1; exit } }
+        $1 == "deb" { for (i = 2; i < NF; i++) if ($i ~ /^[a-z+]+:\/\//) { take($i, $(i + 1)); break }; next }
+        tolower($1) == "uris:" { uri = $2 }
+        tolower($1) == "suites:" { suites = $0 }
+        NF == 0 { take(uri, suites); uri = ""; suites = "" }
+        END { if (!found) take(uri, suites) }'
+}
+if [ "${1:-}" = --mirror ]; then
+    mirror_of "${2:-/etc/apt}"
+    exit 0
+fi
 deb=$(realpath "${1:?the .deb}")
 root=${2:-/tmp/morvane-pkgroot}
 here=$(cd "$(dirname "$0")" && pwd)
 [ "$(id -u)" -eq 0 ] || { echo "run as root" >&2; exit 2; }
 command -v debootstrap >/dev/null || bash "$here/deps.sh" debootstrap
-
-# The machine's own Debian mirror.
-mirror=$(grep -rhoE '^(URIs:|deb) +https?://[^ ]+/debian/?( |$)' /etc/apt/sources.list /etc/apt/sources.list.d/ 2>/dev/null |
-    head -n1 | awk '{print $2}' || true)
-mirror=${mirror:-http://deb.debian.org/debian}
+mirror=$(mirror_of /etc/apt)
+[ -n "$mirror" ] || { echo "no Debian archive in /etc/apt's sources: the root needs one" >&2; exit 2; }
 if [ ! -x "$root/usr/bin/apt-get" ]; then
     echo "== debootstrap bookworm $root $mirror"
     debootstrap bookworm "$root" "$mirror" >"$root.debootstrap.log" 2>&1 || {
