@@ -152,6 +152,13 @@ QString Form1::SavedMessage(const QString &path, int lines)
     return QStringLiteral("恭喜保存成功！\n已将 %1 行追加到文件：%2").arg(lines).arg(QDir::toNativeSeparators(path));
 }
 
+QString Form1::ExportedMessage(const QString &path, int rows, bool replaced)
+{
+    return (replaced ? QStringLiteral("已导出 %1 行，替换了文件：%2") : QStringLiteral("已导出 %1 行到文件：%2"))
+        .arg(rows)
+        .arg(QDir::toNativeSeparators(path));
+}
+
 void Form1::Command8_Click()
 {
     const QString path = Text3->text();

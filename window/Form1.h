@@ -143,6 +143,8 @@ public:
     void Notify(const QString &prompt);
     // What a save says: the file and how many lines went into it.
     static QString SavedMessage(const QString &path, int lines);
+    // What an export says: a spreadsheet is written whole, never appended to.
+    static QString ExportedMessage(const QString &path, int rows, bool replaced);
     static const QString kNothingToSave;
 
     // ---- start-up, close, path boxes ----

@@ -222,10 +222,11 @@ void Form1::ExportBatch()
         rows << mBatch->rows().at(i);
         checked << mCheckedAt.value(i);
     }
+    const bool replaced = QFileInfo::exists(target->path);
     const Sheets::WriteResult written = TableExport::WriteBatch(*target, rows, checked);
     if (written.ok) {
         mBatchUnsaved = false; // an export is a save
-        Note(SavedMessage(target->path, int(rows.size())));
+        Note(ExportedMessage(target->path, int(rows.size()), replaced));
     } else
         Notify(QStringLiteral("导出失败：%1\n原因：%2").arg(target->path, written.error));
 }
@@ -240,11 +241,14 @@ void Form1::ExportKeywords()
         ChooseExport(*this, mPlatform, Text7->text(), QStringLiteral("单条结果.xlsx"));
     if (!target)
         return;
+    // A spreadsheet holds every column and the check date, whatever the
+    // text file's 保存关键词+结果 says.
+    const bool replaced = QFileInfo::exists(target->path);
     const Sheets::WriteResult written =
-        TableExport::WriteKeywords(*target, mKeywords->rows(), !Check5->isChecked(), QDateTime::currentDateTime());
+        TableExport::WriteKeywords(*target, mKeywords->rows(), false, QDateTime::currentDateTime());
     if (written.ok) {
         mKeywordsUnsaved = false;
-        Note(SavedMessage(target->path, int(mKeywords->rows().size())));
+        Note(ExportedMessage(target->path, int(mKeywords->rows().size()), replaced));
     } else
         Notify(QStringLiteral("导出失败：%1\n原因：%2").arg(target->path, written.error));
 }

@@ -278,6 +278,15 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray saved = file.readAll();
         QVERIFY(saved.startsWith("kw1\r\nkw2\r\n") && saved.endsWith("kw25\r\n...\r\n"));
+        // The export is a spreadsheet: every column and the check date, whatever Check5 says; it replaces.
+        desktop->chosenFile = dir.filePath("kw.csv");
+        for (const QString says : {"已导出 26 行到文件：", "已导出 26 行，替换了文件："}) {
+            f->exportKeywordsButton()->click();
+            QVERIFY2(f->StatusText().startsWith(says), qPrintable(f->StatusText()));
+        }
+        QFile csv(desktop->chosenFile);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(csv.readLine().endsWith(",网页标题,查询时间\r\n") && csv.readLine().startsWith("1,kw1,"));
 
         // A batch stop ends a running scan at its next page.
         SitePages::Serve(*server, "t.com", "250", 10, 40);
