@@ -1,6 +1,7 @@
 #include "AppIcon.h"
 #include "Cli.h"
 #include "Form1.h"
+#include "Interrupts.h"
 #include "Ledger.h"
 #include "Platform.h"
 #include "Texts.h"
@@ -12,6 +13,11 @@ int main(int argc, char *argv[])
     if (Cli::Wants(argc, argv))
         return Cli::Main(argc, argv);
     QApplication app(argc, argv);
+    // Logout, shutdown or kill end the window as a close would, without
+    // asking; one that comes while the window is being made is heard once
+    // it is up.
+    Interrupts interrupts;
+    interrupts.Catch();
     // Settings and the ledger go to the user's folders under these names.
     QApplication::setOrganizationName(QStringLiteral("Morvane"));
     QApplication::setApplicationName(QStringLiteral("Morvane"));
@@ -32,5 +38,6 @@ int main(int argc, char *argv[])
     window->SetDiagnosticsFolder(Ledger::DiagnosticsFolder(where));
     window->NotifyWhenShown(rulesMessage);
     window->show();
+    QObject::connect(&interrupts, &Interrupts::interrupted, window.get(), &Form1::EndBySignal);
     return app.exec();
 }

@@ -76,6 +76,8 @@ void Form1::Command3_Click()
     }
     mRunTookMs = -1;
     mBatchStarted = true;
+    mRateClock.start();
+    mRateFrom = mBatch->confirmedRows();
     UpdateBatchButtons();
     RefreshStatus();
 }

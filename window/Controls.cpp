@@ -9,6 +9,35 @@
 #include <QRegularExpression>
 #include <QTreeView>
 
+ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText); // it names domains, which come from lists
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+void ElidedLabel::setText(const QString &text)
+{
+    QLabel::setText(text);
+    setToolTip(text);
+}
+
+QString ElidedLabel::shownText() const
+{
+    return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width());
+}
+
+QSize ElidedLabel::minimumSizeHint() const
+{
+    return {0, QLabel::minimumSizeHint().height()};
+}
+
+void ElidedLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    painter.drawText(contentsRect(), int(alignment()) | Qt::TextSingleLine, shownText());
+}
+
 FormLabel::FormLabel(QWidget *parent, const QString &caption, int left, int top, int width, int height, bool centred)
     : QLabel(parent), mDesign(Px(left), Px(top), Px(width), Px(height)), mCentred(centred)
 {

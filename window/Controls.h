@@ -56,6 +56,24 @@ private:
     QList<QPointer<QWidget>> mGaps;
 };
 
+// A line of text that never widens its window: as much as fits is drawn,
+// cut in the middle ("…") when it must be, the whole of it a hover away.
+class ElidedLabel final : public QLabel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ElidedLabel)
+
+public:
+    explicit ElidedLabel(QWidget *parent);
+    void setText(const QString &text); // hides QLabel::setText on purpose
+    // The text as drawn at the label's present width.
+    QString shownText() const;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
 // A window timer: ticks every Interval ms while Enabled and Interval != 0.
 class WindowTimer final : public QObject
 {

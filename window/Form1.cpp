@@ -5,6 +5,7 @@
 #include "HTTPPage2.h"
 #include "HistoryProxy.h"
 #include "KeywordModel.h"
+#include "Ledger.h"
 #include "Platform.h"
 #include "SiteScan.h"
 #include "UpdateCheck.h"
@@ -14,7 +15,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QSaveFile>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 
@@ -91,6 +94,19 @@ void Stack(const QList<QWidget *> &topFirst)
     }
 }
 
+// Where each setting is kept.
+const QString kListPath = QStringLiteral("paths/list");
+const QString kBatchPath = QStringLiteral("paths/batchResults");
+const QString kKeywordPath = QStringLiteral("paths/keywordResults");
+const QString kRowsPerRest = QStringLiteral("batch/rowsPerRest");
+const QString kRestSeconds = QStringLiteral("batch/restSeconds");
+const QString kBatchWithResults = QStringLiteral("batch/saveResults");
+const QString kPauseOnBlock = QStringLiteral("batch/pauseOnBlock");
+const QString kKeywordsWithResults = QStringLiteral("site/saveResults");
+const QString kSiteDomain = QStringLiteral("site/domain");
+const QString kView = QStringLiteral("window/view");
+const QString kGeometry = QStringLiteral("window/geometry");
+
 } // namespace
 
 Form1::Form1(Platform &platform, const Config &config, QNetworkAccessManager *nam, QWidget *parent)
@@ -150,22 +166,31 @@ void Form1::BuildControls()
         return lab;
     };
 
-    // ---- the window itself ----
-    Frame2 = Frame(this, QStringLiteral("Frame2"), 0, 0, 12375, 9615);
-    Command12 = Button(this, QStringLiteral("手动导入"), 4560, 600, 1215, 375, true);
-    Text1 = Make<QPlainTextEdit>(this, 0, 120, 4335, 2295);
+    // ---- the window itself: the design's area, scrolled on a screen too small for it ----
+    mScroll = new QScrollArea(this);
+    mScroll->setFrameShape(QFrame::NoFrame);
+    mScroll->setWidgetResizable(true);
+    mScroll->setFocusPolicy(Qt::NoFocus); // Tab goes from control to control, and scrolls to each
+    mCanvas = new QWidget;
+    mCanvas->setMinimumSize(ClientWidth, Px(2520) + kLeastTableHeight);
+    mCanvas->installEventFilter(this);
+    mScroll->setWidget(mCanvas);
+    QWidget *const canvas = mCanvas;
+    Frame2 = Frame(canvas, QStringLiteral("Frame2"), 0, 0, 12375, 9615);
+    Command12 = Button(canvas, QStringLiteral("手动导入"), 4560, 600, 1215, 375, true);
+    Text1 = Make<QPlainTextEdit>(canvas, 0, 120, 4335, 2295);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     // A tab is never part of a domain: Tab moves on, as in every other box.
     Text1->setTabChangesFocus(true);
     Text1->setPlainText(QString(mConfig.exampleList).replace(QLatin1String("\r\n"), QLatin1String("\n")));
-    Frame1 = Frame(this, QString(), 5880, 0, 6495, 2415);
-    Command10 = Button(this, QStringLiteral("停止"), 4560, 1080, 1215, 375, true);
-    Command9 = Button(this, QStringLiteral("暂停"), 4560, 1560, 1215, 375, true);
-    Command3 = Button(this, QStringLiteral("开始"), 4560, 2040, 1215, 375, true);
-    Command2 = Button(this, QStringLiteral("清空地址"), 4560, 120, 1215, 375, true);
-    ListView1 = Make<QTreeView>(this, 0, 2520, 12375, 6855);
+    Frame1 = Frame(canvas, QString(), 5880, 0, 6495, 2415);
+    Command10 = Button(canvas, QStringLiteral("停止"), 4560, 1080, 1215, 375, true);
+    Command9 = Button(canvas, QStringLiteral("暂停"), 4560, 1560, 1215, 375, true);
+    Command3 = Button(canvas, QStringLiteral("开始"), 4560, 2040, 1215, 375, true);
+    Command2 = Button(canvas, QStringLiteral("清空地址"), 4560, 120, 1215, 375, true);
+    ListView1 = Make<QTreeView>(canvas, 0, 2520, 12375, 6855);
 
     // ---- Frame2: the single-site view ----
     ListView3 = Make<QTreeView>(Frame2, 0, 1800, 12375, 7575);
@@ -296,10 +321,16 @@ void Form1::BuildControls()
     // ---- the status line, below the design's area ----
     mStatus = new QStatusBar(this);
     mStatus->setSizeGripEnabled(true);
-    mStatusLabel = new QLabel(mStatus);
-    mStatusLabel->setTextFormat(Qt::PlainText); // it names domains, which come from lists
+    mStatusLabel = new ElidedLabel(mStatus);
     mStatus->addWidget(mStatusLabel, 1);
+    mNoteTimer.setSingleShot(true);
+    mNoteTimer.setInterval(5000);
+    connect(&mNoteTimer, &QTimer::timeout, this, [this] {
+        mNote.clear();
+        RefreshStatus();
+    });
     mUpdateLink = new QLabel(mStatus);
+    mUpdateLink->setContentsMargins(Px(180), 0, 0, 0); // kept apart from the status text
     mUpdateLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     mUpdateLink->setFocusPolicy(Qt::NoFocus);
     mUpdateLink->hide();
@@ -334,45 +365,69 @@ void Form1::ShowView(bool batch)
     for (QWidget *w : std::as_const(mBatchControls))
         w->setVisible(batch);
     Frame2->raise();
-    mStatus->raise();
     (batch ? static_cast<QWidget *>(Text1) : Text5)->setFocus(Qt::OtherFocusReason);
     RefreshStatus();
+    if (mKeeping)
+        KeepSetting(kView, batch ? QStringLiteral("batch") : QStringLiteral("site"));
 }
 
 void Form1::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    LayOut();
+    const int statusHeight = mStatus->sizeHint().height();
+    mScroll->setGeometry(0, 0, width(), height() - statusHeight);
+    mStatus->setGeometry(0, height() - statusHeight, width(), statusHeight);
+    if (mKeeping && mShownOnce)
+        mKeepSoon.start();
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == mCanvas && event->type() == QEvent::Resize)
+        LayOut();
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::LayOut()
 {
     // The tables and the domain list take what the window has beyond the
-    // design's size; every other control stays where the design has it.
-    const int statusHeight = mStatus->sizeHint().height();
-    const int dw = width() - ClientWidth;
-    const int dh = height() - statusHeight - ClientHeight;
+    // design's size, the panels above them its width; every other control
+    // stays where the design has it. Below the design's size the tables
+    // give way, down to a few rows; then the whole area scrolls.
+    const int dw = mCanvas->width() - ClientWidth;
+    const int dh = mCanvas->height() - ClientHeight;
     const int listShare = dh > 0 ? dh / 3 : 0;
     Text1->setGeometry(Px(0), Px(120), Px(4335), Px(2295) + listShare);
     ListView1->setGeometry(Px(0), Px(2520) + listShare, Px(12375) + dw, Px(6855) + dh - listShare);
     Frame2->resize(Px(12375) + dw, Px(9615) + dh);
+    // The panels above the tables span them; their controls stay put.
+    Frame1->resize(Px(6495) + dw, Px(2415));
+    Frame3->resize(Px(12375) + dw, Px(1815));
+    Frame4->resize(Px(12375) + dw, Px(615));
     for (QTreeView *table : {ListView2, ListView3})
         table->resize(Px(12375) + dw, Px(7575) + dh);
-    mStatus->setGeometry(0, height() - statusHeight, width(), statusHeight);
 }
 
 void Form1::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    // The window manager tells the frame's size some time after the window
-    // is up, and moves the window as it frames it: fitted again on each move
-    // until the frame is known, for a moment at most, so that later the
-    // user moves the window freely.
+    // The window manager frames the window some time after it is up, and
+    // may or may not move it as it does: fitted again on each move and a
+    // few times a second until the frame is known, for two seconds at
+    // most, so that later the user moves the window freely.
     if (!mShownOnce) {
         mShownOnce = true;
         mFitting = true;
+        auto *again = new QTimer(this);
+        connect(again, &QTimer::timeout, this, [this, again, ticks = 0]() mutable {
+            FitOnScreen();
+            if (!mFitting || ++ticks >= 20) {
+                mFitting = false;
+                again->deleteLater();
+            }
+        });
+        again->start(100);
         QTimer::singleShot(0, this, &Form1::FitOnScreen);
-        QTimer::singleShot(2000, this, [this] { mFitting = false; });
     }
 }
 
@@ -381,6 +436,8 @@ void Form1::moveEvent(QMoveEvent *event)
     QWidget::moveEvent(event);
     if (mFitting)
         QTimer::singleShot(0, this, &Form1::FitOnScreen);
+    if (mKeeping && mShownOnce)
+        mKeepSoon.start();
 }
 
 void Form1::FitOnScreen()
@@ -397,7 +454,8 @@ void Form1::FitOnScreen()
     if (!edges.isNull())
         mFitting = false;
     // The design's size is the least size where the screen has room for
-    // it; on a smaller screen the tables give way, never the title bar.
+    // it; on a smaller screen the window keeps to the screen, its title bar
+    // in sight, and what does not fit scrolls.
     const QSize room = area.size() - edges;
     // Sizes wait until the window is up and its frame is known.
     if (isVisible()) {
@@ -457,7 +515,17 @@ void Form1::Form_Load()
     sCaption = QStringLiteral("Morvane 1.1 - 网站SEO综合查询");
     setWindowTitle(sCaption);
     LoadSettings();
+    KeepSettingsAsTheyChange();
     FitOnScreen();
+}
+
+void Form1::EndBySignal()
+{
+    mEnding = true;
+    if (mLedger)
+        mLedger->Flush();
+    close();
+    QCoreApplication::quit();
 }
 
 bool Form1::WouldLoseWork() const
@@ -470,7 +538,7 @@ bool Form1::WouldLoseWork() const
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    if (WouldLoseWork()) {
+    if (!mEnding && WouldLoseWork()) {
         const int answer = mPlatform.MessageBox(this, QStringLiteral("真的退出吗?"), QStringLiteral("退出"), true,
                                                 Platform::Icon::Question);
         if (answer != Platform::Ok) {
@@ -482,18 +550,10 @@ void Form1::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-namespace {
-const QString kListPath = QStringLiteral("paths/list");
-const QString kBatchPath = QStringLiteral("paths/batchResults");
-const QString kKeywordPath = QStringLiteral("paths/keywordResults");
-const QString kRowsPerRest = QStringLiteral("batch/rowsPerRest");
-const QString kRestSeconds = QStringLiteral("batch/restSeconds");
-const QString kBatchWithResults = QStringLiteral("batch/saveResults");
-const QString kPauseOnBlock = QStringLiteral("batch/pauseOnBlock");
-const QString kKeywordsWithResults = QStringLiteral("site/saveResults");
-const QString kView = QStringLiteral("window/view");
-const QString kGeometry = QStringLiteral("window/geometry");
-} // namespace
+QString Form1::KeptListPath() const
+{
+    return QDir(mPlatform.DataFolder()).filePath(QStringLiteral("domain-list.txt"));
+}
 
 void Form1::LoadSettings()
 {
@@ -511,6 +571,9 @@ void Form1::LoadSettings()
     Check3->setChecked(kept->value(kBatchWithResults, false).toBool());
     mPauseOnBlock->setChecked(kept->value(kPauseOnBlock, true).toBool());
     Check5->setChecked(kept->value(kKeywordsWithResults, false).toBool());
+    Text5->setText(kept->value(kSiteDomain, Text5->text()).toString());
+    if (QFile list(KeptListPath()); list.open(QIODevice::ReadOnly))
+        Text1->setPlainText(QString::fromUtf8(list.readAll()));
     // The single-site view lies on top as the design opens.
     ShowView(kept->value(kView).toString() == QLatin1String("batch"));
     if (!restoreGeometry(kept->value(kGeometry).toByteArray())) {
@@ -520,9 +583,50 @@ void Form1::LoadSettings()
     }
 }
 
-void Form1::SaveSettings()
+void Form1::KeepSettingsAsTheyChange()
+{
+    const std::pair<QLineEdit *, QString> boxes[] = {
+        {Text2, kListPath}, {Text3, kBatchPath}, {Text7, kKeywordPath}, {Text4, kRowsPerRest}};
+    for (const auto &[box, key] : boxes)
+        connect(box, &QLineEdit::textChanged, this, [this, key = key](const QString &text) { KeepSetting(key, text); });
+    connect(Combo1, &QComboBox::editTextChanged, this,
+            [this](const QString &text) { KeepSetting(kRestSeconds, text); });
+    const std::pair<QCheckBox *, QString> boxesTicked[] = {
+        {Check3, kBatchWithResults}, {mPauseOnBlock, kPauseOnBlock}, {Check5, kKeywordsWithResults}};
+    for (const auto &[box, key] : boxesTicked)
+        connect(box, &QCheckBox::toggled, this, [this, key = key](bool ticked) { KeepSetting(key, ticked); });
+    // The domain of the last scan started, not every keystroke in its box.
+    connect(mSite, &SiteScan::runningChanged, this, [this](bool running) {
+        if (running)
+            KeepSetting(kSiteDomain, mSite->domain());
+    });
+    mKeepSoon.setSingleShot(true);
+    mKeepSoon.setInterval(1000);
+    connect(&mKeepSoon, &QTimer::timeout, this, &Form1::KeepSoon);
+    connect(Text1, &QPlainTextEdit::textChanged, &mKeepSoon, qOverload<>(&QTimer::start));
+    mKeeping = true;
+}
+
+void Form1::KeepSetting(const QString &key, const QVariant &value)
 {
     const std::unique_ptr<QSettings> kept = mPlatform.Settings();
+    kept->setValue(key, value);
+    kept->sync();
+}
+
+void Form1::KeepSoon()
+{
+    mKeepSoon.stop();
+    KeepSetting(kGeometry, saveGeometry());
+    QDir().mkpath(mPlatform.DataFolder());
+    QSaveFile file(KeptListPath());
+    if (file.open(QIODevice::WriteOnly) && file.write(Text1->toPlainText().toUtf8()) >= 0)
+        file.commit();
+}
+
+void Form1::SaveSettings()
+{
+    std::unique_ptr<QSettings> kept = mPlatform.Settings();
     kept->setValue(kListPath, Text2->text());
     kept->setValue(kBatchPath, Text3->text());
     kept->setValue(kKeywordPath, Text7->text());
@@ -532,7 +636,8 @@ void Form1::SaveSettings()
     kept->setValue(kPauseOnBlock, mPauseOnBlock->isChecked());
     kept->setValue(kKeywordsWithResults, Check5->isChecked());
     kept->setValue(kView, mBatchShown ? QStringLiteral("batch") : QStringLiteral("site"));
-    kept->setValue(kGeometry, saveGeometry());
+    kept.reset();
+    KeepSoon();
 }
 
 void Form1::ChoosePath(QLineEdit *box, bool save)

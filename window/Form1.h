@@ -34,6 +34,7 @@ class QMenu;
 struct RunSummary;
 struct StoredRun;
 class QNetworkAccessManager;
+class QScrollArea;
 class SiteScan;
 class UpdateCheck;
 
@@ -46,6 +47,8 @@ public:
     // The design's client area; the status line lies below it.
     static constexpr int ClientWidth = 826;
     static constexpr int ClientHeight = 638;
+    // How far the tables give way on a small screen before the area scrolls.
+    static constexpr int kLeastTableHeight = 120;
     // The design's area and the status line: the window's least size where
     // the screen has room for it.
     QSize DesignSize() const;
@@ -71,6 +74,7 @@ public:
     // view shown.
     QString StatusText() const;
     QStatusBar *statusLine() const { return mStatus; }
+    ElidedLabel *statusText() const { return mStatusLabel; }
     // The update notice's link in the status line; hidden until announced.
     QLabel *updateLink() const { return mUpdateLink; }
     bool batchShown() const { return mBatchShown; }
@@ -149,6 +153,12 @@ public:
 
     // ---- start-up, close, path boxes ----
     void Form_Load();
+    // SIGTERM or SIGINT (logout, shutdown, kill): the window ends at once,
+    // without asking, the ledger's pending figures stored and the settings
+    // and the pasted list kept.
+    void EndBySignal();
+    // Where the pasted domain list is kept between starts.
+    QString KeptListPath() const;
     // A path box's choose button: the open dialog for the list, the save
     // dialog for a results file.
     void ChoosePath(QLineEdit *box, bool save);
@@ -204,6 +214,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildControls();
@@ -215,15 +226,25 @@ private:
     void FitOnScreen();
     void LoadSettings();
     void SaveSettings();
+    // Each setting is kept the moment it changes: a program killed, or
+    // ended with the session, loses none of them.
+    void KeepSettingsAsTheyChange();
+    void KeepSetting(const QString &key, const QVariant &value);
+    // The pasted list and the geometry: a moment after the last change.
+    void KeepSoon();
     void Warn(const QString &text);
     void CopyKeyword(QTreeView *table);
     // A passing note in the status line, in place of a box for routine news.
     void Note(const QString &text);
     void RefreshStatus();
     QString BatchStatus() const;
+    // "；每分钟 12 条，约剩 8 分 05 秒" once a row is done since the start.
+    QString Pace() const;
     QString SiteStatus() const;
     void UpdateBatchButtons();
     void FollowCurrentRow();
+    // The domain column as wide as the list's longest domain, within reason.
+    void FitDomainColumn();
     void ShowPreviousChecks();
     // A stored run into the table, its rows dated by the run's start.
     void Restore(const StoredRun &stored);
@@ -253,8 +274,14 @@ private:
     QMenu *mRecentMenu = nullptr;
     bool mWarningOpen = false;
 
+    QScrollArea *mScroll = nullptr;
+    QWidget *mCanvas = nullptr; // the design's area: every control but the status line
     QStatusBar *mStatus = nullptr;
-    QLabel *mStatusLabel = nullptr;
+    ElidedLabel *mStatusLabel = nullptr;
+    QString mNote;            // a passing note, shown in place of the state for a while
+    QTimer mNoteTimer;        // ends the note
+    QElapsedTimer mRateClock; // since the user's last start or retry, for rows per minute
+    int mRateFrom = 0;        // rows confirmed at that moment
     QLabel *mUpdateLink = nullptr;
     QString mUpdateNotice;
     QTimer mStatusTick;              // the rest's countdown and the figures, while something runs
@@ -270,5 +297,8 @@ private:
     // When each row's last figure landed: for the exports' check date.
     QList<QDateTime> mCheckedAt;
     bool mShownOnce = false;
+    bool mEnding = false;  // ended by a signal: closing asks nothing
+    bool mKeeping = false; // settings loaded: changes from now on are kept
+    QTimer mKeepSoon;
     bool mFitting = false; // fitted to the screen on every move until the frame is known
 };

@@ -10,14 +10,11 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
-#include <QLibraryInfo>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTranslator>
 #include <QUrl>
 
 #ifdef Q_OS_WIN
@@ -119,13 +116,7 @@ QString QtPlatform::DocumentsFolder()
     return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
-bool InstallChineseQtTexts(QCoreApplication &app)
+QString QtPlatform::DataFolder()
 {
-    auto translator = std::make_unique<QTranslator>();
-    const QLocale chinese(QLocale::Chinese, QLocale::China);
-    if (!translator->load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        return false;
-    translator->setParent(&app);
-    return QCoreApplication::installTranslator(translator.release());
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }

@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 
-class QCoreApplication;
 class QSettings;
 class QWidget;
 
@@ -41,6 +40,8 @@ public:
     // The user's documents folder, where result files go by default (on
     // Windows the design's D:\ when that disk is there and takes files).
     virtual QString DocumentsFolder() = 0;
+    // The program's own data folder (the pasted list is kept there).
+    virtual QString DataFolder() = 0;
     // A line of text asked for in a small dialog; nullopt when cancelled.
     virtual std::optional<QString> AskText(QWidget *owner, const QString &title, const QString &label,
                                            const QString &text) = 0;
@@ -62,6 +63,8 @@ public:
     // D:\ on Windows as above, else the documents folder when there is
     // one, else the home folder.
     QString DocumentsFolder() override;
+    // The per-user data folder, where the ledger lives by default.
+    QString DataFolder() override;
     std::optional<QString> AskText(QWidget *owner, const QString &title, const QString &label,
                                    const QString &text) override;
 };
@@ -70,8 +73,3 @@ public:
 // or a postgresql:// address), else the per-user data folder; "none" for
 // no ledger at all.
 QString LedgerLocation(Platform &platform);
-
-// Qt's own texts (file dialogs, standard buttons, context menus) in
-// Chinese, like the rest of the window; false when Qt's translations are
-// not installed.
-bool InstallChineseQtTexts(QCoreApplication &app);

@@ -8,6 +8,8 @@
 #include "SiteScan.h"
 
 #include <QDir>
+#include <QHeaderView>
+#include <QStyle>
 
 namespace {
 
@@ -35,13 +37,14 @@ bool Form1::BatchGoing() const
 
 void Form1::Note(const QString &text)
 {
-    mStatus->showMessage(text, 5000);
+    mNote = text;
+    mNoteTimer.start();
+    RefreshStatus();
 }
 
 QString Form1::StatusText() const
 {
-    const QString note = mStatus->currentMessage();
-    return note.isEmpty() ? mStatusLabel->text() : note;
+    return mStatusLabel->text();
 }
 
 QString Form1::BatchStatus() const
@@ -71,9 +74,9 @@ QString Form1::BatchStatus() const
                    .arg(mBatch->failedCells()) +
                trouble;
     if (mBatch->resting())
-        return QStringLiteral("休息中，剩余 %1 秒；").arg(mBatch->restSecondsLeft()) + counts;
+        return QStringLiteral("休息中，剩余 %1 秒；").arg(mBatch->restSecondsLeft()) + counts + Pace();
     if (BatchGoing())
-        return QStringLiteral("正在查询第 %1 条；").arg(mBatch->currentRow() + 1) + counts;
+        return QStringLiteral("正在查询第 %1 条；").arg(mBatch->currentRow() + 1) + counts + Pace();
     if (mBatch->paused() && !mBatch->pauseReason().isEmpty())
         return QStringLiteral("已暂停：%1，点击“开始”继续；").arg(mBatch->pauseReason()) + counts;
     if (mBatch->paused())
@@ -82,6 +85,18 @@ QString Form1::BatchStatus() const
         return QStringLiteral("已停止；") + counts;
     const QString repeated = mDuplicateRows > 0 ? QStringLiteral("，重复 %1 行").arg(mDuplicateRows) : QString();
     return QStringLiteral("共导入 %1 条%2，点击“开始”查询").arg(total).arg(repeated);
+}
+
+QString Form1::Pace() const
+{
+    // Rests count: the time left is the time the user waits.
+    const int done = mBatch->confirmedRows() - mRateFrom;
+    const qint64 ms = mRateClock.isValid() ? mRateClock.elapsed() : 0;
+    if (done <= 0 || ms <= 0)
+        return {};
+    const double perMinute = done * 60000.0 / double(ms);
+    const qint64 left = qint64((mBatch->rows().size() - mBatch->confirmedRows()) * 60000.0 / perMinute);
+    return QStringLiteral("；每分钟 %1 条，约剩 %2").arg(qMax(1, qRound(perMinute))).arg(Took(left));
 }
 
 QString Form1::SiteStatus() const
@@ -127,9 +142,7 @@ void Form1::RefreshStatus()
 {
     if (!mStatus)
         return;
-    mStatusLabel->setText(mBatchShown ? BatchStatus() : SiteStatus());
-    // A long line is cut at the window's edge; the whole of it is a hover away.
-    mStatusLabel->setToolTip(mStatusLabel->text());
+    mStatusLabel->setText(!mNote.isEmpty() ? mNote : mBatchShown ? BatchStatus() : SiteStatus());
     FollowCurrentRow();
     const bool active = BatchGoing() || mBatch->resting() || mSite->running();
     if (active && !mStatusTick.isActive())
@@ -152,6 +165,18 @@ void Form1::UpdateBatchButtons()
     // that undoes it, not on to a path box where typing would replace it.
     if ((had == Command3 || had == Command9 || had == Command10) && !had->isEnabled())
         (Command9->isEnabled() ? Command9 : Command3)->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::FitDomainColumn()
+{
+    const QFontMetrics metrics(ListView1->font());
+    int widest = 0;
+    for (const Batch::Row &row : mBatch->rows())
+        widest = qMax(widest, metrics.horizontalAdvance(row.domain()));
+    // Room for the cell's margins; a stray very long line does not take the table.
+    const int margins = 2 * ListView1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListView1) + 12;
+    ListView1->header()->resizeSection(BatchModel::Domain,
+                                       qBound(BatchWidths().at(BatchModel::Domain), widest + margins, 400));
 }
 
 void Form1::FollowCurrentRow()

@@ -109,6 +109,7 @@ void Form1::Wire()
         mSortTags = QStringList(BatchModel::ColumnCount, QString());
         mBatchSorted->sort(-1);
         ListView1->header()->setSortIndicatorShown(false);
+        FitDomainColumn();
     });
     connect(mBatch, &BatchRun::confirmedChanged, this, [this](int rows) {
         Label2->setText(QString::number(rows));

@@ -150,6 +150,39 @@ private Q_SLOTS:
         QCOMPARE(server->requestCount(), 0);
     }
 
+    // The help says what each exit code means, in the user's language.
+    void help()
+    {
+        QCOMPARE(run({"--help"}), 0);
+        const QString english = QString::fromUtf8(child->readAllStandardOutput());
+        QVERIFY2(english.contains("; 3 the run\nstopped itself") && english.contains("--rest-every <rows>"),
+                 qPrintable(english));
+        locales = QStringList{"zh_CN.UTF-8"};
+        QCOMPARE(run({"help"}), 0);
+        const QString chinese = QString::fromUtf8(child->readAllStandardOutput());
+        QVERIFY2(chinese.contains("；3 查询自行停止") && chinese.contains("--rest-every <条数>") &&
+                     !chinese.contains("Displays"),
+                 qPrintable(chinese));
+    }
+
+    // SIGTERM (logout, shutdown) ends the window as a close would: a normal exit, the settings kept.
+    void windowEndsOnSigterm()
+    {
+        QProcess window;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", dir->path());
+        env.insert("XDG_CONFIG_HOME", path("config"));
+        env.insert("XDG_DATA_HOME", path("data"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        window.setProcessEnvironment(env);
+        window.start(MORVANE_EXECUTABLE, QStringList());
+        // Up once it has opened its ledger.
+        QVERIFY(WaitUntil([&] { return QFile::exists(path("data/Morvane/Morvane/ledger.sqlite")); }, 20000));
+        ::kill(pid_t(window.processId()), SIGTERM);
+        QCOMPARE(finish(window), 0);
+        QVERIFY(QFile::exists(path("config/Morvane/Morvane.conf")));
+    }
+
     // Ctrl+C stops the chains; the table and the ledger hold the same
     // figures, those that had landed. A second Ctrl+C does not wait.
     void interrupted()

@@ -60,6 +60,7 @@ public:
         return std::make_unique<QSettings>(home.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
     }
     QString DocumentsFolder() override { return home.path(); }
+    QString DataFolder() override { return home.filePath(QStringLiteral("data")); }
     std::optional<QString> AskText(QWidget *, const QString &, const QString &, const QString &) override
     {
         return answerText;

@@ -18,6 +18,7 @@
 
 #include <QHeaderView>
 #include <QMenu>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -132,6 +133,14 @@ private Q_SLOTS:
         QVERIFY(desktop->prompts.isEmpty() && QApplication::focusWidget() == f->Text5);
         Q_EMIT f->updateLink()->linkActivated("notice");
         QVERIFY(desktop->prompts.value(0).contains("有最新版本更新"));
+        // A long status is cut in the middle, whole on hover, and stays clear of the link.
+        f->Text5->setText(QString("long").repeated(60) + ".com");
+        f->Command11->click();
+        const QString whole = f->StatusText(), shown = f->statusText()->shownText();
+        QVERIFY2(whole.contains(f->Text5->text()) && f->statusText()->toolTip() == whole && shown.contains("…") &&
+                     shown.startsWith(whole.left(8)) && shown.endsWith(whole.right(4)),
+                 qPrintable(shown));
+        QVERIFY(f->statusText()->geometry().right() < f->updateLink()->geometry().left());
     }
 
     // The list comes from the box or a file. Header clicks sort descending first, then alternate per
@@ -188,6 +197,10 @@ private Q_SLOTS:
         const QString saved = Form1::SavedMessage(path, 2);
         QCOMPARE(desktop->prompts.mid(2, 2), (QStringList{saved, saved}));
         QVERIFY(saved.contains(path) && saved.contains(" 2 行") && desktop->prompts.value(4).startsWith("保存失败！"));
+        // The domain column takes the width its longest domain needs.
+        const QString longest = QString("sub.").repeated(12) + "example.com";
+        importList({"a.com", longest});
+        QVERIFY(f->ListView1->header()->sectionSize(1) > f->ListView1->fontMetrics().horizontalAdvance(longest));
     }
 
     // A run through the buttons: the flags, the buttons and the status line follow it, and the rest counts down on the
@@ -209,7 +222,10 @@ private Q_SLOTS:
         QVERIFY(!f->close());                                       // running
         QVERIFY(WaitUntil([&] { return f->Check2->isChecked(); })); // the rest after two rows
         QVERIFY(f->Label2->text() == "2" && f->Check1->isChecked());
-        QCOMPARE(f->StatusText(), "休息中，剩余 5 秒；已完成 2 / 4 条，失败 4 项");
+        // The pace as the command line shows it: rows per minute and the time left.
+        QVERIFY2(f->StatusText().startsWith("休息中，剩余 5 秒；已完成 2 / 4 条，失败 4 项；每分钟 ") &&
+                     f->StatusText().contains(" 条，约剩 "),
+                 qPrintable(f->StatusText()));
         QVERIFY(f->Command3->isEnabled() && f->Command9->isEnabled()); // 开始 goes on at once
         now += 2500;
         QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("休息中，剩余 3 秒"); }));
@@ -574,7 +590,9 @@ private Q_SLOTS:
         QVERIFY(!chart.PointAt((r1 + r3).toPoint() / 2 + QPoint(0, 40)));
     }
 
-    // Paths, pacing, check boxes, the view and the geometry outlive the window, which fits the screen.
+    // Paths, pacing, check boxes, the view and the last scan's domain are kept as they change: they outlive a
+    // program that ends without closing. The pasted list and the geometry outlive a close; all of it a
+    // SIGTERM, which asks nothing even while a run goes and stores the ledger's pending figures.
     void settingsAndScreen()
     {
         QCOMPARE(QFileInfo(f->Text3->text()).absolutePath(), desktop->home.path()); // first start: documents
@@ -586,13 +604,20 @@ private Q_SLOTS:
         f->Check5->setChecked(true);
         f->pauseOnBlockBox()->setChecked(false);
         QVERIFY(!f->batch().pauseOnBlock());
-        const QRect geometry = f->geometry();
-        QVERIFY(f->close() && desktop->prompts.isEmpty()); // nothing would be lost: no question
+        f->Text5->setText("kept.com");
+        f->Command11->click();
+        f.reset(); // killed: no close
         QVERIFY(Reopen());
         QCOMPARE(f->Text2->text() + f->Text4->text() + f->Combo1->currentText(), "/data/网址.txt73");
         QVERIFY(f->Check5->isChecked() && !f->Check3->isChecked() && f->batchShown());
         QVERIFY(!f->pauseOnBlockBox()->isChecked() && !f->batch().pauseOnBlock());
+        QCOMPARE(f->Text5->text(), "kept.com");
+        f->Text1->setPlainText("x.com\ny.com");
+        const QRect geometry = f->geometry();
+        QVERIFY(f->close() && desktop->prompts.isEmpty()); // nothing would be lost: no question
+        QVERIFY(Reopen());
         QCOMPARE(f->geometry(), geometry);
+        QCOMPARE(f->Text1->toPlainText(), "x.com\ny.com");
 
         // On a screen narrower than the design (800 x 800 offscreen) the window
         // stays on it; larger, the tables and the list grow, the rest stays put.
@@ -600,9 +625,16 @@ private Q_SLOTS:
         QVERIFY(area.contains(f->frameGeometry()));
         const QSize frame = f->frameGeometry().size() - f->size();
         QCOMPARE(f->minimumSize(), f->DesignSize().boundedTo(area.size() - frame));
-        const QRect button = f->Command3->geometry(), settings = f->Frame1->geometry();
+        // What the screen has no room for scrolls: every control stays within reach.
+        const QScrollArea *scroll = f->findChild<QScrollArea *>();
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), Form1::ClientWidth - f->width());
+        const QRect button = f->Command3->geometry(), code = f->Command8->geometry();
+        const QPoint settings = f->Frame1->pos();
         f->resize(1200, 900);
-        QVERIFY(f->Command3->geometry() == button && f->Frame1->geometry() == settings);
+        QVERIFY(f->Command3->geometry() == button && f->Frame1->pos() == settings && f->Command8->geometry() == code);
+        // The panels above the tables span them.
+        QCOMPARE(f->Frame1->geometry().right(), f->ListView1->geometry().right());
+        QVERIFY(f->Frame3->width() == f->ListView2->width() && f->Frame4->width() == f->ListView2->width());
         QCOMPARE(f->ListView1->width(), Px(12375) + 1200 - Form1::ClientWidth);
         QCOMPARE(f->ListView1->geometry().bottom() + 1, Px(2520 + 6855) + 900 - f->DesignSize().height());
         QCOMPARE(f->statusLine()->geometry().bottom(), 899);
@@ -612,6 +644,20 @@ private Q_SLOTS:
         // Qt's own texts in Chinese, as the rest of the window.
         QVERIFY(Texts::InstallChineseQtTexts(*qApp));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "取消");
+
+        ledger = Ledger::Open(dir.filePath("ledger.sqlite"));
+        f->AttachLedger(ledger.get(), QString());
+        server->fallback = RunPages::Page("silent");
+        server->route("/baidu/a.com/", TestServer::page(SitePages::Overview("5", "30")));
+        importList({"a.com", "b.com"});
+        f->Text1->setPlainText("pasted.com");
+        f->Command3->click();
+        QVERIFY(WaitUntil([&] { return f->batch().rows().at(0).state(Batch::Weight) == Batch::CellState::Done; }));
+        f->EndBySignal();
+        QVERIFY(f->isHidden() && desktop->prompts.isEmpty() && ledger->pendingWrites() == 0);
+        QCOMPARE(ledger->LastUnfinishedRun().value_or(StoredRun()).rows.value(0).figure(Batch::Weight).text, "5");
+        QFile list(f->KeptListPath());
+        QVERIFY(list.open(QIODevice::ReadOnly) && list.readAll() == "pasted.com");
     }
 };
 
