@@ -437,9 +437,13 @@ void BatchRun::Heed(PageCheck::Verdict verdict, PageCheck::Service service, int 
                 QStringLiteral("%1于 %2 拦截了查询").arg(name, mLastBlock->when.toString(QStringLiteral("HH:mm:ss"))));
         return;
     }
-    // A failed fetch tells nothing of blocks or of the page's form.
-    if (verdict == Verdict::Failed)
+    // A failed fetch tells nothing of blocks or of the page's form; a proxy
+    // that fails fails every request after it, until the user mends it.
+    if (verdict == Verdict::Failed) {
+        if (fetcher && fetcher->failure() == HTTPPage2::Failure::Proxy)
+            PauseByItself(fetcher->FailureNote());
         return;
+    }
     streak.blocks = 0;
     Batch::Row &r = mRows[row];
     const quint8 was = r.unrecognised;

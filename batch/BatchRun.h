@@ -58,6 +58,8 @@ public:
 
     // Whether a block pauses the run as the pause button would (default on).
     void SetPauseOnBlock(bool on) { mPauseOnBlock = on; }
+    // Whether the services are asked at https:// from the next request on.
+    void SetHttps(bool on) { mConfig.https = on; }
     bool pauseOnBlock() const { return mPauseOnBlock; }
     // Where the run keeps pages the rules could not read ("" keeps none).
     void SetDiagnosticsFolder(const QString &folder) { mKeeper.SetFolder(folder); }

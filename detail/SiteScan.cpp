@@ -50,6 +50,7 @@ void SiteScan::Start(const QString &domain)
     mFailedPage = -1;
     mBlockedAt = {};
     mKeptPage.clear();
+    mFailureNote.clear();
     mKeeper.Reset();
     Q_EMIT overviewChanged();
     Q_EMIT pagesChanged();
@@ -68,6 +69,8 @@ void SiteScan::Finish(End why)
         return;
     mRunning = false;
     mEnded = why;
+    const HTTPPage2 *failed = why == End::OverviewFailed ? pr1.data() : why == End::PageFailed ? pr4.data() : nullptr;
+    mFailureNote = failed ? failed->FailureNote() : QString();
     Q_EMIT runningChanged(false);
 }
 

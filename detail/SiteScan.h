@@ -44,12 +44,17 @@ public:
     End ended() const { return mEnded; }
     // The keyword page (0-based) whose fetch or table failed, for PageFailed.
     int failedPage() const { return mFailedPage; }
+    // What the fetcher could tell of the failure, for OverviewFailed and
+    // PageFailed ("" when nothing particular, such as a proxy that fails).
+    const QString &failureNote() const { return mFailureNote; }
     // When the scan was blocked, for Blocked.
     const QDateTime &blockedAt() const { return mBlockedAt; }
     // Where the unreadable page went, for Unrecognised ("" when not kept).
     const QString &keptPage() const { return mKeptPage; }
     // Where unreadable pages are kept ("" keeps none).
     void SetDiagnosticsFolder(const QString &folder) { mKeeper.SetFolder(folder); }
+    // Whether the services are asked at https:// from the next request on.
+    void SetHttps(bool on) { mConfig.https = on; }
 
     void RequestSiteOverview();
     void BeginKeywordScan();
@@ -84,5 +89,6 @@ private:
     int mFailedPage = -1;
     QDateTime mBlockedAt;
     QString mKeptPage;
+    QString mFailureNote;
     PageKeeper mKeeper;
 };

@@ -2,12 +2,14 @@
 
 #include "Charset.h"
 #include "Markers.h"
+#include "NetworkSettings.h"
 #include "TextNumbers.h"
 #include "XTimer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
@@ -22,6 +24,7 @@ namespace {
 int gLiveInstances = 0;
 int gLiveReplies = 0;
 std::function<qint64()> gClock;
+QString gUserAgent;
 
 qint64 MonotonicSeconds()
 {
@@ -148,7 +151,8 @@ HTTPPage2::Failure FailureOf(QNetworkReply::NetworkError error, bool gotStatus)
 
 bool HTTPPage2::IsConnectionFailure(Failure failure)
 {
-    return failure != Failure::None && failure != Failure::BadAnswer;
+    // A proxy that fails is the way out that fails; a redirect is an answer.
+    return failure != Failure::None && failure != Failure::BadAnswer && failure != Failure::Redirect;
 }
 
 HTTPPage2::HTTPPage2(QNetworkAccessManager *nam, QObject *parent) : QObject(parent), mNam(nam ? nam : SharedManager())
@@ -219,6 +223,16 @@ int HTTPPage2::LiveReplies()
     return gLiveReplies;
 }
 
+void HTTPPage2::SetUserAgent(const QString &agent)
+{
+    gUserAgent = agent;
+}
+
+QString HTTPPage2::UserAgent()
+{
+    return gUserAgent.isEmpty() ? Network::kDefaultUserAgent : gUserAgent;
+}
+
 void HTTPPage2::SubIniData(const QString &Url, const QString &nUnicode, const QString &nSencond)
 {
     if (Url.trimmed().isEmpty()) {
@@ -233,24 +247,10 @@ void HTTPPage2::SubIniData(const QString &Url, const QString &nUnicode, const QS
     ReleaseRequest();
     mStatus = 0;
     mBody.clear();
+    mRedirects = 0;
     mFailure = Failure::None;
-    mAddress = MakeUrl(Url);
-    QNetworkRequest request(mAddress);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    // Asked for by name, the codings reach us packed: Qt's own unpacking
-    // hands back a cut-short stream as if it were the whole page.
-    request.setRawHeader("Accept-Encoding", "gzip, deflate");
-    QNetworkReply *reply = mNam->get(request);
-    // Past this much unread body the reply stops reading, so memory stays
-    // bounded; the poll then gives up on it.
-    reply->setReadBufferSize(MaxBodyBytes + 1);
-    ++gLiveReplies;
-    QObject::connect(reply, &QObject::destroyed, [] { --gLiveReplies; });
-    QObject::connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl &to) {
-        if (reply == mHttp)
-            mAddress = to;
-    });
-    mHttp = reply;
+    mFailureNote.clear();
+    Send(MakeUrl(Url));
 
     if (xTimer1) {
         xTimer1->Tick = nullptr;
@@ -264,6 +264,87 @@ void HTTPPage2::SubIniData(const QString &Url, const QString &nUnicode, const QS
     mStartTime = NowSeconds();
     mCharset = nUnicode;
     mTimeoutSeconds = seconds;
+}
+
+void HTTPPage2::Send(const QUrl &url)
+{
+    mAddress = url;
+    QNetworkRequest request(url);
+    // Followed here, hop by hop, so that a redirect off the service is an
+    // answer of its own.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // A browser's headers: the services meet a bare client with their
+    // security check.
+    request.setHeader(QNetworkRequest::UserAgentHeader, UserAgent());
+    request.setRawHeader("Accept", Network::kAccept);
+    request.setRawHeader("Accept-Language", Network::kAcceptLanguage);
+    // Asked for by name, the codings reach us packed: Qt's own unpacking
+    // hands back a cut-short stream as if it were the whole page.
+    request.setRawHeader("Accept-Encoding", "gzip, deflate");
+    QNetworkReply *reply = mNam->get(request);
+    // Past this much unread body the reply stops reading, so memory stays
+    // bounded; the poll then gives up on it.
+    reply->setReadBufferSize(MaxBodyBytes + 1);
+    ++gLiveReplies;
+    QObject::connect(reply, &QObject::destroyed, [] { --gLiveReplies; });
+    mHttp = reply;
+}
+
+QUrl HTTPPage2::NextHop()
+{
+    const QUrl target = mHttp->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+    if (target.isEmpty())
+        return {};
+    const QUrl from = mHttp->url();
+    const QUrl next = from.resolved(target);
+    const QString scheme = next.scheme().toLower();
+    const bool web = scheme == QLatin1String("https") ||
+                     (scheme == QLatin1String("http") && from.scheme().toLower() == QLatin1String("http"));
+    const bool sameHost = next.host().compare(from.host(), Qt::CaseInsensitive) == 0;
+    if (web && sameHost && mRedirects < MaxRedirects) {
+        ++mRedirects;
+        return next;
+    }
+    // Not a page of the service: a page read from it would give figures of
+    // 0, so it is a failure, and where it led is said.
+    mAddress = next;
+    mFailure = Failure::Redirect;
+    mFailureNote = web && sameHost
+                       ? QStringLiteral("重定向次数过多")
+                       : QStringLiteral("被重定向到 %1")
+                             .arg(next.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemovePath));
+    return {};
+}
+
+bool HTTPPage2::NoteProxyFailure(int error)
+{
+    // The proxy this request went to: the manager's own, or the one its
+    // factory (the system's setting) chose.
+    const QNetworkProxyQuery query(mHttp->url());
+    QNetworkProxy proxy = mNam->proxy();
+    if (QNetworkProxyFactory *factory = mNam->proxyFactory())
+        proxy = factory->queryProxy(query).value(0);
+    else if (proxy.type() == QNetworkProxy::DefaultProxy)
+        proxy = QNetworkProxyFactory::proxyForQuery(query).value(0);
+    const bool proxyError =
+        error >= QNetworkReply::ProxyConnectionRefusedError && error <= QNetworkReply::UnknownProxyError;
+    if (!proxyError && (proxy.type() == QNetworkProxy::NoProxy || proxy.type() == QNetworkProxy::DefaultProxy))
+        return false;
+    // Through an HTTP proxy the connection is the proxy's: Qt reports its
+    // failures as the server's own.
+    const bool http = proxy.type() == QNetworkProxy::HttpProxy || proxy.type() == QNetworkProxy::HttpCachingProxy;
+    const QString name = Network::NameOf(proxy);
+    if (error == QNetworkReply::ProxyConnectionRefusedError || (http && error == QNetworkReply::ConnectionRefusedError))
+        mFailureNote = QStringLiteral("代理服务器 %1 拒绝连接").arg(name);
+    else if (error == QNetworkReply::ProxyNotFoundError || (http && error == QNetworkReply::HostNotFoundError))
+        mFailureNote = QStringLiteral("找不到代理服务器 %1").arg(name);
+    else if (error == QNetworkReply::ProxyAuthenticationRequiredError)
+        mFailureNote = QStringLiteral("代理服务器 %1 不接受用户名或密码").arg(name);
+    else if (error == QNetworkReply::ProxyTimeoutError)
+        mFailureNote = QStringLiteral("代理服务器 %1 没有回应").arg(name);
+    else
+        mFailureNote = QStringLiteral("无法通过代理服务器 %1 连接").arg(name);
+    return true;
 }
 
 void HTTPPage2::StopByHand()
@@ -291,17 +372,28 @@ void HTTPPage2::xTimer1_Tick()
         return;
     }
 
-    // A transport failure (refused, reset, cut short) leaves no usable body;
-    // an HTTP error status with a body is still a page.
+    if (const QUrl next = NextHop(); next.isValid()) {
+        ReleaseRequest();
+        Send(next); // within the same time limit
+        return;
+    }
+    if (mFailure == Failure::Redirect) {
+        Finish(Markers::kFailed, Failure::Redirect, false);
+        return;
+    }
+    // A transport failure (refused, reset, cut short, or the proxy's)
+    // leaves no usable body; an HTTP error status with a body is still a page.
     const bool gotStatus = mHttp->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
     const QNetworkReply::NetworkError error = mHttp->error();
-    const bool transportFailed =
-        error != QNetworkReply::NoError &&
-        (!gotStatus || error == QNetworkReply::RemoteHostClosedError || error == QNetworkReply::OperationCanceledError);
-    if (mStatus >= 300 && mStatus < 400 && mHttp->hasRawHeader("Location"))
-        mAddress = mAddress.resolved(QUrl::fromEncoded(mHttp->rawHeader("Location")));
+    const bool proxyFailed =
+        error >= QNetworkReply::ProxyConnectionRefusedError && error <= QNetworkReply::UnknownProxyError;
+    const bool transportFailed = error != QNetworkReply::NoError &&
+                                 (!gotStatus || proxyFailed || error == QNetworkReply::RemoteHostClosedError ||
+                                  error == QNetworkReply::OperationCanceledError);
     QString text = Markers::kFailed;
     Failure failure = transportFailed ? FailureOf(error, gotStatus) : Failure::BadAnswer;
+    if (transportFailed && NoteProxyFailure(error))
+        failure = Failure::Proxy;
     if (!transportFailed) {
         const std::optional<QByteArray> body = Unpack(mHttp->readAll(), mHttp->rawHeader("Content-Encoding"));
         if (body && body->size() >= 3 && body->size() <= MaxBodyBytes) {

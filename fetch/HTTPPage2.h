@@ -4,7 +4,9 @@
 // (gzip, deflate) and decoded in the charset a browser would find (the
 // caller's names the page that declares none), and exactly one HttpEvent
 // with the text, "失败" or "". A body that cannot be unpacked as sent is a
-// failure.
+// failure. Every request carries a browser's identity; redirects are
+// followed while they stay on the host asked, never from https:// back to
+// http://, and any other is a failure.
 //
 // Owners never start a second request on an instance from inside its
 // HttpEvent: they make a new instance and release the old one with
@@ -30,6 +32,7 @@ class HTTPPage2 final : public QObject
 public:
     static constexpr qint64 MaxBodyBytes = 16 * 1024 * 1024;
     static constexpr int PollMilliseconds = 10;
+    static constexpr int MaxRedirects = 10;
 
     // nam == nullptr uses the program's shared manager.
     explicit HTTPPage2(QNetworkAccessManager *nam = nullptr, QObject *parent = nullptr);
@@ -61,12 +64,21 @@ public:
         HostNotFound, // the name did not resolve
         TimedOut,     // no whole answer within the limit
         BadAnswer,    // an answer came, but its body is missing, short, damaged or too large
+        Proxy,        // the proxy refused, could not be reached, or turned the login away
+        Redirect,     // a redirect not followed: off the host asked, back to http://, or past MaxRedirects
     };
     Q_ENUM(Failure)
     Failure failure() const { return mFailure; }
     // Whether a failure says the service is out of reach rather than that
     // it answered badly: what a lost network looks like.
     static bool IsConnectionFailure(Failure failure);
+    // What to tell the user of the failure, "" when nothing particular: the
+    // proxy (named without its password), or where a redirect led.
+    const QString &FailureNote() const { return mFailureNote; }
+
+    // The browser identity every request carries from now on.
+    static void SetUserAgent(const QString &agent);
+    static QString UserAgent();
 
     static QNetworkAccessManager *SharedManager();
     // The request URL for a text: blanks, control characters, "#" and a "%"
@@ -89,7 +101,12 @@ Q_SIGNALS:
     void HttpEvent(const QString &HereReturnCode);
 
 private:
+    void Send(const QUrl &url);
     void xTimer1_Tick();
+    // The redirect to follow now, or an empty URL.
+    QUrl NextHop();
+    // Whether a transport error is the proxy's; its note is kept.
+    bool NoteProxyFailure(int error);
     void Finish(const QString &HereReturnCode, Failure failure, bool releaseFirst);
     void ReleaseRequest();
 
@@ -102,5 +119,7 @@ private:
     int mStatus = 0;
     QByteArray mBody;
     QUrl mAddress;
+    int mRedirects = 0;
     Failure mFailure = Failure::None;
+    QString mFailureNote;
 };

@@ -98,12 +98,23 @@ QString Ledger::DefaultPath()
     return dir + QStringLiteral("/ledger.sqlite");
 }
 
+namespace {
+QString Beside(const QString &location)
+{
+    const bool file = !location.isEmpty() && location != QLatin1String("none") && !Ledger::IsServer(location);
+    return file ? QFileInfo(location).absolutePath()
+                : QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+}
+} // namespace
+
 QString Ledger::DiagnosticsFolder(const QString &location)
 {
-    const bool file = !location.isEmpty() && location != QLatin1String("none") && !IsServer(location);
-    const QString beside = file ? QFileInfo(location).absolutePath()
-                                : QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    return beside + QStringLiteral("/diagnostics");
+    return Beside(location) + QStringLiteral("/diagnostics");
+}
+
+QString Ledger::CookieFile(const QString &location)
+{
+    return Beside(location) + QStringLiteral("/cookies.txt");
 }
 
 QString Ledger::ListKey(const QStringList &domains)

@@ -110,6 +110,8 @@ public:
     // Where pages the rules could not read are kept: beside a ledger file,
     // else (a server, or none) in the app data folder.
     static QString DiagnosticsFolder(const QString &location);
+    // Where the services' cookies are kept, the same way beside the ledger.
+    static QString CookieFile(const QString &location);
     // A hash of the domain list in import order: the same list, the same key.
     static QString ListKey(const QStringList &domains);
 

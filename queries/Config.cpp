@@ -45,12 +45,21 @@ Config Config::FromEnvironment()
     return c;
 }
 
+namespace {
+QString Origin(const QString &host, bool https)
+{
+    if (host.contains(QLatin1String("://")))
+        return host;
+    return (https ? QStringLiteral("https://") : QStringLiteral("http://")) + host;
+}
+} // namespace
+
 QString Config::statsBase() const
 {
-    return QStringLiteral("http://") + statsHost + QStringLiteral("/baidu/");
+    return Origin(statsHost, https) + QStringLiteral("/baidu/");
 }
 
 QString Config::searchBase() const
 {
-    return QStringLiteral("http://") + searchHost;
+    return Origin(searchHost, https);
 }

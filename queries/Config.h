@@ -11,8 +11,11 @@
 
 struct Config
 {
-    QString statsHost;         // the SEO statistics site, host or host:port
-    QString searchHost;        // the search engine, host or host:port
+    // The services: host or host:port, asked at http:// (https:// when
+    // https is set), or a whole "scheme://host[:port]" that names its own.
+    QString statsHost;  // the SEO statistics site
+    QString searchHost; // the search engine
+    bool https = false;
     QString updateUrl;         // the maker's update page, a whole URL
     QString exampleDomain;     // Text5 at start-up
     QString exampleList;       // Text1 at start-up, CR LF after every line
@@ -29,6 +32,6 @@ struct Config
     static Config Defaults();
 
     const PageRules &pageRules() const { return rules ? *rules : PageRules::BuiltIn(); }
-    QString statsBase() const;  // "http://" + statsHost + "/baidu/"
-    QString searchBase() const; // "http://" + searchHost
+    QString statsBase() const;  // "http://" + statsHost + "/baidu/", or https://
+    QString searchBase() const; // "http://" + searchHost, or https://
 };

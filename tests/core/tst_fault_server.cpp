@@ -58,8 +58,8 @@ private Q_SLOTS:
         row("404 with a body", TestServer::page("gone page", 404), "gone page", F::None);
         row("500 with a body", TestServer::page("broken page", 500), "broken page", F::None);
         row("redirect", TestServer::redirect("/target"), "target page", F::None);
-        row("redirect loop", TestServer::redirect("/case"), Markers::kFailed, F::BadAnswer);
-        row("redirect to a closed port", TestServer::redirect(TestServer::closedUrl()), Markers::kFailed, F::BadAnswer);
+        row("redirect loop", TestServer::redirect("/case"), Markers::kFailed, F::Redirect);
+        row("redirect to a closed port", TestServer::redirect(TestServer::closedUrl()), Markers::kFailed, F::Refused);
         row("gzip body", TestServer::gzip(text), QString::fromLatin1(text), F::None);
         row("gzip bomb, 1 GiB unpacked", TestServer::gzip(QByteArray(1 << 20, '\0'), 1024), Markers::kFailed,
             F::BadAnswer);

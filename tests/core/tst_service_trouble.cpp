@@ -3,9 +3,11 @@
 // change what is read.
 
 #include "BatchModel.h"
+#include "NetworkSettings.h"
 #include "RunPages.h"
 #include "support/SitePages.h"
 
+#include <QNetworkProxy>
 #include <QtTest>
 
 using namespace RunPages;
@@ -42,7 +44,25 @@ private Q_SLOTS:
         requestsAtPause = -1;
         connect(run.get(), &BatchRun::pausedByItself, this, [this] { requestsAtPause = server->requestCount(); });
     }
-    void cleanup() { run.reset(); }
+    void cleanup()
+    {
+        run.reset();
+        HTTPPage2::SharedManager()->setProxy(QNetworkProxy::DefaultProxy);
+    }
+
+    // A proxy that refuses fails the cells, never as 0 and never as a block, and pauses the run at once with a
+    // reason that names the proxy without its password.
+    void failingProxyPausesTheRun()
+    {
+        serve(4);
+        const int port = QUrl(TestServer::closedUrl()).port();
+        Network::Apply(*HTTPPage2::SharedManager(), {Network::Proxy::Mode::Http, "127.0.0.1", port, "u", "hush"});
+        QVERIFY(run->Start().isEmpty());
+        QVERIFY(pausedItself() && quiet());
+        QCOMPARE(run->pauseReason(), QString("代理服务器 http://u@127.0.0.1:%1 拒绝连接").arg(port));
+        QVERIFY(!run->lastBlock() && server->requestCount() == 0);
+        QCOMPARE(figures(0), QStringList(6, "失败"));
+    }
 
     // A block by either service fails its cells, stops the chains after the
     // requests already sent, and Start goes on from there without asking again.

@@ -1,6 +1,9 @@
 #include "TestServer.h"
 
+#include <QFile>
 #include <QNetworkProxy>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
@@ -10,9 +13,25 @@
 #include <sys/socket.h>
 #include <zlib.h>
 
-TestServer::TestServer() : mServer(new QTcpServer(this))
+void TestServer::TrustTestCertificate()
 {
-    connect(mServer, &QTcpServer::newConnection, this, [this] {
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.addCaCertificates(QStringLiteral(MORVANE_TEST_TLS "/loopback.crt"));
+    QSslConfiguration::setDefaultConfiguration(tls);
+}
+
+TestServer::TestServer(bool tls) : mTls(tls), mServer(tls ? new QSslServer(this) : new QTcpServer(this))
+{
+    if (tls) {
+        QFile key(QStringLiteral(MORVANE_TEST_TLS "/loopback.key"));
+        QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+        config.setLocalCertificate(
+            QSslCertificate::fromPath(QStringLiteral(MORVANE_TEST_TLS "/loopback.crt")).value(0));
+        config.setPrivateKey(QSslKey(key.open(QIODevice::ReadOnly) ? key.readAll() : QByteArray(), QSsl::Ec));
+        static_cast<QSslServer *>(mServer)->setSslConfiguration(config);
+    }
+    // A TLS connection is pending only once its handshake is done.
+    connect(mServer, &QTcpServer::pendingConnectionAvailable, this, [this] {
         while (QTcpSocket *socket = mServer->nextPendingConnection()) {
             ++mOpen;
             connect(socket, &QObject::destroyed, this, [this] { --mOpen; });
@@ -23,7 +42,7 @@ TestServer::TestServer() : mServer(new QTcpServer(this))
                 if (answered || !head.contains("\r\n\r\n"))
                     return;
                 const QByteArray target = head.left(head.indexOf('\r')).split(' ').value(1);
-                mRequests.append({target, QUrl::fromPercentEncoding(target)});
+                mRequests.append({target, QUrl::fromPercentEncoding(target), head.left(head.indexOf("\r\n\r\n"))});
                 const auto route = mRoutes.constFind(mRequests.last().path);
                 answer(socket, route != mRoutes.constEnd() ? *route : handler ? handler(mRequests.last()) : fallback);
             });

@@ -30,6 +30,7 @@ public:
     {
         QByteArray target; // as sent
         QString path;      // target percent-decoded
+        QByteArray head;   // the request line and the header lines, as sent
     };
 
     static Reply page(const QByteArray &body, int status = 200) { return {status, body}; }
@@ -41,10 +42,16 @@ public:
     // An address on 127.0.0.1 where nothing listens any more.
     static QString closedUrl();
 
-    TestServer();
+    // tls: https with the test certificate of tests/support/tls, which
+    // TrustTestCertificate() makes every later request trust.
+    explicit TestServer(bool tls = false);
+    static void TrustTestCertificate();
     bool start();
     QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(mServer->serverPort()); }
-    QString url(const QString &path) const { return "http://" + hostPort() + path; } // path from its "/"
+    QString url(const QString &path) const // path from its "/"
+    {
+        return (mTls ? "https://" : "http://") + hostPort() + path;
+    }
 
     // The answer: the route for the decoded path, else the handler's, else the fallback.
     void route(const QString &path, const Reply &reply) { mRoutes.insert(path, reply); }
@@ -59,6 +66,7 @@ public:
 private:
     void answer(QTcpSocket *socket, Reply reply);
 
+    bool mTls;
     QTcpServer *mServer; // a child: ~QObject cuts our slots before its sockets go
     QHash<QString, Reply> mRoutes;
     QList<Request> mRequests;
