@@ -1,15 +1,24 @@
 #include "Cli.h"
 
 #include "Commands.h"
+#include "CookieStore.h"
+#include "HTTPPage2.h"
 #include "Interrupts.h"
 #include "Ledger.h"
+#include "NetworkSettings.h"
 #include "Progress.h"
 #include "SharedRun.h"
 #include "Texts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QHash>
+#include <QMap>
+#include <QNetworkAccessManager>
+#include <QSettings>
+
+#include <cstdio>
 
 namespace Cli {
 
@@ -36,6 +45,8 @@ QString Synopsis()
                     "  morvane export --run NAME       a named run's whole table, from the ledger\n"
                     "  morvane export --last | --id N  the newest run's table, or run N's\n"
                     "  morvane runs                    the ledger's latest runs, newest first\n"
+                    "  morvane cookies [--clear]       the cookies kept for the services: how many; --clear\n"
+                    "                                  forgets them\n"
                     "  morvane                         opens the window\n"
                     "\n"
                     "Exit codes: 0 every figure fetched; 1 some failed; 2 bad arguments, unreadable\n"
@@ -54,20 +65,28 @@ struct Parsed
     MergeOptions merge;
     ExportOptions exported;
     RunsOptions runs;
+    // How batch and site reach the services, over the window's settings.
+    std::optional<Network::Proxy> proxy;
+    QString userAgent;
+    QString cookieFile;
+    bool clearCookies = false;
 };
 
-const QStringList kCommandNames{QStringLiteral("batch"), QStringLiteral("site"), QStringLiteral("merge"),
-                                QStringLiteral("export"), QStringLiteral("runs")};
+const QStringList kCommandNames{QStringLiteral("batch"),  QStringLiteral("site"), QStringLiteral("merge"),
+                                QStringLiteral("export"), QStringLiteral("runs"), QStringLiteral("cookies")};
 
 // The options each command takes, by their long names.
 const QHash<QString, QStringList> kAllowed{
     {QStringLiteral("batch"),
      {"out", "format", "append", "rest-every", "rest-seconds", "resume", "retry-failed", "ledger", "no-ledger", "quiet",
-      "shard", "run", "claim-timeout", "keep-going-on-block"}},
-    {QStringLiteral("site"), {"out", "format", "append", "keywords-only", "ledger", "no-ledger", "quiet"}},
+      "shard", "run", "claim-timeout", "keep-going-on-block", "proxy", "no-proxy", "user-agent", "cookie-file"}},
+    {QStringLiteral("site"),
+     {"out", "format", "append", "keywords-only", "ledger", "no-ledger", "quiet", "proxy", "no-proxy", "user-agent",
+      "cookie-file"}},
     {QStringLiteral("merge"), {"format", "quiet"}},
     {QStringLiteral("export"), {"out", "format", "ledger", "no-ledger", "quiet", "run", "last", "id"}},
     {QStringLiteral("runs"), {"ledger", "no-ledger", "quiet", "limit"}},
+    {QStringLiteral("cookies"), {"clear", "ledger", "quiet"}},
 };
 
 // "--out, --format, ... --help": what a command takes, for a refusal.
@@ -148,17 +167,37 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
                                    Text::tr("runs: list this many runs (default 20; 0: all of them)."),
                                    Text::tr("runs"), QStringLiteral("20"));
     const QCommandLineOption noLedger(QStringLiteral("no-ledger"), Text::tr("Run without the ledger."));
+    const QCommandLineOption proxy(
+        QStringLiteral("proxy"),
+        Text::tr("Ask the services through this proxy: http://[user@]host:port or socks5://[user@]host:port, the "
+                 "password from MORVANE_PROXY_PASSWORD. By default the window's network settings, at first the "
+                 "system's proxy (http_proxy, https_proxy, no_proxy)."),
+        Text::tr("url"));
+    const QCommandLineOption noProxy(QStringLiteral("no-proxy"),
+                                     Text::tr("Ask the services directly, whatever the settings say."));
+    const QCommandLineOption userAgent(
+        QStringLiteral("user-agent"),
+        Text::tr("The browser identity sent (by default the window's, at first a current desktop browser's)."),
+        Text::tr("text"));
+    const QCommandLineOption cookieFile(
+        QStringLiteral("cookie-file"),
+        Text::tr("Send the services' cookies from this Netscape cookie file (a browser's export, or curl's); they "
+                 "are kept with the others until they expire or morvane cookies --clear."),
+        Text::tr("file"));
+    const QCommandLineOption clearCookies(QStringLiteral("clear"),
+                                          Text::tr("cookies: forget every cookie kept for the services."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    Text::tr("No progress on standard error."));
     parser.setApplicationDescription(Synopsis());
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), Text::tr("batch, site, merge, export or runs"));
+    parser.addPositionalArgument(QStringLiteral("command"), Text::tr("batch, site, merge, export, runs or cookies"));
     parser.addPositionalArgument(QStringLiteral("arguments"),
                                  Text::tr("the list file; the domain; the merged table and the shard tables"));
-    const QList<QCommandLineOption> options{out,   format,       append,    restEvery, restSeconds, resume,
-                                            retry, keywordsOnly, ledger,    noLedger,  quiet,       shard,
-                                            run,   claimTimeout, keepGoing, last,      id,          limit};
+    const QList<QCommandLineOption> options{out,   format,       append,    restEvery,  restSeconds, resume,
+                                            retry, keywordsOnly, ledger,    noLedger,   quiet,       shard,
+                                            run,   claimTimeout, keepGoing, last,       id,          limit,
+                                            proxy, noProxy,      userAgent, cookieFile, clearCookies};
     parser.addOptions(options);
 
     Parsed p;
@@ -196,14 +235,16 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
         return p;
     }
     const QStringList given = positional.mid(1);
-    const bool noArguments = p.command == QLatin1String("export") || p.command == QLatin1String("runs");
+    const bool noArguments = p.command == QLatin1String("export") || p.command == QLatin1String("runs") ||
+                             p.command == QLatin1String("cookies");
     if (p.command == QLatin1String("merge") ? given.size() < 2 : given.size() != (noArguments ? 0 : 1)) {
         const QHash<QString, QString> takes{
             {QStringLiteral("batch"), Text::tr("batch takes one list file")},
             {QStringLiteral("site"), Text::tr("site takes one domain")},
             {QStringLiteral("merge"), Text::tr("merge takes the table to write and the shard tables")},
             {QStringLiteral("export"), Text::tr("export takes no file but --out")},
-            {QStringLiteral("runs"), Text::tr("runs takes no arguments")}};
+            {QStringLiteral("runs"), Text::tr("runs takes no arguments")},
+            {QStringLiteral("cookies"), Text::tr("cookies takes no arguments")}};
         p.error = takes[p.command];
         return p;
     }
@@ -279,7 +320,76 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     p.runs.limit = parser.value(limit).toInt(&count);
     if (!count || p.runs.limit < 0)
         p.error = Text::tr("--limit takes a number of runs, 0 for all");
+    p.clearCookies = parser.isSet(clearCookies);
+    p.cookieFile = parser.value(cookieFile);
+    p.userAgent = parser.value(userAgent).trimmed();
+    if (parser.isSet(userAgent) && p.userAgent.isEmpty())
+        p.error = Text::tr("--user-agent takes a text");
+    if (parser.isSet(proxy) && parser.isSet(noProxy))
+        p.error = Text::tr("--proxy and --no-proxy do not go together");
+    if (parser.isSet(noProxy))
+        p.proxy = Network::Proxy{Network::Proxy::Mode::None, {}, 0, {}, {}};
+    // The address is never repeated: it may hold a password.
+    if (parser.isSet(proxy) && !(p.proxy = Network::Proxy::FromUrl(parser.value(proxy))))
+        p.error = Text::tr("--proxy takes http://[user[:password]@]host:port or socks5://[user[:password]@]host:port");
+    if (p.proxy && p.proxy->password.isEmpty() && !p.proxy->user.isEmpty())
+        p.proxy->password = qEnvironmentVariable("MORVANE_PROXY_PASSWORD");
     return p;
+}
+
+// The window's network settings with the command line's over them, for
+// every request of this run; "" or why the run cannot start.
+QString SetUpNetwork(const Parsed &parsed, const QString &cookieFile, Config *config)
+{
+    QSettings settings;
+    Network::Settings network = Network::Settings::Load(settings);
+    if (parsed.proxy)
+        network.proxy = *parsed.proxy;
+    if (!parsed.userAgent.isEmpty())
+        network.userAgent = parsed.userAgent;
+    config->https = network.https;
+    QNetworkAccessManager *nam = HTTPPage2::SharedManager();
+    Network::Apply(*nam, network.proxy);
+    HTTPPage2::SetUserAgent(network.userAgent);
+    auto *jar = new CookieStore(cookieFile, nam);
+    nam->setCookieJar(jar);
+    if (const QString why = jar->Load(); !why.isEmpty())
+        Tell(Text::tr("the kept cookies could not be read (%1); going on without them").arg(why));
+    if (parsed.cookieFile.isEmpty())
+        return {};
+    QFile file(parsed.cookieFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return Text::tr("cannot read the cookie file %1: %2").arg(parsed.cookieFile, file.errorString());
+    if (jar->AddNetscape(file.readAll(), {QUrl(config->statsBase()), QUrl(config->searchBase())}) == 0)
+        return Text::tr("the cookie file %1 holds no live cookie for %2 or %3")
+            .arg(parsed.cookieFile, QUrl(config->statsBase()).host(), QUrl(config->searchBase()).host());
+    return {};
+}
+
+// morvane cookies [--clear]: how many are kept for each domain, never
+// their values; or forgets them all.
+int Cookies(const QString &path, bool clear)
+{
+    CookieStore jar(path);
+    if (const QString why = jar.Load(); !why.isEmpty())
+        return Refuse(Text::tr("cannot read the kept cookies %1: %2").arg(path, why));
+    if (clear) {
+        const int had = int(jar.Cookies().size());
+        if (!jar.Clear())
+            return Refuse(Text::tr("cannot remove %1").arg(path));
+        Tell(Text::tr("%1 kept cookies forgotten").arg(had));
+        return kAllFetched;
+    }
+    QMap<QString, int> byDomain;
+    for (const QNetworkCookie &cookie : jar.Cookies())
+        ++byDomain[cookie.domain()];
+    QByteArray out;
+    for (auto it = byDomain.cbegin(); it != byDomain.cend(); ++it)
+        out += QStringLiteral("%1\t%2\n").arg(it.key()).arg(it.value()).toUtf8();
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    if (byDomain.isEmpty())
+        Tell(Text::tr("no cookies kept in %1").arg(path));
+    return kAllFetched;
 }
 
 } // namespace
@@ -329,7 +439,14 @@ int Main(int argc, char **argv)
         return Export(parsed.exported);
     if (parsed.command == QLatin1String("runs"))
         return Runs(parsed.runs);
+    // Beside the ledger; site and cookies keep theirs in the site's options.
+    const QString cookies =
+        Ledger::CookieFile(parsed.command == QLatin1String("batch") ? parsed.batch.ledgerPath : parsed.site.ledgerPath);
+    if (parsed.command == QLatin1String("cookies"))
+        return Cookies(cookies, parsed.clearCookies);
     Config config = Config::FromEnvironment();
+    if (const QString refusal = SetUpNetwork(parsed, cookies, &config); !refusal.isEmpty())
+        return Refuse(refusal);
     QString rulesMessage;
     config.rules = PageRules::Load(PageRules::UserFile(), &rulesMessage);
     if (!rulesMessage.isEmpty())

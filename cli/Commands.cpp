@@ -448,10 +448,16 @@ int SiteCommand::Run()
         return Cli::kInterrupted;
     switch (mScan->ended()) {
     case SiteScan::End::OverviewFailed:
-        Cli::Tell(Cli::Text::tr("the overview of %1 could not be fetched").arg(mOptions.domain));
+        Cli::Tell(mScan->failureNote().isEmpty()
+                      ? Cli::Text::tr("the overview of %1 could not be fetched").arg(mOptions.domain)
+                      : Cli::Text::tr("the overview of %1 could not be fetched: %2")
+                            .arg(mOptions.domain, mScan->failureNote()));
         return Cli::kSomeFailed;
     case SiteScan::End::PageFailed:
-        Cli::Tell(Cli::Text::tr("keyword page %1 could not be read").arg(mScan->failedPage() + 1));
+        Cli::Tell(mScan->failureNote().isEmpty()
+                      ? Cli::Text::tr("keyword page %1 could not be read").arg(mScan->failedPage() + 1)
+                      : Cli::Text::tr("keyword page %1 could not be read: %2")
+                            .arg(QString::number(mScan->failedPage() + 1), mScan->failureNote()));
         return Cli::kSomeFailed;
     default:
         return Cli::kAllFetched;

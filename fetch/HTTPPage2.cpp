@@ -310,8 +310,8 @@ QUrl HTTPPage2::NextHop()
     mAddress = next;
     mFailure = Failure::Redirect;
     mFailureNote = web && sameHost
-                       ? QStringLiteral("重定向次数过多")
-                       : QStringLiteral("被重定向到 %1")
+                       ? tr("too many redirects")
+                       : tr("redirected to %1")
                              .arg(next.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemovePath));
     return {};
 }
@@ -335,15 +335,15 @@ bool HTTPPage2::NoteProxyFailure(int error)
     const bool http = proxy.type() == QNetworkProxy::HttpProxy || proxy.type() == QNetworkProxy::HttpCachingProxy;
     const QString name = Network::NameOf(proxy);
     if (error == QNetworkReply::ProxyConnectionRefusedError || (http && error == QNetworkReply::ConnectionRefusedError))
-        mFailureNote = QStringLiteral("代理服务器 %1 拒绝连接").arg(name);
+        mFailureNote = tr("the proxy %1 refused the connection").arg(name);
     else if (error == QNetworkReply::ProxyNotFoundError || (http && error == QNetworkReply::HostNotFoundError))
-        mFailureNote = QStringLiteral("找不到代理服务器 %1").arg(name);
+        mFailureNote = tr("the proxy %1 cannot be found").arg(name);
     else if (error == QNetworkReply::ProxyAuthenticationRequiredError)
-        mFailureNote = QStringLiteral("代理服务器 %1 不接受用户名或密码").arg(name);
+        mFailureNote = tr("the proxy %1 does not take the user name or password").arg(name);
     else if (error == QNetworkReply::ProxyTimeoutError)
-        mFailureNote = QStringLiteral("代理服务器 %1 没有回应").arg(name);
+        mFailureNote = tr("the proxy %1 does not answer").arg(name);
     else
-        mFailureNote = QStringLiteral("无法通过代理服务器 %1 连接").arg(name);
+        mFailureNote = tr("no connection through the proxy %1").arg(name);
     return true;
 }
 

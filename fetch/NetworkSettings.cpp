@@ -43,22 +43,17 @@ QString Named(const QString &scheme, const QString &user, const QString &host, i
 
 } // namespace
 
-std::optional<Proxy> Proxy::FromUrl(const QString &text, QString *error)
+std::optional<Proxy> Proxy::FromUrl(const QString &text)
 {
     const QUrl url(text.trimmed(), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     Proxy proxy;
     proxy.mode = scheme == QLatin1String("http") ? Mode::Http : Mode::Socks5;
-    // The text is never repeated: it may hold a password.
-    if (scheme != QLatin1String("http") && scheme != QLatin1String("socks5") && scheme != QLatin1String("socks5h")) {
-        *error = QStringLiteral("a proxy is http://… or socks5://…");
+    const bool known =
+        scheme == QLatin1String("http") || scheme == QLatin1String("socks5") || scheme == QLatin1String("socks5h");
+    if (!known || !url.isValid() || url.host().isEmpty() || url.port() < 1 || url.hasQuery() || url.hasFragment() ||
+        (!url.path().isEmpty() && url.path() != QLatin1String("/")))
         return std::nullopt;
-    }
-    if (!url.isValid() || url.host().isEmpty() || url.port() < 1 || url.hasQuery() || url.hasFragment() ||
-        (!url.path().isEmpty() && url.path() != QLatin1String("/"))) {
-        *error = QStringLiteral("a proxy is SCHEME://[USER[:PASSWORD]@]HOST:PORT");
-        return std::nullopt;
-    }
     proxy.host = url.host();
     proxy.port = url.port();
     proxy.user = url.userName();

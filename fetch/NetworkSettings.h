@@ -34,9 +34,9 @@ struct Proxy
     QString user;
     QString password;
 
-    // "http://[user[:password]@]host:port" or "socks5://..."; nullopt with
-    // *error for anything else.
-    static std::optional<Proxy> FromUrl(const QString &text, QString *error);
+    // "http://[user[:password]@]host:port" or "socks5://..."; nullopt for
+    // anything else.
+    static std::optional<Proxy> FromUrl(const QString &text);
     // The proxy as messages name it: "http://user@host:port", never the
     // password; "" for none and for the system's.
     QString Name() const;

@@ -376,36 +376,6 @@
         <translation>有 %1 个页面无法识别：页面格式可能已变化；这些页面存于 %2</translation>
     </message>
     <message>
-        <source>Checks domains without a window.
-
-  morvane batch LIST [options]    the batch check of a domain list (&quot;-&quot;: standard input)
-  morvane site DOMAIN [options]   one domain&apos;s overview and ranking keywords
-  morvane merge OUT FILE...       shard tables (batch --shard) joined in list order
-  morvane export --run NAME       a named run&apos;s whole table, from the ledger
-  morvane export --last | --id N  the newest run&apos;s table, or run N&apos;s
-  morvane runs                    the ledger&apos;s latest runs, newest first
-  morvane                         opens the window
-
-Exit codes: 0 every figure fetched; 1 some failed; 2 bad arguments, unreadable
-input, an unwritable table or a ledger server that cannot be used; 3 the run
-stopped itself (a block, changed pages): the figures so far are stored and
-written, and --resume goes on; 130 interrupted (the figures so far are stored
-and written).</source>
-        <translation>不开窗口查询域名。
-
-  morvane batch 列表 [选项]       批量查询一个域名列表（&quot;-&quot;：标准输入）
-  morvane site 域名 [选项]        一个域名的概况和排名关键词
-  morvane merge 输出 文件...      按列表顺序合并分片表格（batch --shard）
-  morvane export --run 名称       从记录库导出一次命名查询的整张表格
-  morvane export --last | --id N  最新一次查询的表格，或第 N 次查询的表格
-  morvane runs                    记录库中最近的查询，最新的在前
-  morvane                         打开窗口
-
-退出码：0 所有数据都已获取；1 有数据获取失败；2 参数有误、输入无法读取、
-表格无法写入或记录库服务器无法使用；3 查询自行停止（遭到拦截、页面变化）：
-已有数据已保存并写出，--resume 可继续；130 被中断（已有数据已保存并写出）。</translation>
-    </message>
-    <message>
         <source>export: the newest run&apos;s table.</source>
         <translation>export：最新一次查询的表格。</translation>
     </message>
@@ -424,10 +394,6 @@ and written).</source>
     <message>
         <source>runs</source>
         <translation>次数</translation>
-    </message>
-    <message>
-        <source>batch, site, merge, export or runs</source>
-        <translation>batch、site、merge、export 或 runs</translation>
     </message>
     <message>
         <source>runs takes no arguments</source>
@@ -480,6 +446,154 @@ and written).</source>
     <message>
         <source>duplicate hosts in the list: %1 rows (each is checked)</source>
         <translation>列表中有重复的主机：%1 行（每行都会查询）</translation>
+    </message>
+    <message>
+        <source>Checks domains without a window.
+
+  morvane batch LIST [options]    the batch check of a domain list (&quot;-&quot;: standard input)
+  morvane site DOMAIN [options]   one domain&apos;s overview and ranking keywords
+  morvane merge OUT FILE...       shard tables (batch --shard) joined in list order
+  morvane export --run NAME       a named run&apos;s whole table, from the ledger
+  morvane export --last | --id N  the newest run&apos;s table, or run N&apos;s
+  morvane runs                    the ledger&apos;s latest runs, newest first
+  morvane cookies [--clear]       the cookies kept for the services: how many; --clear
+                                  forgets them
+  morvane                         opens the window
+
+Exit codes: 0 every figure fetched; 1 some failed; 2 bad arguments, unreadable
+input, an unwritable table or a ledger server that cannot be used; 3 the run
+stopped itself (a block, changed pages): the figures so far are stored and
+written, and --resume goes on; 130 interrupted (the figures so far are stored
+and written).</source>
+        <translation>不开窗口查询域名。
+
+  morvane batch 列表 [选项]       批量查询一个域名列表（&quot;-&quot;：标准输入）
+  morvane site 域名 [选项]        一个域名的概况和排名关键词
+  morvane merge 输出 文件...      按列表顺序合并分片表格（batch --shard）
+  morvane export --run 名称       从记录库导出一次命名查询的整张表格
+  morvane export --last | --id N  最新一次查询的表格，或第 N 次查询的表格
+  morvane runs                    记录库中最近的查询，最新的在前
+  morvane cookies [--clear]       为两个网站保存的 Cookie：各有多少；--clear 全部清除
+  morvane                         打开窗口
+
+退出码：0 所有数据都已获取；1 有数据获取失败；2 参数有误、输入无法读取、
+表格无法写入或记录库服务器无法使用；3 查询自行停止（遭到拦截、页面变化）：
+已有数据已保存并写出，--resume 可继续；130 被中断（已有数据已保存并写出）。</translation>
+    </message>
+    <message>
+        <source>Ask the services through this proxy: http://[user@]host:port or socks5://[user@]host:port, the password from MORVANE_PROXY_PASSWORD. By default the window&apos;s network settings, at first the system&apos;s proxy (http_proxy, https_proxy, no_proxy).</source>
+        <translation>通过此代理服务器查询：http://[用户名@]主机:端口 或 socks5://[用户名@]主机:端口，密码取自 MORVANE_PROXY_PASSWORD。默认使用窗口的网络设置，最初为系统代理设置（http_proxy、https_proxy、no_proxy）。</translation>
+    </message>
+    <message>
+        <source>url</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>Ask the services directly, whatever the settings say.</source>
+        <translation>不经代理直接查询，不论设置如何。</translation>
+    </message>
+    <message>
+        <source>The browser identity sent (by default the window&apos;s, at first a current desktop browser&apos;s).</source>
+        <translation>发送的浏览器标识（默认使用窗口的设置，最初为当前桌面浏览器的标识）。</translation>
+    </message>
+    <message>
+        <source>text</source>
+        <translation>文字</translation>
+    </message>
+    <message>
+        <source>Send the services&apos; cookies from this Netscape cookie file (a browser&apos;s export, or curl&apos;s); they are kept with the others until they expire or morvane cookies --clear.</source>
+        <translation>发送此 Netscape Cookie 文件（浏览器导出的或 curl 写的）中两个网站的 Cookie；它们与其他 Cookie 一起保存，直到过期或执行 morvane cookies --clear。</translation>
+    </message>
+    <message>
+        <source>cookies: forget every cookie kept for the services.</source>
+        <translation>cookies：清除为两个网站保存的全部 Cookie。</translation>
+    </message>
+    <message>
+        <source>batch, site, merge, export, runs or cookies</source>
+        <translation>batch、site、merge、export、runs 或 cookies</translation>
+    </message>
+    <message>
+        <source>cookies takes no arguments</source>
+        <translation>cookies 不接受参数</translation>
+    </message>
+    <message>
+        <source>--user-agent takes a text</source>
+        <translation>--user-agent 需要一段文字</translation>
+    </message>
+    <message>
+        <source>--proxy and --no-proxy do not go together</source>
+        <translation>--proxy 和 --no-proxy 不能同时使用</translation>
+    </message>
+    <message>
+        <source>--proxy takes http://[user[:password]@]host:port or socks5://[user[:password]@]host:port</source>
+        <translation>--proxy 需要 http://[用户名[:密码]@]主机:端口 或 socks5://[用户名[:密码]@]主机:端口</translation>
+    </message>
+    <message>
+        <source>the kept cookies could not be read (%1); going on without them</source>
+        <translation>无法读取保存的 Cookie（%1）；不带它们继续</translation>
+    </message>
+    <message>
+        <source>cannot read the cookie file %1: %2</source>
+        <translation>无法读取 Cookie 文件 %1：%2</translation>
+    </message>
+    <message>
+        <source>the cookie file %1 holds no live cookie for %2 or %3</source>
+        <translation>Cookie 文件 %1 中没有 %2 或 %3 的有效 Cookie</translation>
+    </message>
+    <message>
+        <source>cannot read the kept cookies %1: %2</source>
+        <translation>无法读取保存的 Cookie %1：%2</translation>
+    </message>
+    <message>
+        <source>cannot remove %1</source>
+        <translation>无法删除 %1</translation>
+    </message>
+    <message>
+        <source>%1 kept cookies forgotten</source>
+        <translation>已清除保存的 %1 个 Cookie</translation>
+    </message>
+    <message>
+        <source>no cookies kept in %1</source>
+        <translation>%1 中没有保存的 Cookie</translation>
+    </message>
+    <message>
+        <source>the overview of %1 could not be fetched: %2</source>
+        <translation>无法获取 %1 的概况：%2</translation>
+    </message>
+    <message>
+        <source>keyword page %1 could not be read: %2</source>
+        <translation>第 %1 页关键词无法读取：%2</translation>
+    </message>
+</context>
+<context>
+    <name>HTTPPage2</name>
+    <message>
+        <source>too many redirects</source>
+        <translation>重定向次数过多</translation>
+    </message>
+    <message>
+        <source>redirected to %1</source>
+        <translation>被重定向到 %1</translation>
+    </message>
+    <message>
+        <source>the proxy %1 refused the connection</source>
+        <translation>代理服务器 %1 拒绝连接</translation>
+    </message>
+    <message>
+        <source>the proxy %1 cannot be found</source>
+        <translation>找不到代理服务器 %1</translation>
+    </message>
+    <message>
+        <source>the proxy %1 does not take the user name or password</source>
+        <translation>代理服务器 %1 不接受用户名或密码</translation>
+    </message>
+    <message>
+        <source>the proxy %1 does not answer</source>
+        <translation>代理服务器 %1 没有回应</translation>
+    </message>
+    <message>
+        <source>no connection through the proxy %1</source>
+        <translation>无法通过代理服务器 %1 连接</translation>
     </message>
 </context>
 </TS>

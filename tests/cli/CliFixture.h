@@ -95,6 +95,7 @@ protected:
         env.insert("HOME", dir->path());
         env.insert("LC_ALL", locales.value(0));
         env.insert("LANGUAGE", locales.value(1));
+        env.insert("XDG_CONFIG_HOME", dir->filePath(".config")); // the window's settings, as the test writes them
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(env);
         process->start(MORVANE_EXECUTABLE, args);

@@ -3,7 +3,9 @@
 
 #include "CliFixture.h"
 #include "Ledger.h"
+#include "NetworkSettings.h"
 #include "support/SitePages.h"
+#include "support/TestProxy.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -131,6 +133,14 @@ private Q_SLOTS:
                                                  << "--id takes a run's number";
         QTest::newRow("runs, a word too many") << QStringList{"runs", "LIST"} << "C.UTF-8"
                                                << "runs takes no arguments";
+        QTest::newRow("a proxy of no known kind")
+            << QStringList{"batch", "LIST", "--proxy", "ftp://u:pw@h:21"} << "C.UTF-8"
+            << "--proxy takes http://[user[:password]@]host:port or";
+        QTest::newRow("a proxy and none")
+            << QStringList{"site", "a.com", "--proxy", "http://h:1", "--no-proxy"} << "C.UTF-8"
+            << "--proxy and --no-proxy do not go together";
+        QTest::newRow("no cookie file") << QStringList{"batch", "LIST", "--cookie-file", "missing.txt"} << "C.UTF-8"
+                                        << "cannot read the cookie file missing.txt";
         // In Chinese under a Chinese locale, whole.
         QTest::newRow("unknown command, zh_CN") << QStringList{"frobnicate"} << "zh_CN.UTF-8"
                                                 << "未知命令“frobnicate”；可用的命令有 batch, site, merge";
@@ -225,6 +235,55 @@ private Q_SLOTS:
         QVERIFY2(err.contains("拦截了查询: the run stops here") && err.contains("--resume goes on"), err);
         QCOMPARE(run({"batch", path("list.txt"), "--resume", "--out", path("out.txt")}), 1); // its cell failed
         QCOMPARE(read("out.txt"), txt(want));
+    }
+
+    // --proxy carries every request and --no-proxy none; the window's settings are the default. A cookie file's
+    // cookies for the services are sent and kept; morvane cookies counts them without saying them, --clear forgets
+    // them. A proxy that refuses stops the run, named without its password.
+    void network()
+    {
+        list(good(3));
+        TestProxy proxy(TestProxy::Kind::Http);
+        QVERIFY(proxy.start());
+        const QString table = path("list.txt");
+        QCOMPARE(run({"batch", table, "--proxy", proxy.url(), "--user-agent", "Probe/3"}), 0);
+        QCOMPARE(proxy.asked.size(), 9);
+        QVERIFY(server->requests().last().head.contains("\r\nUser-Agent: Probe/3\r\n"));
+        QCOMPARE(run({"batch", table, "--no-proxy"}), 0);
+        QSettings window(path(".config/Morvane/Morvane.conf"), QSettings::IniFormat);
+        Network::Settings settings;
+        settings.proxy = {Network::Proxy::Mode::Http, "127.0.0.1", proxy.port(), {}, {}};
+        QCOMPARE(settings.Save(window), "");
+        QCOMPARE(run({"batch", table}), 0);
+        QCOMPARE(proxy.asked.size(), 18);
+
+        QFile cookies(path("cookies-export.txt"));
+        QVERIFY(cookies.open(QIODevice::WriteOnly) &&
+                cookies.write("127.0.0.1\tFALSE\t/\tFALSE\t0\tsid\tSECRET-1\n.other.com\tTRUE\t/\tFALSE\t0\tx\ty\n"));
+        cookies.close();
+        const auto cookieOf = [&](int from) {
+            QByteArrayList sent;
+            for (const TestServer::Request &r : server->requests().mid(from))
+                sent << (r.head.contains("\r\nCookie: sid=SECRET-1\r\n") ? "sid" : "?");
+            return sent;
+        };
+        int before = server->requestCount();
+        QCOMPARE(run({"batch", table, "--no-proxy", "--cookie-file", cookies.fileName()}), 0);
+        QCOMPARE(cookieOf(before), QByteArrayList(9, "sid"));
+        QCOMPARE(run({"cookies"}), 0);
+        QCOMPARE(child->readAllStandardOutput(), "127.0.0.1\t1\n");
+        QVERIFY(!err.contains("SECRET") && !read("cookies.txt").contains("other"));
+        before = server->requestCount();
+        run({"site", "d10.com", "--no-proxy"}); // kept: sent again
+        QCOMPARE(cookieOf(before), QByteArrayList{"sid"});
+        QCOMPARE(run({"cookies", "--clear"}), 0);
+        QVERIFY(err.contains("1 kept cookies forgotten") && !QFile::exists(path("cookies.txt")));
+
+        const QString closed = TestServer::closedUrl().replace("http://", "http://u:hush@");
+        QCOMPARE(run({"batch", table, "--proxy", closed}), 3);
+        QVERIFY2(err.contains("the proxy " + QString(closed).remove(":hush").chopped(1).toUtf8() + " refused") &&
+                     !err.contains("hush"),
+                 err);
     }
 
     // Failed cells end the run with 1; the retry asks for those alone.

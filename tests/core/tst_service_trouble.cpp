@@ -59,7 +59,7 @@ private Q_SLOTS:
         Network::Apply(*HTTPPage2::SharedManager(), {Network::Proxy::Mode::Http, "127.0.0.1", port, "u", "hush"});
         QVERIFY(run->Start().isEmpty());
         QVERIFY(pausedItself() && quiet());
-        QCOMPARE(run->pauseReason(), QString("代理服务器 http://u@127.0.0.1:%1 拒绝连接").arg(port));
+        QCOMPARE(run->pauseReason(), QString("the proxy http://u@127.0.0.1:%1 refused the connection").arg(port));
         QVERIFY(!run->lastBlock() && server->requestCount() == 0);
         QCOMPARE(figures(0), QStringList(6, "失败"));
     }
