@@ -36,6 +36,7 @@ int main(int argc, char *argv[])
     auto window = Form1::Create(platform, config);
     window->AttachLedger(ledger.get(), message);
     window->SetDiagnosticsFolder(Ledger::DiagnosticsFolder(where));
+    window->KeepCookies(Ledger::CookieFile(where));
     window->NotifyWhenShown(rulesMessage);
     window->show();
     QObject::connect(&interrupts, &Interrupts::interrupted, window.get(), &Form1::EndBySignal);

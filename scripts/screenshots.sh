@@ -4,7 +4,8 @@
 # (scripts/fake_services.py) and Morvane in a throw-away home, then with
 # xdotool runs a single-site scan, filters its keywords and runs a batch of
 # the list below, and writes docs/site-keywords.png, docs/site-filter.png,
-# docs/batch-done.png and docs/batch-blocked.png. Nothing of the user's
+# docs/batch-done.png and docs/batch-blocked.png, then fills in 网络设置… for
+# docs/network-settings.png. Nothing of the user's
 # settings or ledger is touched. The window's controls sit where the design
 # puts them (twips / 15 logical pixels), so the clicks below are the
 # design's places.
@@ -117,3 +118,19 @@ click 344 52  # 手动导入
 click 344 148 # 开始
 settle
 shoot batch-blocked.png
+
+# 网络设置…: an HTTP proxy with a login, as a user fills it in; the dialog alone.
+click 765 652 # 网络设置…, at the right of the status line
+window=$(xdotool search --sync --onlyvisible --name '^网络设置$' | head -n1)
+sleep 0.5
+click 30 77 # HTTP 代理
+click 241 105
+xdotool type 127.0.0.1
+click 471 105
+xdotool type 3128
+click 241 133
+xdotool type worker
+click 474 133
+xdotool type secret
+shoot network-settings.png
+xdotool key Escape

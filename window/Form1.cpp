@@ -20,6 +20,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QToolButton>
 
 namespace {
 
@@ -113,6 +114,8 @@ Form1::Form1(Platform &platform, const Config &config, QNetworkAccessManager *na
     : QWidget(parent), mPlatform(platform), mConfig(config)
 {
     QNetworkAccessManager *manager = nam ? nam : HTTPPage2::SharedManager();
+    mNam = manager;
+    KeepCookies(QString());
     mBatch = new BatchRun(mConfig, manager, this);
     mSite = new SiteScan(mConfig, manager, this);
     mUpdate = new UpdateCheck(mConfig.updateUrl, manager, this);
@@ -335,6 +338,11 @@ void Form1::BuildControls()
     mUpdateLink->setFocusPolicy(Qt::NoFocus);
     mUpdateLink->hide();
     mStatus->addPermanentWidget(mUpdateLink);
+    mNetworkButton = new QToolButton(mStatus);
+    mNetworkButton->setText(QStringLiteral("网络设置…"));
+    mNetworkButton->setToolTip(QStringLiteral("代理服务器、浏览器标识和 Cookie"));
+    mNetworkButton->setAutoRaise(true);
+    mStatus->addPermanentWidget(mNetworkButton);
     mStatusTick.setInterval(200);
     resize(DesignSize());
 
@@ -574,6 +582,7 @@ void Form1::LoadSettings()
     Text5->setText(kept->value(kSiteDomain, Text5->text()).toString());
     if (QFile list(KeptListPath()); list.open(QIODevice::ReadOnly))
         Text1->setPlainText(QString::fromUtf8(list.readAll()));
+    UseNetwork(Network::Settings::Load(*kept));
     // The single-site view lies on top as the design opens.
     ShowView(kept->value(kView).toString() == QLatin1String("batch"));
     if (!restoreGeometry(kept->value(kGeometry).toByteArray())) {

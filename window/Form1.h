@@ -6,6 +6,7 @@
 
 #include "Config.h"
 #include "Controls.h"
+#include "NetworkSettings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,6 +25,7 @@
 
 class BatchModel;
 class BatchRun;
+class CookieStore;
 class HistoryProxy;
 class Ledger;
 class RunRecorder;
@@ -35,6 +37,7 @@ struct RunSummary;
 struct StoredRun;
 class QNetworkAccessManager;
 class QScrollArea;
+class QToolButton;
 class SiteScan;
 class UpdateCheck;
 
@@ -111,6 +114,17 @@ public:
     static constexpr int kRecentRuns = 20;
     // An entry of 最近的查询: its date, its list, rows and failed figures.
     static QString RecentRunText(const RunSummary &run);
+
+    // ---- 网络设置…: the proxy, the browser identity and the cookies ----
+    // Keeps the services' cookies in this file from now on, those it holds
+    // first; until then they last as long as the window.
+    void KeepCookies(const QString &path);
+    CookieStore &cookies() const;
+    QToolButton *networkButton() const { return mNetworkButton; }
+    // Opens the dialog; its OK saves and applies what it says.
+    void ShowNetworkSettings();
+    // Every request from now on goes as these settings say.
+    void UseNetwork(const Network::Settings &settings);
 
     // ---- 导出为表格…: a table as XLSX or CSV ----
     QPushButton *exportBatchButton() const { return mExportBatch; }
@@ -257,6 +271,8 @@ private:
 
     Platform &mPlatform;
     Config mConfig;
+    QNetworkAccessManager *mNam = nullptr;
+    QToolButton *mNetworkButton = nullptr;
     std::map<int, FormLabel *> mLabel1, mLabel4, mLabel5;
     BatchRun *mBatch = nullptr;
     SiteScan *mSite = nullptr;

@@ -28,6 +28,12 @@ QString Took(qint64 ms)
     return QStringLiteral("%1 秒").arg(s);
 }
 
+// "：why" after a failure, when there is something to say.
+QString Because(const QString &why)
+{
+    return why.isEmpty() ? QString() : QStringLiteral("：") + why;
+}
+
 } // namespace
 
 bool Form1::BatchGoing() const
@@ -117,12 +123,13 @@ QString Form1::SiteStatus() const
     case SiteScan::End::Done:
         return QStringLiteral("%1 查询完成，").arg(domain) + done;
     case SiteScan::End::OverviewFailed:
-        return QStringLiteral("%1 的概况获取失败").arg(domain);
+        return QStringLiteral("%1 的概况获取失败").arg(domain) + Because(mSite->failureNote());
     case SiteScan::End::NoKeywords:
         return QStringLiteral("%1 没有关键词排名").arg(domain);
     case SiteScan::End::PageFailed:
         // Pages are counted from 1 as the label "完成: N 页" counts them.
-        return QStringLiteral("第 %1 页获取失败，").arg(mSite->failedPage() + 1) + done;
+        return QStringLiteral("第 %1 页获取失败%2，").arg(mSite->failedPage() + 1).arg(Because(mSite->failureNote())) +
+               done;
     case SiteScan::End::Halted:
         return QStringLiteral("批量查询暂停或停止，单条查询已中止，") + done;
     case SiteScan::End::Blocked:

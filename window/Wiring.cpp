@@ -12,6 +12,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QToolButton>
 
 namespace {
 
@@ -56,6 +57,7 @@ void Form1::Wire()
     connect(mRetry, &QPushButton::clicked, this, &Form1::RetryFailed);
     connect(mExportBatch, &QPushButton::clicked, this, &Form1::ExportBatch);
     connect(mExportKeywords, &QPushButton::clicked, this, &Form1::ExportKeywords);
+    connect(mNetworkButton, &QToolButton::clicked, this, &Form1::ShowNetworkSettings);
     const std::pair<QPushButton *, void (Form1::*)()> buttons[] = {
         {Command1, &Form1::Command1_Click},   {Command2, &Form1::Command2_Click},
         {Command3, &Form1::Command3_Click},   {Command4, &Form1::Command4_Click},

@@ -4,22 +4,28 @@
 // screen, and Qt's own texts.
 
 #include "BatchRun.h"
+#include "CookieStore.h"
 #include "Form1.h"
 #include "HTTPPage2.h"
 #include "HistoryDialog.h"
 #include "Ledger.h"
 #include "LineChart.h"
+#include "NetworkDialog.h"
 #include "SiteScan.h"
 #include "Texts.h"
 #include "core/RunPages.h"
 #include "mock/FakePlatform.h"
 #include "support/SitePages.h"
+#include "support/TestProxy.h"
 #include "support/WaitUntil.h"
 
 #include <QHeaderView>
 #include <QMenu>
 #include <QScrollArea>
+#include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
+#include <QToolButton>
 #include <QtTest>
 
 class TestMainWindow final : public QObject
@@ -436,16 +442,62 @@ private Q_SLOTS:
         QCOMPARE(tabWalk(f->Text5),
                  (QList<QWidget *>{f->Text5, f->Command11, f->Command14, f->exportKeywordsButton(), f->Check5,
                                    f->Combo2, f->Text6, f->Command13, f->Command15, f->Text7, f->Command18,
-                                   f->Command17, f->Command16, f->ListView2}));
+                                   f->Command17, f->Command16, f->ListView2, f->networkButton()}));
         f->Command14->click();
         importList({"a.com"});
         const QList<QWidget *> batch =
             QList<QWidget *>{f->Text1,    f->Command2, f->Command12, f->Command3, f->Text2,
                              f->Command1, f->Command5, f->Command6,  f->Text3,    f->Command4} +
-            QList<QWidget *>{f->Command7, f->Command8, f->pauseOnBlockBox(), f->exportBatchButton(), f->Check3,
-                             f->Text4,    f->Combo1,   f->retryButton(),     f->Command19,           f->ListView1};
+            QList<QWidget *>{f->Command7,       f->Command8, f->pauseOnBlockBox(), f->exportBatchButton(), f->Check3,
+                             f->Text4,          f->Combo1,   f->retryButton(),     f->Command19,           f->ListView1,
+                             f->networkButton()};
         QCOMPARE(tabWalk(f->Text1), batch);
         QCOMPARE(f->Text1->toPlainText(), "a.com"); // no tab typed into the list
+    }
+
+    // 网络设置…: an incomplete proxy is refused in the dialog; an HTTP proxy with a login carries the requests at
+    // once and is kept, its password apart (0600); a pasted cookie is sent and counted, never shown; 清除全部 Cookie
+    // forgets it.
+    void networkSettings()
+    {
+        TestProxy proxy(TestProxy::Kind::Http);
+        proxy.user = "u", proxy.password = "pw";
+        QVERIFY(proxy.start());
+        f->KeepCookies(dir.filePath("cookies.txt"));
+        f->networkButton()->click();
+        auto *dialog = f->findChild<NetworkDialog *>();
+        const auto box = [&](const char *name) { return dialog->findChild<QLineEdit *>(name); };
+        QVERIFY(dialog && dialog->isVisible() && !box("host")->isEnabled());
+        dialog->findChild<QRadioButton *>("httpProxy")->click();
+        dialog->accept();
+        QVERIFY(dialog->isVisible() && dialog->findChild<QLabel *>("problem")->text() == "请填写代理服务器的地址");
+        QTest::keyClicks(box("host"), "127.0.0.1");
+        dialog->findChild<QSpinBox *>("port")->setValue(proxy.port());
+        QTest::keyClicks(box("user"), "u");
+        QTest::keyClicks(box("password"), "pw");
+        box("paste0")->setText("Cookie: sid=SECRET-2");
+        dialog->accept();
+        QVERIFY(dialog->isHidden() && f->StatusText() == "网络设置已保存，收到 1 个 Cookie");
+
+        SitePages::Serve(*server, "n.com", "30", 1);
+        const int before = server->requestCount();
+        f->Text5->setText("n.com");
+        f->Command11->click();
+        QVERIFY(WaitUntil([&] { return !f->site().running(); }));
+        QVERIFY(server->requestCount() > before && proxy.asked.size() == server->requestCount() - before);
+        QVERIFY(server->requests().last().head.contains("\r\nCookie: sid=SECRET-2\r\n"));
+        QFile settings(desktop->home.filePath("settings.ini"));
+        QVERIFY(settings.open(QIODevice::ReadOnly) && settings.readAll().contains("proxy=http"));
+        QVERIFY(QFile::exists(desktop->home.filePath("proxy-password")));
+
+        f->networkButton()->click();
+        dialog = f->findChildren<NetworkDialog *>().last();
+        QLabel *count = dialog->findChild<QLabel *>("count0");
+        QCOMPARE(count->text(), "爱站（127.0.0.1）：已保存 1 个 Cookie");
+        dialog->findChild<QPushButton *>("clearCookies")->click();
+        QVERIFY(count->text().endsWith("已保存 0 个 Cookie") && !QFile::exists(dir.filePath("cookies.txt")));
+        QCOMPARE(f->cookies().CountFor(QUrl(server->url("/"))), 0);
+        dialog->reject();
     }
 
     // Typed rest text stays as typed and Enter adds nothing to the list. Enter presses a focused button
