@@ -21,8 +21,8 @@
 
 #include <QHeaderView>
 #include <QMenu>
-#include <QScrollArea>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QToolButton>
