@@ -30,6 +30,25 @@ qint64 MonotonicMs()
     return since.elapsed();
 }
 
+// What the user is told of a lost connection.
+QString FailureText(HTTPPage2::Failure failure)
+{
+    switch (failure) {
+    case HTTPPage2::Failure::Refused:
+        return QStringLiteral("连接被拒绝");
+    case HTTPPage2::Failure::Reset:
+        return QStringLiteral("连接被重置");
+    case HTTPPage2::Failure::Unreachable:
+        return QStringLiteral("网络不可达");
+    case HTTPPage2::Failure::HostNotFound:
+        return QStringLiteral("无法解析域名");
+    case HTTPPage2::Failure::TimedOut:
+        return QStringLiteral("连接超时");
+    default:
+        return QStringLiteral("连接失败");
+    }
+}
+
 } // namespace
 
 BatchRun::BatchRun(const Config &config, QNetworkAccessManager *nam, QObject *parent)
@@ -59,6 +78,7 @@ void BatchRun::Load(const QList<DomainList::Row> &rows, const QString &source)
     Q_EMIT listAboutToBeReplaced();
     mSource = source;
     mPendingOnly = false;
+    EndNetworkWait();
     // A pause belongs to the list it paused: resuming it on a new, perhaps
     // shorter, list would start past its end and never finish.
     mPaused = false;
@@ -81,6 +101,7 @@ void BatchRun::Restore(const QList<Batch::Row> &rows, const QString &source)
     mRows = rows;
     mSource = source;
     mPendingOnly = true;
+    EndNetworkWait();
     mPaused = false;
     ResetWatchList();
     ++mGeneration;
@@ -105,6 +126,9 @@ QString BatchRun::Start()
     if (!mRestMs)
         return kRestOutOfRange;
     DisarmRest();
+    // Kept rows are asked about again, and every service is tried again.
+    EndNetworkWait();
+    std::fill(std::begin(mNetwork.down), std::end(mNetwork.down), false);
     mHalted = false;
     mPauseReason.clear();
     if (mPaused) {
@@ -118,6 +142,7 @@ QString BatchRun::Start()
         mUnrecognised = 0;
         mLastBlock.reset();
         mKeeper.Reset();
+        mNetwork.lostAt = mNetwork.backAt = QDateTime();
         // Checking the list again: figures of the last check must not pass
         // for this one's, or the watcher confirms rows not yet asked about
         // and the rests come all at once.
@@ -201,11 +226,18 @@ bool BatchRun::Needs(int row, std::initializer_list<int> figures) const
 
 void BatchRun::Pause()
 {
+    // The user's pause: no probe resumes the run behind their back.
+    if (mNetwork.waiting)
+        mPauseReason.clear();
+    EndNetworkWait();
     Halt(true);
 }
 
 void BatchRun::Stop()
 {
+    if (mNetwork.waiting)
+        mPauseReason.clear();
+    EndNetworkWait();
     Halt(false);
 }
 
@@ -245,6 +277,8 @@ int BatchRun::restSecondsLeft() const
 
 void BatchRun::Timer1_Timer()
 {
+    if (mNetwork.probeAt && mNow() >= *mNetwork.probeAt)
+        Probe();
     if (mRestUntil && mNow() >= *mRestUntil) {
         Timer2_Timer();
         return;
@@ -320,6 +354,8 @@ void BatchRun::RequestSiteOverview()
     try {
         fetcher->SubIniData(Endpoints::OverviewUrl(mConfig.statsBase(), mRows[n - 1].domain(), true),
                             QStringLiteral("utf-8"), QStringLiteral("5"));
+        mNetwork.inFlight[0] = true;
+        mNetwork.sent[0] = ++mSent;
     } catch (const std::exception &) {
         // No poll timer to be had: no request, and the chain rests here.
     }
@@ -327,12 +363,17 @@ void BatchRun::RequestSiteOverview()
 
 void BatchRun::pr1_HttpEvent(const QString &HereReturnCode)
 {
+    mNetwork.inFlight[0] = false;
     // The row asked about went with an import: ask again for the row now at
     // the cursor rather than write into another domain's row.
     if (mAskedGeneration[0] != mGeneration) {
         RequestSiteOverview();
         return;
     }
+    if (HoldForNetwork(0, pr1))
+        return;
+    if (mNetwork.releasing != 0)
+        ReleaseHolds(0);
     const PageRules &rules = mConfig.pageRules();
     const int status = pr1 ? pr1->StatusCode() : 0;
     const PageCheck::Verdict verdict = PageCheck::Overview(HereReturnCode, status, rules);
@@ -374,16 +415,23 @@ void BatchRun::Request(Chain &chain)
     try {
         fetcher->SubIniData(Endpoints::SearchUrl(mConfig.searchBase(), QLatin1String(chain.op), mRows[n - 1].domain()),
                             QStringLiteral("gb2312"), QStringLiteral("5"));
+        mNetwork.inFlight[chain.cursor] = true;
+        mNetwork.sent[chain.cursor] = ++mSent;
     } catch (const std::exception &) {
     }
 }
 
 void BatchRun::Answer(Chain &chain, const QString &HereReturnCode)
 {
+    mNetwork.inFlight[chain.cursor] = false;
     if (mAskedGeneration[chain.cursor] != mGeneration) {
         (this->*chain.request)();
         return;
     }
+    if (HoldForNetwork(chain.cursor, *chain.fetcher))
+        return;
+    if (mNetwork.releasing != chain.cursor)
+        ReleaseHolds(chain.cursor);
     qint16 &cursor = nIndex[chain.cursor];
     const PageRules &rules = mConfig.pageRules();
     HTTPPage2 *fetcher = *chain.fetcher;
@@ -476,8 +524,169 @@ void BatchRun::PauseByItself(const QString &reason)
     // resume the run by itself, so a pause now replaces it.
     if (mHalted && !resting())
         return;
-    Pause();
+    Halt(true);
     mPauseReason = reason;
     Q_EMIT pausedByItself();
     Q_EMIT stateChanged();
+}
+
+bool BatchRun::HoldForNetwork(int chain, const HTTPPage2 *fetcher)
+{
+    if (mNetwork.releasing == chain || !fetcher || !HTTPPage2::IsConnectionFailure(fetcher->failure()))
+        return false;
+    // A proxy that fails is a setting to mend, not a network to wait for:
+    // its cell fails and the run pauses, naming the proxy.
+    if (fetcher->failure() == HTTPPage2::Failure::Proxy)
+        return false;
+    // The network is there and this service is not: its rows fail at once.
+    if (mNetwork.down[ServiceOf(chain)])
+        return false;
+    if (!mNetwork.holding[chain]) {
+        mNetwork.holding[chain] = true;
+        mNetwork.heldSince[chain] = mSent;
+    }
+    mNetwork.failure = fetcher->failure();
+    if (!mNetwork.lostAt.isValid())
+        mNetwork.lostAt = QDateTime::currentDateTime();
+    // Once no chain has an answer on its way, none of them reached its service.
+    const bool busy = std::any_of(std::begin(mNetwork.inFlight), std::end(mNetwork.inFlight), [](bool b) { return b; });
+    if (!busy && !mNetwork.checking && !mNetwork.waiting && !(mHalted && !resting()))
+        Decide();
+    return true;
+}
+
+void BatchRun::Decide()
+{
+    // A page that never comes, or a service that is down, is no lost
+    // network: the services' front pages tell.
+    mNetwork.checking = true;
+    std::fill(std::begin(mNetwork.reached), std::end(mNetwork.reached), false);
+    SendProbes(true, true);
+}
+
+void BatchRun::ReleaseHolds(int chain)
+{
+    mNetwork.lostAt = QDateTime();
+    mNetwork.down[ServiceOf(chain)] = false;
+    for (int k = 0; k < 3; ++k) {
+        // Only an answer to a request sent after the row was kept says the
+        // network is there now.
+        if (k != chain && mNetwork.holding[k] && mNetwork.sent[chain] > mNetwork.heldSince[k])
+            FailKeptRow(k, ServiceOf(k) != ServiceOf(chain));
+    }
+}
+
+void BatchRun::FailKeptRow(int chain, bool serviceDown)
+{
+    void (BatchRun::*const handlers[])(const QString &) = {&BatchRun::pr1_HttpEvent, &BatchRun::pr2_HttpEvent,
+                                                           &BatchRun::pr3_HttpEvent};
+    // Its service is out of reach while the network is there: its row fails,
+    // as any failed fetch does, and the chain goes on.
+    if (serviceDown)
+        mNetwork.down[ServiceOf(chain)] = true;
+    mNetwork.holding[chain] = false;
+    mNetwork.releasing = chain;
+    (this->*handlers[chain])(Markers::kFailed);
+    mNetwork.releasing = -1;
+}
+
+int BatchRun::ServiceOf(int chain)
+{
+    return int(chain == 0 ? PageCheck::Service::Stats : PageCheck::Service::Search);
+}
+
+void BatchRun::PauseForNetwork()
+{
+    mNetwork.waiting = true;
+    mNetwork.probeAt = mNow() + kFirstProbeMs;
+    PauseByItself(QStringLiteral("网络中断：%1（%2 起），恢复后自动继续")
+                      .arg(FailureText(mNetwork.failure), mNetwork.lostAt.toString(QStringLiteral("HH:mm:ss"))));
+}
+
+void BatchRun::Probe()
+{
+    mNetwork.probeAt.reset();
+    SendProbes(true, true);
+}
+
+void BatchRun::SendProbes(bool stats, bool search)
+{
+    const bool wanted[PageCheck::kServiceCount] = {stats, search};
+    void (BatchRun::*const handlers[])(const QString &) = {&BatchRun::StatsProbe_HttpEvent,
+                                                           &BatchRun::SearchProbe_HttpEvent};
+    // The services' front pages: any answer at all says they can be reached.
+    // ("http://host/baidu/" less its "baidu/", so https and a named scheme hold.)
+    const QString urls[] = {mConfig.statsBase().chopped(6), mConfig.searchBase() + QLatin1Char('/')};
+    const QString charsets[] = {QStringLiteral("utf-8"), QStringLiteral("gb2312")};
+    for (int s = 0; s < PageCheck::kServiceCount; ++s) {
+        if (!wanted[s])
+            continue;
+        HTTPPage2 *probe = Renew(mNetwork.probes[s], this, handlers[s], mNam);
+        try {
+            probe->SubIniData(urls[s], charsets[s], QStringLiteral("5"));
+            mNetwork.probing[s] = true;
+        } catch (const std::exception &) {
+        }
+    }
+    if (!mNetwork.probing[0] && !mNetwork.probing[1])
+        mNetwork.probeAt = mNow() + kProbeMs; // no timer to poll with: try again later
+}
+
+void BatchRun::StatsProbe_HttpEvent(const QString &)
+{
+    ProbeAnswered(int(PageCheck::Service::Stats));
+}
+
+void BatchRun::SearchProbe_HttpEvent(const QString &)
+{
+    ProbeAnswered(int(PageCheck::Service::Search));
+}
+
+void BatchRun::ProbeAnswered(int service)
+{
+    mNetwork.probing[service] = false;
+    const HTTPPage2 *probe = mNetwork.probes[service];
+    const bool reached = probe && !HTTPPage2::IsConnectionFailure(probe->failure());
+    const bool settled = !mNetwork.probing[0] && !mNetwork.probing[1];
+    if (mNetwork.checking) {
+        mNetwork.reached[service] = reached;
+        if (!settled)
+            return;
+        mNetwork.checking = false;
+        if (!mNetwork.reached[0] && !mNetwork.reached[1]) {
+            PauseForNetwork();
+            return;
+        }
+        // The network is there: the kept rows fail as any failed fetch does,
+        // and a service that did not answer either fails its next rows at once.
+        for (int k = 0; k < 3; ++k) {
+            if (mNetwork.holding[k])
+                FailKeptRow(k, !mNetwork.reached[ServiceOf(k)]);
+        }
+        return;
+    }
+    if (!mNetwork.waiting)
+        return;
+    if (reached) {
+        EndNetworkWait();
+        mNetwork.backAt = QDateTime::currentDateTime();
+        Q_EMIT networkBack();
+        if (const QString refusal = Start(); !refusal.isEmpty())
+            Q_EMIT warning(refusal);
+        return;
+    }
+    if (settled)
+        mNetwork.probeAt = mNow() + kProbeMs;
+}
+
+void BatchRun::EndNetworkWait()
+{
+    mNetwork.waiting = mNetwork.checking = false;
+    mNetwork.probeAt.reset();
+    std::fill(std::begin(mNetwork.holding), std::end(mNetwork.holding), false);
+    for (int s = 0; s < PageCheck::kServiceCount; ++s) {
+        if (mNetwork.probing[s] && mNetwork.probes[s])
+            mNetwork.probes[s]->StopByHand();
+        mNetwork.probing[s] = false;
+    }
 }

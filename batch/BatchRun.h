@@ -7,6 +7,7 @@
 #include "BatchTypes.h"
 #include "Config.h"
 #include "DomainList.h"
+#include "HTTPPage2.h"
 #include "PageCheck.h"
 #include "PageKeeper.h"
 
@@ -19,7 +20,6 @@
 #include <functional>
 #include <optional>
 
-class HTTPPage2;
 class QNetworkAccessManager;
 
 class BatchRun final : public QObject
@@ -80,6 +80,22 @@ public:
     // What the rests are multiplied by after blocks in a row (1, 2, 4 ...).
     int restFactor() const { return mRestFactor; }
 
+    // The network. A chain whose answer is a connection failure (refused,
+    // reset, no route, no name, time-out) keeps its row, the figure still
+    // to fetch, until an answer shows the network is there; its row then
+    // fails as before. When no chain is at work any more, probes ask the
+    // services' front pages: when neither answers, the network is lost, the
+    // run pauses, and probes ask again until one answers, when the run goes
+    // on by itself.
+    bool waitingForNetwork() const { return mNetwork.waiting; }
+    // How the connections failed, and since when (invalid while the network answers).
+    HTTPPage2::Failure networkFailure() const { return mNetwork.failure; }
+    const QDateTime &networkLostAt() const { return mNetwork.lostAt; }
+    // When the network came back this run (invalid when it never went).
+    const QDateTime &networkBackAt() const { return mNetwork.backAt; }
+    static constexpr int kFirstProbeMs = 1000;
+    static constexpr int kProbeMs = 5000;
+
     // Start or resume; returns the refusal to show, or "" when started.
     QString Start();
     void Pause();
@@ -133,6 +149,8 @@ Q_SIGNALS:
     void rowMarked(int rowIndex);
     // The run paused itself; pauseReason() says why.
     void pausedByItself();
+    // A probe found the network again; the run goes on by itself.
+    void networkBack();
 
 private:
     // The two count chains are one machine with different parameters.
@@ -162,6 +180,23 @@ private:
     // or stop the run.
     void Heed(PageCheck::Verdict verdict, PageCheck::Service service, int row, quint8 page, const HTTPPage2 *fetcher);
     void PauseByItself(const QString &reason);
+    // The chain's answer was a connection failure: it keeps its row, and
+    // the run waits for the network when no chain is at work any more.
+    bool HoldForNetwork(int chain, const HTTPPage2 *fetcher);
+    // No chain at work and rows kept: probes ask both services whether the
+    // network is there before the run waits for it.
+    void Decide();
+    // An answer came through: the rows other chains kept fail as before.
+    void ReleaseHolds(int chain);
+    void FailKeptRow(int chain, bool serviceDown);
+    static int ServiceOf(int chain);
+    void PauseForNetwork();
+    void Probe();
+    void SendProbes(bool stats, bool search);
+    void ProbeAnswered(int service);
+    void StatsProbe_HttpEvent(const QString &HereReturnCode);
+    void SearchProbe_HttpEvent(const QString &HereReturnCode);
+    void EndNetworkWait();
     qint64 RestLength() const;
     void DisarmRest();
 
@@ -203,4 +238,24 @@ private:
     std::optional<BlockNote> mLastBlock;
     QString mPauseReason;
     PageKeeper mKeeper;
+
+    quint64 mSent = 0; // requests sent by the chains, numbering them
+    struct Network
+    {
+        bool inFlight[3] = {};
+        quint64 sent[3] = {}; // the number of each chain's last request
+        bool holding[3] = {};
+        quint64 heldSince[3] = {}; // the requests sent when the chain began to keep its row
+        int releasing = -1;        // the chain whose kept row is failing now
+        // Per service: out of reach while the network is there; its rows fail at once.
+        bool down[PageCheck::kServiceCount] = {};
+        bool checking = false;                       // probes ask whether the network is there
+        bool reached[PageCheck::kServiceCount] = {}; // what they found
+        HTTPPage2::Failure failure = HTTPPage2::Failure::None;
+        QDateTime lostAt, backAt;
+        bool waiting = false;
+        std::optional<qint64> probeAt;
+        QPointer<HTTPPage2> probes[PageCheck::kServiceCount];
+        bool probing[PageCheck::kServiceCount] = {};
+    } mNetwork;
 };

@@ -51,9 +51,9 @@ QString Synopsis()
                     "\n"
                     "Exit codes: 0 every figure fetched; 1 some failed; 2 bad arguments, unreadable\n"
                     "input, an unwritable table or a ledger server that cannot be used; 3 the run\n"
-                    "stopped itself (a block, changed pages): the figures so far are stored and\n"
-                    "written, and --resume goes on; 130 interrupted (the figures so far are stored\n"
-                    "and written).");
+                    "stopped itself (a block, changed pages, the network away past --network-wait):\n"
+                    "the figures so far are stored and written, and --resume goes on; 130\n"
+                    "interrupted (the figures so far are stored and written).");
 }
 
 struct Parsed
@@ -79,7 +79,8 @@ const QStringList kCommandNames{QStringLiteral("batch"),  QStringLiteral("site")
 const QHash<QString, QStringList> kAllowed{
     {QStringLiteral("batch"),
      {"out", "format", "append", "rest-every", "rest-seconds", "resume", "retry-failed", "ledger", "no-ledger", "quiet",
-      "shard", "run", "claim-timeout", "keep-going-on-block", "proxy", "no-proxy", "user-agent", "cookie-file"}},
+      "shard", "run", "claim-timeout", "keep-going-on-block", "proxy", "no-proxy", "user-agent", "cookie-file",
+      "network-wait"}},
     {QStringLiteral("site"),
      {"out", "format", "append", "keywords-only", "ledger", "no-ledger", "quiet", "proxy", "no-proxy", "user-agent",
       "cookie-file"}},
@@ -160,6 +161,11 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     const QCommandLineOption keepGoing(
         QStringLiteral("keep-going-on-block"),
         Text::tr("Go on when a service blocks a request; by default the run stops there (--resume goes on)."));
+    const QCommandLineOption networkWait(
+        QStringLiteral("network-wait"),
+        Text::tr("batch: when the network is lost, wait this long for it, probing, before the run stops "
+                 "(default 300; --resume goes on)."),
+        Text::tr("seconds"), QStringLiteral("300"));
     const QCommandLineOption last(QStringLiteral("last"), Text::tr("export: the newest run's table."));
     const QCommandLineOption id(
         QStringLiteral("id"), Text::tr("export: the table of the run numbered <n> (see morvane runs)."), Text::tr("n"));
@@ -194,10 +200,10 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("command"), Text::tr("batch, site, merge, export, runs or cookies"));
     parser.addPositionalArgument(QStringLiteral("arguments"),
                                  Text::tr("the list file; the domain; the merged table and the shard tables"));
-    const QList<QCommandLineOption> options{out,   format,       append,    restEvery,  restSeconds, resume,
-                                            retry, keywordsOnly, ledger,    noLedger,   quiet,       shard,
-                                            run,   claimTimeout, keepGoing, last,       id,          limit,
-                                            proxy, noProxy,      userAgent, cookieFile, clearCookies};
+    const QList<QCommandLineOption> options{out,   format,       append,    restEvery,  restSeconds,  resume,
+                                            retry, keywordsOnly, ledger,    noLedger,   quiet,        shard,
+                                            run,   claimTimeout, keepGoing, last,       id,           limit,
+                                            proxy, noProxy,      userAgent, cookieFile, clearCookies, networkWait};
     parser.addOptions(options);
 
     Parsed p;
@@ -316,6 +322,9 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
         if (!number || p.exported.id < 1)
             p.error = Text::tr("--id takes a run's number, as morvane runs shows it");
     }
+    p.batch.networkWaitSeconds = parser.value(networkWait).toInt(&seconds);
+    if (!seconds || p.batch.networkWaitSeconds < 0 || p.batch.networkWaitSeconds > 86400)
+        p.error = Text::tr("--network-wait takes 0 to 86400 seconds");
     bool count = false;
     p.runs.limit = parser.value(limit).toInt(&count);
     if (!count || p.runs.limit < 0)

@@ -79,6 +79,63 @@ QString PausedItself(const QString &reason, const QString &goOn)
     return Text::tr("%1: the run stops here; the figures so far are stored and written; %2").arg(reason, goOn);
 }
 
+namespace {
+
+QString FailureWords(HTTPPage2::Failure failure)
+{
+    switch (failure) {
+    case HTTPPage2::Failure::Refused:
+        return Text::tr("connections refused");
+    case HTTPPage2::Failure::Reset:
+        return Text::tr("connections reset");
+    case HTTPPage2::Failure::Unreachable:
+        return Text::tr("no route to the services");
+    case HTTPPage2::Failure::HostNotFound:
+        return Text::tr("the services' names do not resolve");
+    default:
+        return Text::tr("connections time out");
+    }
+}
+
+} // namespace
+
+NetworkWait::NetworkWait(BatchRun &run, int seconds, std::function<void(const QString &)> say,
+                         std::function<void(const QString &)> giveUp)
+    : mRun(run), mSeconds(seconds), mSay(std::move(say)), mGiveUp(std::move(giveUp))
+{
+    mDeadline.setSingleShot(true);
+    connect(&mDeadline, &QTimer::timeout, this, [this] {
+        if (mRun.waitingForNetwork())
+            mGiveUp(Text::tr("the network stayed away for %1 s (%2)")
+                        .arg(mSeconds)
+                        .arg(FailureWords(mRun.networkFailure())));
+    });
+    connect(&run, &BatchRun::networkBack, this, [this] {
+        mDeadline.stop();
+        mSay(Text::tr("the network is back: the run goes on"));
+    });
+}
+
+bool NetworkWait::Takes()
+{
+    if (!mRun.waitingForNetwork() || mSeconds <= 0)
+        return false;
+    mSay(Text::tr("the network is lost (%1 since %2): waiting up to %3 s for it, asking the services every %4 s")
+             .arg(FailureWords(mRun.networkFailure()), mRun.networkLostAt().toString(QStringLiteral("HH:mm:ss")))
+             .arg(mSeconds)
+             .arg(BatchRun::kProbeMs / 1000));
+    mDeadline.start(mSeconds * 1000);
+    return true;
+}
+
+QString NetworkWait::Reason() const
+{
+    if (!mRun.waitingForNetwork())
+        return mRun.pauseReason();
+    return Text::tr("the network is lost (%1 since %2)")
+        .arg(FailureWords(mRun.networkFailure()), mRun.networkLostAt().toString(QStringLiteral("HH:mm:ss")));
+}
+
 QString Unstored(int writes)
 {
     return Text::tr("the ledger did not take %1 pending writes; every figure fetched is in the table").arg(writes);
@@ -252,7 +309,8 @@ BatchCommand::BatchCommand(const Config &config, Cli::BatchOptions options, Inte
 
 BatchCommand::~BatchCommand()
 {
-    // The recorder refers to the run and the ledger.
+    // The recorder and the wait refer to the run, the recorder to the ledger.
+    mNetworkWait.reset();
     mRecorder.reset();
     mRun.reset();
 }
@@ -325,15 +383,22 @@ int BatchCommand::Run()
 
     mProgress = std::make_unique<ProgressLine>([this] { return StatusLine(); }, !mOptions.quiet);
     connect(mRun.get(), &BatchRun::warning, mProgress.get(), &ProgressLine::Say);
-    // A block or changed pages: no one is there to press Start, so the run
-    // ends with what it has, for --resume to go on later.
-    connect(mRun.get(), &BatchRun::pausedByItself, this, [this] {
+    // A block or changed pages, or a network that stays away: no one is
+    // there to press Start, so the run ends with what it has, for --resume
+    // to go on later.
+    const auto stopItself = [this](const QString &reason) {
         if (mInterrupted || mFinished)
             return;
         mInterrupted = mPausedItself = true;
-        mProgress->Say(Cli::PausedItself(mRun->pauseReason(), Cli::Text::tr("--resume goes on from here")));
+        mProgress->Say(Cli::PausedItself(reason, Cli::Text::tr("--resume goes on from here")));
         mRun->Stop();
         QuitWhenSettled(mLoop);
+    };
+    mNetworkWait = std::make_unique<Cli::NetworkWait>(
+        *mRun, mOptions.networkWaitSeconds, [this](const QString &message) { mProgress->Say(message); }, stopItself);
+    connect(mRun.get(), &BatchRun::pausedByItself, this, [this, stopItself] {
+        if (!mInterrupted && !mFinished && !mNetworkWait->Takes())
+            stopItself(mNetworkWait->Reason());
     });
     mRate.Start(mRun->confirmedRows());
     mProgress->Start();

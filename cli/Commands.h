@@ -16,7 +16,9 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -58,6 +60,26 @@ void TellUnread(const BatchRun &run);
 // Whether the table was written; says why not.
 bool Written(const Sheets::WriteResult &result, const QString &path);
 
+// A run that lost the network waits for it while the run probes, up to a
+// limit, saying so; past the limit it gives up with the reason to stop for.
+class NetworkWait final : public QObject
+{
+public:
+    NetworkWait(BatchRun &run, int seconds, std::function<void(const QString &)> say,
+                std::function<void(const QString &)> giveUp);
+    // Called when the run paused itself: whether it waits for the network
+    // now (or has stopped already, as a wait of 0 s does: false).
+    bool Takes();
+    // Why the run stops, for a pause that is not waited out.
+    QString Reason() const;
+
+private:
+    BatchRun &mRun;
+    int mSeconds;
+    std::function<void(const QString &)> mSay, mGiveUp;
+    QTimer mDeadline;
+};
+
 struct RunOptions
 {
     TableExport::Target out{QStringLiteral("-"), TableExport::Format::Txt, false};
@@ -76,6 +98,7 @@ struct BatchOptions : RunOptions
     QString runName;                    // the ledger's named run, shared by claims
     int claimSeconds = 60;              // a silent claimer's rows are taken over after this
     bool pauseOnBlock = true;           // a block stops the run, to be resumed later
+    int networkWaitSeconds = 300;       // how long a lost network is waited for
 };
 
 struct SiteOptions : RunOptions
@@ -156,6 +179,7 @@ private:
     std::optional<Shards::Mark> mMark;
     Progress::RateMeter mRate;
     std::unique_ptr<ProgressLine> mProgress;
+    std::unique_ptr<Cli::NetworkWait> mNetworkWait;
     bool mFinished = false;
     bool mInterrupted = false;
     bool mPausedItself = false;

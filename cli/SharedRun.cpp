@@ -26,6 +26,7 @@ SharedRunCommand::SharedRunCommand(const Config &config, Cli::BatchOptions optio
 
 SharedRunCommand::~SharedRunCommand()
 {
+    mNetworkWait.reset(); // it refers to the run
     mRun.reset();
 }
 
@@ -48,16 +49,21 @@ int SharedRunCommand::Run()
     mRun->SetPauseOnBlock(mOptions.pauseOnBlock);
     mRun->SetDiagnosticsFolder(Ledger::DiagnosticsFolder(QString()));
     connect(mRun.get(), &BatchRun::figureChanged, this, &SharedRunCommand::Landed);
-    connect(mRun.get(), &BatchRun::pausedByItself, this, [this] {
+    const auto stopItself = [this](const QString &reason) {
         if (mEnd != End::Running)
             return;
         // The claim is given back at the end: the other machines take the rows on.
         mEnd = End::PausedItself;
-        mProgress->Say(
-            Cli::PausedItself(mRun->pauseReason(), Cli::Text::tr("the same command takes the run up again")));
+        mProgress->Say(Cli::PausedItself(reason, Cli::Text::tr("the same command takes the run up again")));
         mRun->Stop();
         mAgain.stop();
         Cli::QuitWhenSettled(mLoop);
+    };
+    mNetworkWait = std::make_unique<Cli::NetworkWait>(
+        *mRun, mOptions.networkWaitSeconds, [this](const QString &message) { mProgress->Say(message); }, stopItself);
+    connect(mRun.get(), &BatchRun::pausedByItself, this, [this, stopItself] {
+        if (mEnd == End::Running && !mNetworkWait->Takes())
+            stopItself(mNetworkWait->Reason());
     });
     // Not from inside the watcher's tick that completed the handful.
     connect(mRun.get(), &BatchRun::completed, this, &SharedRunCommand::ClaimMore, Qt::QueuedConnection);

@@ -53,6 +53,7 @@ private:
     QEventLoop mLoop;
     std::unique_ptr<Ledger> mLedger;
     std::unique_ptr<BatchRun> mRun;
+    std::unique_ptr<Cli::NetworkWait> mNetworkWait;
     qint64 mRunId = 0;
     QString mOwner;  // host, pid and a random part
     QString mSource; // where the list came from

@@ -462,9 +462,9 @@
 
 Exit codes: 0 every figure fetched; 1 some failed; 2 bad arguments, unreadable
 input, an unwritable table or a ledger server that cannot be used; 3 the run
-stopped itself (a block, changed pages): the figures so far are stored and
-written, and --resume goes on; 130 interrupted (the figures so far are stored
-and written).</source>
+stopped itself (a block, changed pages, the network away past --network-wait):
+the figures so far are stored and written, and --resume goes on; 130
+interrupted (the figures so far are stored and written).</source>
         <translation>不开窗口查询域名。
 
   morvane batch 列表 [选项]       批量查询一个域名列表（&quot;-&quot;：标准输入）
@@ -477,8 +477,9 @@ and written).</source>
   morvane                         打开窗口
 
 退出码：0 所有数据都已获取；1 有数据获取失败；2 参数有误、输入无法读取、
-表格无法写入或记录库服务器无法使用；3 查询自行停止（遭到拦截、页面变化）：
-已有数据已保存并写出，--resume 可继续；130 被中断（已有数据已保存并写出）。</translation>
+表格无法写入或记录库服务器无法使用；3 查询自行停止（遭到拦截、页面变化、
+网络中断超过 --network-wait）：已有数据已保存并写出，--resume 可继续；
+130 被中断（已有数据已保存并写出）。</translation>
     </message>
     <message>
         <source>Ask the services through this proxy: http://[user@]host:port or socks5://[user@]host:port, the password from MORVANE_PROXY_PASSWORD. By default the window&apos;s network settings, at first the system&apos;s proxy (http_proxy, https_proxy, no_proxy).</source>
@@ -563,6 +564,50 @@ and written).</source>
     <message>
         <source>keyword page %1 could not be read: %2</source>
         <translation>第 %1 页关键词无法读取：%2</translation>
+    </message>
+    <message>
+        <source>batch: when the network is lost, wait this long for it, probing, before the run stops (default 300; --resume goes on).</source>
+        <translation>batch：网络中断时，等待网络恢复并不断检测，超过这么久才停止查询（默认 300；--resume 可继续）。</translation>
+    </message>
+    <message>
+        <source>--network-wait takes 0 to 86400 seconds</source>
+        <translation>--network-wait 需要 0 到 86400 秒</translation>
+    </message>
+    <message>
+        <source>connections refused</source>
+        <translation>连接被拒绝</translation>
+    </message>
+    <message>
+        <source>connections reset</source>
+        <translation>连接被重置</translation>
+    </message>
+    <message>
+        <source>no route to the services</source>
+        <translation>网络不可达</translation>
+    </message>
+    <message>
+        <source>the services&apos; names do not resolve</source>
+        <translation>无法解析服务的域名</translation>
+    </message>
+    <message>
+        <source>connections time out</source>
+        <translation>连接超时</translation>
+    </message>
+    <message>
+        <source>the network stayed away for %1 s (%2)</source>
+        <translation>网络中断已超过 %1 秒（%2）</translation>
+    </message>
+    <message>
+        <source>the network is back: the run goes on</source>
+        <translation>网络已恢复：查询继续</translation>
+    </message>
+    <message>
+        <source>the network is lost (%1 since %2): waiting up to %3 s for it, asking the services every %4 s</source>
+        <translation>网络中断（%1，%2 起）：最多等待 %3 秒，每 %4 秒检测一次</translation>
+    </message>
+    <message>
+        <source>the network is lost (%1 since %2)</source>
+        <translation>网络中断（%1，%2 起）</translation>
     </message>
 </context>
 <context>

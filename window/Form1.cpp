@@ -538,7 +538,7 @@ void Form1::EndBySignal()
 
 bool Form1::WouldLoseWork() const
 {
-    const bool running = BatchGoing() || mBatch->resting() || mSite->running();
+    const bool running = BatchActive() || mSite->running();
     // The ledger keeps every run, but a user who closes on a table never
     // saved expects to be asked, as the first close of any editor does.
     return running || mBatchUnsaved || mKeywordsUnsaved;

@@ -267,6 +267,8 @@ private:
     QModelIndex ShownIndex(int importRow) const;
     // A run of the batch started by the user and not halted since.
     bool BatchGoing() const;
+    // Going, or going on by itself after a rest or once the network is back.
+    bool BatchActive() const;
     bool WouldLoseWork() const;
 
     Platform &mPlatform;

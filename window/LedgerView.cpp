@@ -93,7 +93,7 @@ void Form1::FillRecentMenu()
     if (runs.isEmpty())
         mRecentMenu->addAction(QStringLiteral("还没有查询记录"))->setEnabled(false);
     // The chains work on the table's rows: another list waits until they halt.
-    const bool busy = BatchGoing() || mBatch->resting();
+    const bool busy = BatchActive();
     for (const RunSummary &run : runs) {
         QAction *entry = mRecentMenu->addAction(RecentRunText(run));
         entry->setCheckable(true);
@@ -107,7 +107,7 @@ void Form1::FillRecentMenu()
 
 void Form1::ReopenRun(qint64 id)
 {
-    if (!mLedger || BatchGoing() || mBatch->resting()) {
+    if (!mLedger || BatchActive()) {
         Note(QStringLiteral("查询正在进行，暂停或停止后才能打开其他查询"));
         return;
     }

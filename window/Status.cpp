@@ -41,6 +41,11 @@ bool Form1::BatchGoing() const
     return mBatchStarted && !mBatch->halted();
 }
 
+bool Form1::BatchActive() const
+{
+    return BatchGoing() || mBatch->resting() || mBatch->waitingForNetwork();
+}
+
 void Form1::Note(const QString &text)
 {
     mNote = text;
@@ -63,6 +68,8 @@ QString Form1::BatchStatus() const
     if (const auto &block = mBatch->lastBlock(); block && mBatch->pauseReason().isEmpty())
         trouble += QStringLiteral("；%1于 %2 拦截过查询")
                        .arg(PageCheck::ServiceName(block->service), block->when.toString(QStringLiteral("HH:mm:ss")));
+    if (const QDateTime &back = mBatch->networkBackAt(); back.isValid())
+        trouble += QStringLiteral("；网络于 %1 恢复，已自动继续").arg(back.toString(QStringLiteral("HH:mm:ss")));
     if (const int unread = mBatch->unrecognisedPages(); unread > 0) {
         trouble += QStringLiteral("；无法识别的页面 %1 个").arg(unread);
         if (mBatch->keptPages() > 0)
@@ -151,7 +158,7 @@ void Form1::RefreshStatus()
         return;
     mStatusLabel->setText(!mNote.isEmpty() ? mNote : mBatchShown ? BatchStatus() : SiteStatus());
     FollowCurrentRow();
-    const bool active = BatchGoing() || mBatch->resting() || mSite->running();
+    const bool active = BatchActive() || mSite->running();
     if (active && !mStatusTick.isActive())
         mStatusTick.start();
     else if (!active)
@@ -161,7 +168,7 @@ void Form1::RefreshStatus()
 void Form1::UpdateBatchButtons()
 {
     const bool going = BatchGoing();
-    const bool active = going || mBatch->resting();
+    const bool active = BatchActive();
     QWidget *had = focusWidget();
     // During a rest 开始 goes on at once.
     Command3->setEnabled(!mBatch->rows().isEmpty() && !going);

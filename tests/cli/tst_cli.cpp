@@ -131,6 +131,9 @@ private Q_SLOTS:
                                                 << "export takes one of --run NAME, --last and --id N";
         QTest::newRow("export, no run's number") << QStringList{"export", "--id", "x"} << "C.UTF-8"
                                                  << "--id takes a run's number";
+        QTest::newRow("network wait not a number")
+            << QStringList{"batch", "LIST", "--network-wait", "soon"} << "C.UTF-8"
+            << "--network-wait takes 0 to 86400 seconds";
         QTest::newRow("runs, a word too many") << QStringList{"runs", "LIST"} << "C.UTF-8"
                                                << "runs takes no arguments";
         QTest::newRow("a proxy of no known kind")
@@ -284,6 +287,38 @@ private Q_SLOTS:
         QVERIFY2(err.contains("the proxy " + QString(closed).remove(":hush").chopped(1).toUtf8() + " refused") &&
                      !err.contains("hush"),
                  err);
+    }
+
+    // The network lost mid-run: the run waits for it and goes on once a probe
+    // is answered; past --network-wait it stops with 3, and --resume ends it.
+    void networkLoss()
+    {
+        list(good(8), 40); // slow, so the server goes mid-run
+        start({"batch", path("list.txt"), "--out", path("out.txt")});
+        QByteArray said;
+        const auto saying = [&](const char *words) {
+            return WaitUntil([&] { return (said += child->readAllStandardError()).contains(words); }, 10000);
+        };
+        QVERIFY(WaitUntil([&] { return server->requestCount() >= 6; }, 10000));
+        server->stop();
+        QVERIFY2(saying("the network is lost (connections "), said);
+        QVERIFY(said.contains(": waiting up to 300 s for it, asking the services every 5 s\n"));
+        QVERIFY(server->start());
+        QCOMPARE(finish(), 0);
+        QVERIFY2((said + err).contains("the network is back: the run goes on"), said + err);
+        QCOMPARE(read("out.txt"), txt(want));
+
+        const int before = server->requestCount();
+        start({"batch", path("list.txt"), "--out", path("out.txt"), "--network-wait", "1"});
+        QVERIFY(WaitUntil([&] { return server->requestCount() >= before + 6; }, 10000));
+        server->stop();
+        QCOMPARE(finish(), 3);
+        QVERIFY2(err.contains("the network stayed away for 1 s (connections ") && err.contains("--resume goes on"),
+                 err);
+        QVERIFY(read("out.txt").contains("|...|"));
+        QVERIFY(server->start());
+        QCOMPARE(run({"batch", path("list.txt"), "--resume", "--out", path("out.txt")}), 0);
+        QCOMPARE(read("out.txt"), txt(want));
     }
 
     // Failed cells end the run with 1; the retry asks for those alone.

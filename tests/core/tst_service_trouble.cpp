@@ -182,6 +182,65 @@ private Q_SLOTS:
         QVERIFY(run->unrecognisedPages() == 11 && keptFiles().size() == 10);
     }
 
+    // The server goes away mid-run: no figure fails, the run pauses and says
+    // so, a probe finds it still away, and once it is back the run goes on
+    // by itself to the table an undisturbed run gives.
+    void networkLossPausesTheRun()
+    {
+        serve(8);
+        const auto answers = server->handler;
+        server->handler = [answers](const TestServer::Request &r) {
+            TestServer::Reply reply = answers(r);
+            reply.delayMs = 30; // the chains are still on their way when the server goes
+            return reply;
+        };
+        QSignalSpy back(run.get(), &BatchRun::networkBack);
+        run->Start();
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() >= 2; }));
+        server->stop();
+        QVERIFY(WaitUntil([&] { return run->waitingForNetwork(); }));
+        QVERIFY2(run->paused() && run->pauseReason().startsWith("网络中断：连接被") &&
+                     run->pauseReason().endsWith("起），恢复后自动继续"),
+                 qPrintable(run->pauseReason()));
+        QCOMPARE(run->failedCells(), 0);
+        const int before = server->requestCount();
+        now += BatchRun::kFirstProbeMs; // the first probe: refused
+        QVERIFY(quiet(false) && run->waitingForNetwork());
+        QVERIFY(server->start());
+        QVERIFY(quiet(false) && server->requestCount() == before); // the next probe waits for its time
+        now += BatchRun::kProbeMs;
+        QVERIFY(WaitUntil([&] { return run->confirmedRows() == 8; }));
+        QCOMPARE(server->requests().at(before).path, "/");
+        QVERIFY(back.size() == 1 && run->networkBackAt().isValid() && run->pauseReason().isEmpty());
+        QCOMPARE(run->failedCells(), 0);
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(figures(i).join('|'), "2|9|1200 ~ 1500|3|3|2024-05-01");
+    }
+
+    // One service out of reach while the network is there fails its cells,
+    // as before, and the run goes on; so does a run the user paused.
+    void oneServiceAway()
+    {
+        serve(4);
+        Config config = Config::Defaults();
+        config.searchHost = server->hostPort();
+        config.statsHost = QUrl(TestServer::closedUrl()).authority();
+        BatchRun alone(config, HTTPPage2::SharedManager());
+        alone.SetPacing("0", "1");
+        alone.Load(DomainList::RowsFromPieces({"a.com", "b.com", "c.com", "d.com", "e.com"}));
+        alone.Start();
+        QVERIFY(WaitUntil([&] { return alone.confirmedRows() == 5; }));
+        QVERIFY(!alone.paused() && !alone.waitingForNetwork());
+        QCOMPARE(alone.failedCells(), 20); // four overview figures a row
+        QCOMPARE(asked("/s?wd=site:").size(), 5);
+        QCOMPARE(asked("/").size(), 10 + 1); // the searches, and one probe that found the network there
+
+        run->Start();
+        run->Pause();
+        server->stop();
+        QVERIFY(quiet(false) && !run->waitingForNetwork() && run->pauseReason().isEmpty());
+    }
+
     // Rules from a file change what the run reads, and pages they know are not marked.
     void overrideRulesReachTheRun()
     {

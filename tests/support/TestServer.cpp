@@ -55,7 +55,17 @@ bool TestServer::start()
     // Straight to loopback, whatever the environment says about proxies.
     QNetworkProxyFactory::setUseSystemConfiguration(false);
     QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
-    return mServer->isListening() || mServer->listen(QHostAddress::LocalHost);
+    if (!mServer->isListening() && !mServer->listen(QHostAddress::LocalHost, mPort))
+        return false;
+    mPort = mServer->serverPort();
+    return true;
+}
+
+void TestServer::stop()
+{
+    mServer->close();
+    for (QTcpSocket *socket : mServer->findChildren<QTcpSocket *>())
+        socket->abort();
 }
 
 TestServer::Reply TestServer::redirect(const QString &location)

@@ -47,7 +47,10 @@ public:
     explicit TestServer(bool tls = false);
     static void TrustTestCertificate();
     bool start();
-    QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(mServer->serverPort()); }
+    // The server goes away, as a host off the network does: new connections
+    // are refused and the open ones reset. start() brings it back on its port.
+    void stop();
+    QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(mPort); }
     QString url(const QString &path) const // path from its "/"
     {
         return (mTls ? "https://" : "http://") + hostPort() + path;
@@ -71,6 +74,7 @@ private:
     QHash<QString, Reply> mRoutes;
     QList<Request> mRequests;
     int mOpen = 0;
+    quint16 mPort = 0; // kept across a stop
 };
 
 Q_DECLARE_METATYPE(TestServer::Reply)

@@ -354,6 +354,29 @@ private Q_SLOTS:
         QCOMPARE(desktop->dialogFilters, QStringList(4, "文本文件 (*.txt);;所有文件 (*)"));
     }
 
+    // The network lost and found: the status line says so, 暂停 and 停止 stay on to end the wait, and the run goes
+    // on by itself.
+    void networkLost()
+    {
+        qint64 now = 0;
+        f->batch().SetClock([&now] { return now; });
+        server->handler = RunPages::AllSites(TestServer::page(SitePages::Overview("2", "9")));
+        f->Command14->click();
+        importList({"a.com", "b.com", "c.com"});
+        server->stop();
+        f->Command3->click();
+        QVERIFY(WaitUntil([&] { return f->batch().waitingForNetwork(); }));
+        QVERIFY2(f->StatusText().startsWith("已暂停：网络中断：连接被拒绝（") &&
+                     f->StatusText().contains("起），恢复后自动继续，点击“开始”继续；已完成 0 / 3 条，失败 0 项"),
+                 qPrintable(f->StatusText()));
+        QVERIFY(f->Command3->isEnabled() && f->Command9->isEnabled() && f->Command10->isEnabled());
+        QVERIFY(server->start());
+        now += BatchRun::kFirstProbeMs;
+        QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已完成，用时 "); }));
+        QVERIFY2(f->StatusText().endsWith("恢复，已自动继续") && f->StatusText().contains("失败 0 项；网络于 "),
+                 qPrintable(f->StatusText()));
+    }
+
     // The unfinished run comes back and the retry button fetches what failed; the list checked again shows the
     // last check beside its figures; the export as a spreadsheet.
     void ledgerRuns()
