@@ -78,6 +78,8 @@ public:
     QString StatusText() const;
     QStatusBar *statusLine() const { return mStatus; }
     ElidedLabel *statusText() const { return mStatusLabel; }
+    // Ends the passing note when it fires.
+    QTimer &noteTimer() { return mNoteTimer; }
     // The update notice's link in the status line; hidden until announced.
     QLabel *updateLink() const { return mUpdateLink; }
     bool batchShown() const { return mBatchShown; }

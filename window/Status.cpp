@@ -97,6 +97,16 @@ QString Form1::BatchStatus() const
     if (mBatchStarted)
         return QStringLiteral("已停止；") + counts;
     const QString repeated = mDuplicateRows > 0 ? QStringLiteral("，重复 %1 行").arg(mDuplicateRows) : QString();
+    // A run brought back from the ledger says how far it had got.
+    if (mBatch->pendingOnly() && mBatch->confirmedRows() > 0) {
+        const bool done = mBatch->confirmedRows() == total;
+        return QStringLiteral("共 %1 条%2，已完成 %3 条，失败 %4 项")
+                   .arg(total)
+                   .arg(repeated)
+                   .arg(mBatch->confirmedRows())
+                   .arg(mBatch->failedCells()) +
+               (done ? QString() : QStringLiteral("，点击“开始”继续"));
+    }
     return QStringLiteral("共导入 %1 条%2，点击“开始”查询").arg(total).arg(repeated);
 }
 

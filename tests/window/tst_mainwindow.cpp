@@ -441,6 +441,9 @@ private Q_SLOTS:
         QCOMPARE(column(f->ListView1, 2), (QStringList{"7", "4", "失败"}));
         QVERIFY2(f->StatusText().startsWith("已打开 ") && f->StatusText().endsWith("的查询：3 条，失败 4 项"),
                  qPrintable(f->StatusText()));
+        f->noteTimer().start(0); // the note gone, the status line says how far the run had got
+        QVERIFY2(WaitUntil([&] { return f->StatusText() == "共 3 条，已完成 3 条，失败 4 项"; }),
+                 qPrintable(f->StatusText()));
         f->FillRecentMenu();
         QVERIFY(f->recentMenu()->actions()[1]->isChecked());
         QVERIFY(f->close()); // exported, then a stored run reopened: nothing to lose
