@@ -18,7 +18,11 @@ const QString BatchRun::kRowsOutOfRange = QStringLiteral("每次查询条数不�
 const QString BatchRun::kRestOutOfRange = QStringLiteral("停顿秒数只能在0到65秒之间，请重新填写！");
 const QString BatchRun::kRestRefusedPaused =
     QStringLiteral("停顿秒数只能在0到65秒之间，查询已暂停。请重新填写后点击“开始”继续！");
-const QString BatchRun::kFormatChanged = QStringLiteral("页面格式可能已变化");
+
+QString BatchRun::FormatChanged()
+{
+    return tr("the page layout may have changed");
+}
 
 namespace {
 
@@ -35,17 +39,17 @@ QString FailureText(HTTPPage2::Failure failure)
 {
     switch (failure) {
     case HTTPPage2::Failure::Refused:
-        return QStringLiteral("连接被拒绝");
+        return BatchRun::tr("connection refused");
     case HTTPPage2::Failure::Reset:
-        return QStringLiteral("连接被重置");
+        return BatchRun::tr("connection reset");
     case HTTPPage2::Failure::Unreachable:
-        return QStringLiteral("网络不可达");
+        return BatchRun::tr("no route to the network");
     case HTTPPage2::Failure::HostNotFound:
-        return QStringLiteral("无法解析域名");
+        return BatchRun::tr("host names do not resolve");
     case HTTPPage2::Failure::TimedOut:
-        return QStringLiteral("连接超时");
+        return BatchRun::tr("connection timed out");
     default:
-        return QStringLiteral("连接失败");
+        return BatchRun::tr("connection failed");
     }
 }
 
@@ -482,7 +486,7 @@ void BatchRun::Heed(PageCheck::Verdict verdict, PageCheck::Service service, int 
             mRestFactor = std::min(mRestFactor * 2, 64);
         if (mPauseOnBlock)
             PauseByItself(
-                QStringLiteral("%1于 %2 拦截了查询").arg(name, mLastBlock->when.toString(QStringLiteral("HH:mm:ss"))));
+                tr("%1 blocked the requests at %2").arg(name, mLastBlock->when.toString(QStringLiteral("HH:mm:ss"))));
         return;
     }
     // A failed fetch tells nothing of blocks or of the page's form; a proxy
@@ -507,14 +511,14 @@ void BatchRun::Heed(PageCheck::Verdict verdict, PageCheck::Service service, int 
         Q_EMIT rowMarked(row);
     if (verdict == Verdict::Unrecognised && ++streak.unrecognised >= kUnrecognisedToPause) {
         streak.unrecognised = 0;
-        // Named only when pages are there to look at.
-        const QString where = mKeeper.kept() == 0
-                                  ? QString()
-                                  : QStringLiteral("，页面存于 %1").arg(QDir::toNativeSeparators(mKeeper.folder()));
-        PauseByItself(QStringLiteral("%1：%2连续 %3 个页面无法识别%4")
-                          .arg(kFormatChanged, name)
-                          .arg(kUnrecognisedToPause)
-                          .arg(where));
+        const QString what = tr("%1: %2 pages of %3 in a row could not be read")
+                                 .arg(FormatChanged())
+                                 .arg(kUnrecognisedToPause)
+                                 .arg(name);
+        // The folder is named only when pages are there to look at.
+        PauseByItself(mKeeper.kept() == 0
+                          ? what
+                          : tr("%1; the pages are kept in %2").arg(what, QDir::toNativeSeparators(mKeeper.folder())));
     }
 }
 
@@ -599,7 +603,7 @@ void BatchRun::PauseForNetwork()
 {
     mNetwork.waiting = true;
     mNetwork.probeAt = mNow() + kFirstProbeMs;
-    PauseByItself(QStringLiteral("网络中断：%1（%2 起），恢复后自动继续")
+    PauseByItself(tr("the network is lost: %1 (since %2); the run goes on once it is back")
                       .arg(FailureText(mNetwork.failure), mNetwork.lostAt.toString(QStringLiteral("HH:mm:ss"))));
 }
 

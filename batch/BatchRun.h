@@ -124,7 +124,8 @@ public:
     static const QString kRowsOutOfRange;
     static const QString kRestOutOfRange;
     static const QString kRestRefusedPaused;
-    static const QString kFormatChanged;
+    // "the page layout may have changed", in the messages' language.
+    static QString FormatChanged();
     static constexpr int kBlocksToSlow = 3;
     static constexpr int kUnrecognisedToPause = 5;
     // Lengthened rests stop at the longest the rest list offers.

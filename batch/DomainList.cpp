@@ -3,15 +3,20 @@
 #include "Charset.h"
 #include "Endpoints.h"
 
+#include <QCoreApplication>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <algorithm>
-
-#include <QStringDecoder>
 
 namespace DomainList {
 
 namespace {
+
+class Text
+{
+    Q_DECLARE_TR_FUNCTIONS(DomainList)
+};
 
 // No encoding a list file comes in spends more than four bytes on a
 // character, so a line of more bytes than this is too long unread.
@@ -81,7 +86,7 @@ public:
     static Import Refused()
     {
         Import refused;
-        refused.refusal = QStringLiteral("这不是文本文件");
+        refused.refusal = Text::tr("this is not a text file");
         return refused;
     }
 
@@ -198,7 +203,9 @@ int DuplicateHosts(const QStringList &domains)
 
 QString SkippedLongMessage(int skippedLong)
 {
-    return QStringLiteral("已跳过 %1 行过长的内容（每行最多 %2 个字符）").arg(skippedLong).arg(kMaxLineLength);
+    return Text::tr("%1 lines too long to be domains were skipped (at most %2 characters a line)")
+        .arg(skippedLong)
+        .arg(kMaxLineLength);
 }
 
 } // namespace DomainList

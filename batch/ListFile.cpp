@@ -1,9 +1,19 @@
 #include "ListFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 namespace ListFile {
+
+namespace {
+
+class Text
+{
+    Q_DECLARE_TR_FUNCTIONS(ListFile)
+};
+
+} // namespace
 
 Result Read(const QString &path)
 {
@@ -11,9 +21,9 @@ Result Read(const QString &path)
     QFile file;
     QByteArray bytes;
     if (path.isEmpty()) {
-        result.error = QStringLiteral("没有指定文件名");
+        result.error = Text::tr("no file named");
     } else if (path != QLatin1String("-") && QFileInfo(path).isDir()) {
-        result.error = QStringLiteral("这是一个文件夹");
+        result.error = Text::tr("it is a folder");
     } else if (path == QLatin1String("-") ? !file.open(stdin, QIODevice::ReadOnly)
                                           : (file.setFileName(path), !file.open(QIODevice::ReadOnly))) {
         result.error = file.errorString();
@@ -23,7 +33,7 @@ Result Read(const QString &path)
         if (file.error() != QFileDevice::NoError)
             result.error = file.errorString();
         else if (bytes.size() > kMaxBytes)
-            result.error = QStringLiteral("文件太大（超过64MB）");
+            result.error = Text::tr("the file is too large (over 64 MB)");
     }
     if (!result.error.isEmpty())
         return result;

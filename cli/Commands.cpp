@@ -42,7 +42,8 @@ std::unique_ptr<Ledger> OpenLedger(const QString &location, const QString &neede
     std::unique_ptr<Ledger> ledger = Ledger::Open(location, &message, &status);
     if (!ledger && Ledger::IsServer(location)) {
         // The ledger's words say the run goes on without it; here it does not.
-        message.remove(QStringLiteral("，本次运行不保存记录。")).remove(QStringLiteral("；本次运行不保存记录。"));
+        if (const QString goesOn = Ledger::NoRecords(QString()); message.endsWith(goesOn))
+            message.chop(goesOn.size());
         *refusal = Cli::Text::tr("cannot use the ledger: %1; nothing fetched").arg(message);
     } else if (!ledger && !neededBy.isEmpty()) {
         *refusal = Cli::Text::tr("%1 needs the ledger %2, %3")
@@ -169,7 +170,7 @@ QString ReadBatchList(const BatchOptions &options, QList<DomainList::Row> *rows)
     if (list.rows.isEmpty())
         return Cli::Text::tr("the list %1 holds no domains").arg(options.list);
     if (list.rows.size() > DomainList::kMaxRows)
-        return ListFile::kTooManyRows;
+        return Text::tr("the list holds more than 32767 domains: split it");
     if (!RunPacing::RowsPerStretch(options.rowsPerStretch))
         return Cli::Text::tr("--rest-every takes 0 to 32767 rows");
     if (!RunPacing::RestMilliseconds(options.restSeconds))

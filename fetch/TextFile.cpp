@@ -2,6 +2,7 @@
 
 #include "Charset.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 namespace TextFile {
@@ -33,7 +34,7 @@ AppendResult AppendLines(const QString &path, const QStringList &lines)
     const QByteArray bytes = Encode(lines);
     QFile file(path);
     if (path.isEmpty()) {
-        result.error = QStringLiteral("没有指定文件名");
+        result.error = QCoreApplication::translate("TextFile", "no file named");
         return result;
     }
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {

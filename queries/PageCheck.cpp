@@ -2,6 +2,8 @@
 
 #include "Scraping.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace PageCheck {
@@ -28,7 +30,8 @@ Verdict Judge(const QString &text, int status, const PageRules::Block &block, bo
 
 QString ServiceName(Service service)
 {
-    return service == Service::Stats ? QStringLiteral("爱站") : QStringLiteral("百度");
+    return service == Service::Stats ? QCoreApplication::translate("PageCheck", "Aizhan")
+                                     : QCoreApplication::translate("PageCheck", "Baidu");
 }
 
 QString ServiceKey(Service service)

@@ -1,5 +1,6 @@
 #include "PageRules.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,11 @@
 #include <QStandardPaths>
 
 namespace {
+
+class Text
+{
+    Q_DECLARE_TR_FUNCTIONS(PageRules)
+};
 
 // Walks the document by dotted paths and keeps the first problem met, so
 // the user is told exactly one thing to mend at a time.
@@ -26,9 +32,9 @@ public:
         if (!ok())
             return {};
         if (!v.isString())
-            return Fail(path, QStringLiteral("应为文字")), QString();
+            return Fail(Text::tr("\"%1\" should be text").arg(path)), QString();
         if (v.toString().isEmpty())
-            return Fail(path, QStringLiteral("为空")), QString();
+            return Fail(Text::tr("\"%1\" is empty").arg(path)), QString();
         return v.toString();
     }
 
@@ -39,7 +45,7 @@ public:
             return 0;
         const double d = v.toDouble(-1);
         if (!v.isDouble() || d != int(d) || d < least || d > most)
-            return Fail(path, QStringLiteral("应为 %1 到 %2 的整数").arg(least).arg(most)), 0;
+            return Fail(Text::tr("\"%1\" should be a whole number from %2 to %3").arg(path).arg(least).arg(most)), 0;
         return int(d);
     }
 
@@ -49,7 +55,7 @@ public:
         if (!ok())
             return {};
         if (!v.isArray())
-            return Fail(path, QStringLiteral("应为列表")), QJsonArray();
+            return Fail(Text::tr("\"%1\" should be a list").arg(path)), QJsonArray();
         return v.toArray();
     }
 
@@ -60,7 +66,7 @@ public:
         for (int i = 0; ok() && i < list.size(); ++i) {
             const QString item = QStringLiteral("%1[%2]").arg(path).arg(i);
             if (!list[i].isString() || list[i].toString().isEmpty())
-                Fail(item, QStringLiteral("应为非空文字"));
+                Fail(Text::tr("\"%1\" should be text, not empty").arg(item));
             else
                 texts.append(list[i].toString());
         }
@@ -74,7 +80,7 @@ public:
         for (int i = 0; ok() && i < list.size(); ++i) {
             const double d = list[i].toDouble(-1);
             if (!list[i].isDouble() || d != int(d) || d < 100 || d > 599)
-                Fail(QStringLiteral("%1[%2]").arg(path).arg(i), QStringLiteral("应为 100 到 599 的 HTTP 状态码"));
+                Fail(Text::tr("\"%1[%2]\" should be an HTTP status from 100 to 599").arg(path).arg(i));
             else
                 statuses.append(int(d));
         }
@@ -97,10 +103,11 @@ public:
         return b;
     }
 
-    void Fail(const QString &path, const QString &what)
+    // The first problem stands.
+    void Fail(const QString &problem)
     {
         if (ok())
-            mProblem = QStringLiteral("“%1”%2").arg(path, what);
+            mProblem = problem;
     }
 
 private:
@@ -116,7 +123,7 @@ private:
             if (bracket >= 0)
                 v = v.toArray().at(step.mid(bracket + 1).chopped(1).toInt());
             if (v.isUndefined()) {
-                Fail(path, QStringLiteral("缺少"));
+                Fail(Text::tr("\"%1\" is missing").arg(path));
                 return {};
             }
         }
@@ -134,16 +141,15 @@ std::optional<PageRules> PageRules::Parse(const QByteArray &json, QString *probl
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject()) {
-        *problem =
-            error.error != QJsonParseError::NoError
-                ? QStringLiteral("第 %1 个字符处不是有效的 JSON（%2）").arg(error.offset).arg(error.errorString())
-                : QStringLiteral("应为一个 JSON 对象");
+        *problem = error.error != QJsonParseError::NoError
+                       ? Text::tr("not valid JSON at character %1 (%2)").arg(error.offset).arg(error.errorString())
+                       : Text::tr("it should be a JSON object");
         return std::nullopt;
     }
     Reader in(doc.object());
     PageRules r;
     if (const int version = in.Number(QStringLiteral("version"), 0, 1 << 30); in.ok() && version != kVersion)
-        in.Fail(QStringLiteral("version"), QStringLiteral("为 %1，本程序只认 %2").arg(version).arg(kVersion));
+        in.Fail(Text::tr("\"version\" is %1; this program knows only %2").arg(version).arg(kVersion));
     r.section = in.Cut(QStringLiteral("overview.section"));
     r.weightLength = in.Number(QStringLiteral("overview.weight.length"), 1, 100);
     r.weightRemove = in.Text(QStringLiteral("overview.weight.remove"));
@@ -159,7 +165,7 @@ std::optional<PageRules> PageRules::Parse(const QByteArray &json, QString *probl
     r.rowStart = in.Text(QStringLiteral("keywordTable.row"));
     r.cellStart = in.Text(QStringLiteral("keywordTable.cell"));
     if (in.ok() && in.List(QStringLiteral("keywordTable.cells")).size() != int(r.cells.size()))
-        in.Fail(QStringLiteral("keywordTable.cells"), QStringLiteral("应有 %1 项").arg(r.cells.size()));
+        in.Fail(Text::tr("\"keywordTable.cells\" should have %1 items").arg(r.cells.size()));
     for (int i = 0; i < int(r.cells.size()); ++i) {
         const QString at = QStringLiteral("keywordTable.cells[%1]").arg(i);
         r.cells[i].marker = in.Text(at + QStringLiteral(".marker"));
@@ -208,14 +214,14 @@ std::shared_ptr<const PageRules> PageRules::Load(const QString &path, QString *m
     std::optional<PageRules> r;
     // A rules file is a few kilobytes; anything huge is not one.
     if (!file.open(QIODevice::ReadOnly))
-        problem = QStringLiteral("无法读取（%1）").arg(file.errorString());
+        problem = Text::tr("it cannot be read (%1)").arg(file.errorString());
     else if (file.size() > 1024 * 1024)
-        problem = QStringLiteral("超过 1 MB");
+        problem = Text::tr("it is larger than 1 MB");
     else
         r = Parse(file.readAll(), &problem);
     if (!r) {
-        *message =
-            QStringLiteral("页面规则文件 %1 未采用：%2。已改用内置规则。").arg(QDir::toNativeSeparators(path), problem);
+        *message = Text::tr("the page rules file %1 is not used: %2; the built-in rules are used instead")
+                       .arg(QDir::toNativeSeparators(path), problem);
         return builtIn;
     }
     return std::make_shared<const PageRules>(std::move(*r));

@@ -6,6 +6,7 @@
 #include "SheetXlsx.h"
 #include "TextFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -15,6 +16,11 @@
 namespace TableExport {
 
 namespace {
+
+class Text
+{
+    Q_DECLARE_TR_FUNCTIONS(TableExport)
+};
 
 const QString kStandardOutput = QStringLiteral("-");
 
@@ -76,20 +82,20 @@ Format FormatOfPath(const QString &path)
 QString Unwritable(const Target &target)
 {
     if (target.path.isEmpty())
-        return QStringLiteral("no output file given");
+        return Text::tr("no output file given");
     if (target.path == kStandardOutput)
-        return target.format == Format::Xlsx ? QStringLiteral("a workbook cannot go to standard output") : QString();
+        return target.format == Format::Xlsx ? Text::tr("a workbook cannot go to standard output") : QString();
     if (target.append && target.format != Format::Txt)
-        return QStringLiteral("only the txt format can be appended to");
+        return Text::tr("only the txt format can be appended to");
     const QFileInfo file(target.path);
     if (file.isDir())
-        return QStringLiteral("%1 is a folder").arg(target.path);
+        return Text::tr("%1 is a folder").arg(target.path);
     const QFileInfo folder(file.absolutePath());
     if (!folder.isDir())
-        return QStringLiteral("no folder %1").arg(folder.filePath());
+        return Text::tr("no folder %1").arg(folder.filePath());
     // A replaced file is written beside itself first, so its folder must take a new file.
     if (target.append && file.exists() ? !file.isWritable() : !folder.isWritable())
-        return QStringLiteral("%1 is not writable").arg(target.path);
+        return Text::tr("%1 is not writable").arg(target.path);
     return {};
 }
 

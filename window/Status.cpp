@@ -154,7 +154,7 @@ QString Form1::SiteStatus() const
                    .arg(mSite->blockedAt().toString(QStringLiteral("HH:mm:ss"))) +
                done;
     case SiteScan::End::Unrecognised:
-        return BatchRun::kFormatChanged + QStringLiteral("：爱站的页面无法识别") +
+        return BatchRun::FormatChanged() + QStringLiteral("：爱站的页面无法识别") +
                (mSite->keptPage().isEmpty()
                     ? QString()
                     : QStringLiteral("，已存为 %1").arg(QDir::toNativeSeparators(mSite->keptPage())));

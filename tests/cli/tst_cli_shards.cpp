@@ -156,7 +156,9 @@ private Q_SLOTS:
         list(good(2));
         QCOMPARE(run({"batch", path("list.txt"), "--ledger", pg->Url(db, "secret", "wrong-horse"), "--run", "team"}),
                  2);
-        QVERIFY2(err.startsWith("morvane: ") && err.count('\n') == 1 && err.contains("拒绝了用户 secret 的登录"), err);
+        QVERIFY2(err.startsWith("morvane: ") && err.count('\n') == 1 &&
+                     err.contains("refused the login of user secret"),
+                 err);
         QVERIFY2(err.contains("127.0.0.1:") && !err.contains("wrong-horse"), err);
         QCOMPARE(server->requestCount(), 0);
     }
@@ -170,7 +172,8 @@ private Q_SLOTS:
         QVERIFY(WaitUntil([&] { return server->requestCount() >= 9; }, 20000));
         QVERIFY(pg->Stop());
         QByteArray said;
-        QVERIFY(WaitUntil([&] { return (said += child->readAllStandardError()).contains("记录写入失败"); }, 20000));
+        QVERIFY(WaitUntil(
+            [&] { return (said += child->readAllStandardError()).contains("the ledger cannot be written"); }, 20000));
         QCOMPARE(finish(60000), 2);
         QVERIFY(pg->Resume());
         QVERIFY2((said + err).contains("has not answered for 2 s: stopping"), said + err);

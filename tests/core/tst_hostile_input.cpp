@@ -41,7 +41,7 @@ private Q_SLOTS:
         row("full-width and ideographic dots", "a．t\nb。t\nc｡t\nno dot", "1:a．t|2:b。t|3:c｡t");
         row("2048 characters fit, 2049 and 9000 do not",
             fits + "\nx" + fits + "\n" + QByteArray(9000, '.') + "\nlast.t",
-            "1:" + fits + "|4:last.t|已跳过 2 行过长的内容（每行最多 2048 个字符）");
+            "1:" + fits + "|4:last.t|2 lines too long to be domains were skipped (at most 2048 characters a line)");
         row("2048 GBK characters in 4096 bytes fit", wide, "1:" + QString(2044, QChar(0x4F8B)) + ".com");
         row("UTF-8 with BOM", "\xEF\xBB\xBF例子.中国\n", "1:例子.中国");
         row("UTF-16 with BOM", QByteArray("\xFF\xFEx\0.\0t\0\r\0\n\0y\0.\0t\0", 18), "1:x.t|2:y.t");
@@ -50,8 +50,8 @@ private Q_SLOTS:
         for (int i = 1; i <= DomainList::kMaxRows + 1; ++i)
             many << QString::number(i) + ":a.t";
         row("more rows than a run takes", QByteArray("a.t\n").repeated(40000), many.join('|'));
-        row("a NUL byte", QByteArray("a.t\n\0b.t", 8), "这不是文本文件");
-        row("mostly control bytes", "\x01\x02\x03\x04.\x05\x06\x07\x08\n\x1B\x7F.x", "这不是文本文件");
+        row("a NUL byte", QByteArray("a.t\n\0b.t", 8), "this is not a text file");
+        row("mostly control bytes", "\x01\x02\x03\x04.\x05\x06\x07\x08\n\x1B\x7F.x", "this is not a text file");
     }
     void listFile()
     {

@@ -41,21 +41,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("problem"); // "" for a file that is taken
         QTest::newRow("the built-in text") << BuiltInText() << "";
         QTest::newRow("another marker") << Edited("百度权重值为", "权重：") << "";
-        QTest::newRow("not JSON") << QByteArray("{\"version\": 1,") << "不是有效的 JSON";
-        QTest::newRow("a list") << QByteArray("[]") << "应为一个 JSON 对象";
-        QTest::newRow("unknown version") << Edited("\"version\": 1", "\"version\": 2") << "“version”为 2，本程序只认 1";
+        QTest::newRow("not JSON") << QByteArray("{\"version\": 1,") << "not valid JSON at character ";
+        QTest::newRow("a list") << QByteArray("[]") << "it should be a JSON object";
+        QTest::newRow("unknown version") << Edited("\"version\": 1", "\"version\": 2")
+                                         << "\"version\" is 2; this program knows only 1";
         QTest::newRow("a rule missing") << Edited("\"after\": \"<\" },\n        \"snapshot\"",
                                                   "\"x\": 1 },\n        \"snapshot\"")
-                                        << "“overview.traffic.after”缺少";
+                                        << "\"overview.traffic.after\" is missing";
         QTest::newRow("an empty marker") << Edited("\"pager\": \"页号\"", "\"pager\": \"\"")
-                                         << "“keywordTable.pager”为空";
-        QTest::newRow("a number as text")
-            << Edited("\"length\": 2", "\"length\": \"2\"") << "“overview.weight.length”应为 1 到 100 的整数";
+                                         << "\"keywordTable.pager\" is empty";
+        QTest::newRow("a number as text") << Edited("\"length\": 2", "\"length\": \"2\"")
+                                          << "\"overview.weight.length\" should be a whole number from 1 to 100";
         QTest::newRow("four cells") << Edited(",\n            { \"marker\": \"nofollow\\\">\", \"occurrence\": 2 }", "")
-                                    << "“keywordTable.cells”应有 5 项";
+                                    << "\"keywordTable.cells\" should have 5 items";
         QTest::newRow("an empty block text")
-            << Edited("\"百度安全验证\"", "\"\"") << "“blocks.search.texts[0]”应为非空文字";
-        QTest::newRow("a bad status") << Edited("[403, 429]", "[403, 42]") << "“blocks.stats.statuses[1]”";
+            << Edited("\"百度安全验证\"", "\"\"") << "\"blocks.search.texts[0]\" should be text, not empty";
+        QTest::newRow("a bad status") << Edited("[403, 429]", "[403, 42]")
+                                      << "\"blocks.stats.statuses[1]\" should be an HTTP status";
     }
     void userFile()
     {
@@ -70,7 +72,7 @@ private Q_SLOTS:
         QCOMPARE(rules.get() == &PageRules::BuiltIn(), !problem.isEmpty());
         QVERIFY2(problem.isEmpty() ? message.isEmpty()
                                    : message.contains(problem) && message.contains(file.fileName()) &&
-                                         message.endsWith("已改用内置规则。"),
+                                         message.endsWith("the built-in rules are used instead"),
                  qPrintable(message));
         // No file at all: the built-in rules, and nothing to say.
         QVERIFY(PageRules::Load(dir.filePath("none.json"), &message).get() == &PageRules::BuiltIn() &&

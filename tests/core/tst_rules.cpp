@@ -227,10 +227,10 @@ private Q_SLOTS:
         QFile file(dir.filePath("网址.txt"));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(ListFile::kMaxBytes + 1));
         file.close();
-        QVERIFY(ListFile::Read(file.fileName()).error.contains("64MB"));
+        QVERIFY(ListFile::Read(file.fileName()).error.contains("64 MB"));
         QVERIFY(file.resize(ListFile::kMaxBytes)); // within the cap, but zeros are no text
-        QCOMPARE(ListFile::Read(file.fileName()).error, "这不是文本文件");
-        QCOMPARE(ListFile::Read(dir.path()).error, "这是一个文件夹");
+        QCOMPARE(ListFile::Read(file.fileName()).error, "this is not a text file");
+        QCOMPARE(ListFile::Read(dir.path()).error, "it is a folder");
         QVERIFY(!ListFile::Read(dir.filePath("missing")).error.isEmpty());
     }
 

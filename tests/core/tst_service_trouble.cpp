@@ -93,8 +93,8 @@ private Q_SLOTS:
         QVERIFY(server->requestCount() <= requestsAtPause + 2);
         QCOMPARE(asked(chain).join(' ').remove('/'), "d1.com d2.com d3.com");
         QVERIFY(run->lastBlock() && (run->lastBlock()->service == PageCheck::Service::Search) == search);
-        QVERIFY2(run->pauseReason().startsWith(search ? "百度于 " : "爱站于 ") &&
-                     run->pauseReason().endsWith("拦截了查询"),
+        QVERIFY2(run->pauseReason().startsWith(search ? "Baidu blocked the requests at "
+                                                      : "Aizhan blocked the requests at "),
                  qPrintable(run->pauseReason()));
 
         QVERIFY(run->Start().isEmpty() && run->pauseReason().isEmpty());
@@ -162,7 +162,7 @@ private Q_SLOTS:
         QVERIFY(pausedItself() && quiet());
         QCOMPARE(asked("/baidu/").size(), 10);
         QCOMPARE(run->unrecognisedPages(), 9);
-        QVERIFY2(run->pauseReason().startsWith(BatchRun::kFormatChanged) &&
+        QVERIFY2(run->pauseReason().startsWith(BatchRun::FormatChanged()) &&
                      run->pauseReason().contains(QDir::toNativeSeparators(kept->path() + "/diagnostics")),
                  qPrintable(run->pauseReason()));
         QCOMPARE(figures(0)[0], "0");
@@ -199,8 +199,8 @@ private Q_SLOTS:
         QVERIFY(WaitUntil([&] { return run->confirmedRows() >= 2; }));
         server->stop();
         QVERIFY(WaitUntil([&] { return run->waitingForNetwork(); }));
-        QVERIFY2(run->paused() && run->pauseReason().startsWith("网络中断：连接被") &&
-                     run->pauseReason().endsWith("起），恢复后自动继续"),
+        QVERIFY2(run->paused() && run->pauseReason().startsWith("the network is lost: connection re") &&
+                     run->pauseReason().endsWith("); the run goes on once it is back"),
                  qPrintable(run->pauseReason()));
         QCOMPARE(run->failedCells(), 0);
         const int before = server->requestCount();

@@ -196,7 +196,7 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         file.close();
         auto ledger = Open();
         const QStringList aside = QDir(Folder()).entryList({"ledger.sqlite.broken-*"});
-        QVERIFY2(mMessage.contains(newer ? "本次运行不保存记录" : aside.value(0)), qPrintable(mMessage));
+        QVERIFY2(mMessage.contains(newer ? "this run keeps no records" : aside.value(0)), qPrintable(mMessage));
         if (newer) {
             QVERIFY(!ledger && mStatus == Ledger::OpenStatus::Newer && Bytes(QFile(mPath)) == bytes);
             QCOMPARE(QDir(Folder()).entryList(QDir::Files), {"ledger.sqlite"}); // no lock left
@@ -221,7 +221,7 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
             ledger->RecordFigure(run, i / FigureCount, i % FigureCount, {QString(200, '9'), CellState::Done});
         QVERIFY(!ledger->Flush() && !ledger->Flush());                                  // twice: one warning
         QCOMPARE(ledger->LoadRun(run).rows.last().figure(0).state, CellState::Pending); // nothing claimed stored
-        QVERIFY(failed.count() == 1 && failed[0][0].toString().contains("磁盘已满"));
+        QVERIFY(failed.count() == 1 && failed[0][0].toString().contains("the disk is full"));
         QCOMPARE(ledger->pendingWrites(), 200 * FigureCount);
         QVERIFY(limit.exec("PRAGMA max_page_count = 1000000") && ledger->Flush() && resumed.count() == 1);
         QCOMPARE(ledger->LoadRun(run).rows.last().state(FigureCount - 1), CellState::Done);
@@ -235,7 +235,7 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         QVERIFY(helper.waitForReadyRead(10000));
         QCOMPARE(helper.readAllStandardOutput(), "flushed\n");
         QVERIFY(!Open() && mStatus == Ledger::OpenStatus::Locked);
-        QCOMPARE(mMessage, "另一个 Morvane 正在使用记录库，本次运行不保存记录。");
+        QCOMPARE(mMessage, "another Morvane is using the ledger; this run keeps no records");
         helper.kill(); // SIGKILL: no destructor, no checkpoint, lock file left behind
         QVERIFY(helper.waitForFinished() && QFile::exists(mPath + ".lock"));
         const StoredRun run = Open()->LoadRun(1);

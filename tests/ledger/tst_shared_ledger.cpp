@@ -128,8 +128,9 @@ private slots:
     {
         QString gone = mCluster.Url(mDb, "morvane", "right-horse");
         gone.replace(QRegularExpression(":\\d+/"), QStringLiteral(":%1/").arg(PgCluster::FreePort()));
-        for (const auto &[url, says] : {std::pair<QString, QString>{gone, "无法连接记录库服务器"},
-                                        {mCluster.Url(mDb, "secret", "wrong-horse"), "拒绝了用户 secret 的登录"}}) {
+        for (const auto &[url, says] :
+             {std::pair<QString, QString>{gone, "cannot reach the ledger server"},
+              {mCluster.Url(mDb, "secret", "wrong-horse"), "refused the login of user secret"}}) {
             QVERIFY(!Open(url) && mStatus == Ledger::OpenStatus::Failed);
             const QString server = QUrl(url).host() + ':' + QString::number(QUrl(url).port());
             QVERIFY2(mMessage.contains(says) && mMessage.contains(server) && !mMessage.contains("-horse"),
@@ -137,7 +138,8 @@ private slots:
         }
         // A database of a newer schema is left as it is.
         Sql("CREATE TABLE schema_version (version INTEGER NOT NULL); INSERT INTO schema_version VALUES (99)");
-        QVERIFY(!Open(mCluster.Url(mDb)) && mStatus == Ledger::OpenStatus::Newer && mMessage.contains("来自更新版本"));
+        QVERIFY(!Open(mCluster.Url(mDb)) && mStatus == Ledger::OpenStatus::Newer &&
+                mMessage.contains("comes from a newer Morvane"));
         const QString tables = Sql("SELECT string_agg(tablename, ',') FROM pg_tables WHERE schemaname = 'public'");
         QCOMPARE(tables + Sql("SELECT version FROM schema_version"), "schema_version99");
     }

@@ -99,6 +99,8 @@ class TestMainWindow final : public QObject
     }
 
 private Q_SLOTS:
+    // The window's messages from the core are Chinese, as the program makes them.
+    void initTestCase() { QVERIFY(Texts::InstallChinese(*qApp)); }
     void init()
     {
         QVERIFY(Open());
