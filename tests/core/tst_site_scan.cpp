@@ -20,7 +20,8 @@ class TestSiteScan final : public QObject
     // The scan ended after exactly this many requests, and nothing follows.
     bool ended(int requests)
     {
-        const bool stopped = WaitUntil([&] { return !scan->running() && HTTPPage2::LiveReplies() == 0; });
+        // Forty pages of a thousand rows take their time on a busy machine.
+        const bool stopped = WaitUntil([&] { return !scan->running() && HTTPPage2::LiveReplies() == 0; }, 30000);
         QTest::qWait(20);
         return stopped && server->requestCount() == requests && !scan->running();
     }
