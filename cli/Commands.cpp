@@ -391,7 +391,11 @@ int BatchCommand::Run()
         if (mInterrupted || mFinished)
             return;
         mInterrupted = mPausedItself = true;
-        mProgress->Say(Cli::PausedItself(reason, Cli::Text::tr("--resume goes on from here")));
+        // Without a ledger nothing is stored, and --resume has nothing to go on from.
+        mProgress->Say(mLedger ? Cli::PausedItself(reason, Cli::Text::tr("--resume goes on from here"))
+                               : Cli::Text::tr("%1: the run stops here; the figures so far are written, but with no "
+                                               "ledger --resume cannot go on from them")
+                                     .arg(reason));
         mRun->Stop();
         QuitWhenSettled(mLoop);
     };

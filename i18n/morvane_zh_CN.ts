@@ -660,6 +660,10 @@ interrupted (the figures so far are stored and written).</source>
         <source>the list holds more than 32767 domains: split it</source>
         <translation>列表中的域名超过 32767 个，请分批查询</translation>
     </message>
+    <message>
+        <source>%1: the run stops here; the figures so far are written, but with no ledger --resume cannot go on from them</source>
+        <translation>%1：查询在此停止；已有数据已写出，但没有记录库，无法用 --resume 继续</translation>
+    </message>
 </context>
 <context>
     <name>DomainList</name>

@@ -320,6 +320,11 @@ private Q_SLOTS:
         QVERIFY2(err.contains("the network stayed away for 1 s (connections ") && err.contains("--resume goes on"),
                  err);
         QVERIFY(read("out.txt").contains("|...|"));
+        // No ledger: nothing is said to be stored.
+        QCOMPARE(run({"batch", path("list.txt"), "--no-ledger", "--network-wait", "0"}), 3);
+        QVERIFY2(err.contains(": the run stops here; the figures so far are written, but with no ledger --resume ") &&
+                     !err.contains("stored"),
+                 err);
         QVERIFY(server->start());
         QCOMPARE(run({"batch", path("list.txt"), "--resume", "--out", path("out.txt")}), 0);
         QCOMPARE(read("out.txt"), txt(want));
