@@ -69,10 +69,12 @@ void QuitWhenSettled(QEventLoop &loop)
     poll->start(HTTPPage2::PollMilliseconds);
 }
 
-QString Stopping()
+QString Stopping(bool stored)
 {
-    return Text::tr("stopping: the answers on their way land, then the figures so far are stored and written "
-                    "(Ctrl+C again ends at once)");
+    return stored ? Text::tr("stopping: the answers on their way land, then the figures so far are stored and written "
+                             "(Ctrl+C again ends at once)")
+                  : Text::tr("stopping: the answers on their way land, then the figures so far are written "
+                             "(Ctrl+C again ends at once)");
 }
 
 QString PausedItself(const QString &reason, const QString &goOn)
@@ -457,7 +459,7 @@ void BatchCommand::Interrupt()
     if (!mRun || mInterrupted || mFinished)
         return;
     mInterrupted = true;
-    mProgress->Say(Cli::Stopping());
+    mProgress->Say(Cli::Stopping(mLedger != nullptr));
     mRun->Stop();
     QuitWhenSettled(mLoop);
 }
@@ -539,7 +541,7 @@ void SiteCommand::Interrupt()
     if (!mScan || !mScan->running() || mInterrupted)
         return;
     mInterrupted = true;
-    mProgress->Say(Cli::Stopping());
+    mProgress->Say(Cli::Stopping(mLedger != nullptr));
     mScan->Halt();
 }
 

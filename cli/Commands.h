@@ -36,8 +36,8 @@ enum ExitCode { kAllFetched = 0, kSomeFailed = 1, kBadInput = 2, kPausedItself =
 // What is said when a run stopped itself: why, and how to go on.
 QString PausedItself(const QString &reason, const QString &goOn);
 
-// What is said at the first Ctrl+C.
-QString Stopping();
+// What is said at the first Ctrl+C; stored: whether a ledger keeps the figures.
+QString Stopping(bool stored);
 
 // A one-line complaint on standard error, "morvane: " first.
 void Tell(const QString &message);

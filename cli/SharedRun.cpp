@@ -272,7 +272,7 @@ void SharedRunCommand::Interrupt()
     if (!mRun || mEnd != End::Running)
         return;
     mEnd = End::Interrupted;
-    mProgress->Say(Cli::Stopping());
+    mProgress->Say(Cli::Stopping(true));
     mRun->Stop();
     mAgain.stop();
     Cli::QuitWhenSettled(mLoop);

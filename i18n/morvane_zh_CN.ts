@@ -664,6 +664,10 @@ interrupted (the figures so far are stored and written).</source>
         <source>%1: the run stops here; the figures so far are written, but with no ledger --resume cannot go on from them</source>
         <translation>%1：查询在此停止；已有数据已写出，但没有记录库，无法用 --resume 继续</translation>
     </message>
+    <message>
+        <source>stopping: the answers on their way land, then the figures so far are written (Ctrl+C again ends at once)</source>
+        <translation>正在停止：等待途中的回应到达，然后写出已有数据（再按 Ctrl+C 立即结束）</translation>
+    </message>
 </context>
 <context>
     <name>DomainList</name>

@@ -227,7 +227,11 @@ private Q_SLOTS:
         start({"batch", path("list.txt"), "--no-ledger", "-q"});
         QVERIFY(WaitUntil([&] { return server->requestCount() == before + 3; }));
         interrupt();
-        QVERIFY(WaitUntil([&] { return child->readAllStandardError().contains("Ctrl+C again ends at once"); }));
+        QByteArray said;
+        QVERIFY(
+            WaitUntil([&] { return (said += child->readAllStandardError()).contains("Ctrl+C again ends at once"); }));
+        QVERIFY2(said.contains("the figures so far are written (Ctrl+C") && !said.contains("stored"),
+                 said); // no ledger
         interrupt();
         QCOMPARE(finish(3000), 130); // not after the 5 s the answers on their way could take
     }
