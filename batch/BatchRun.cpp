@@ -380,19 +380,20 @@ void BatchRun::pr1_HttpEvent(const QString &HereReturnCode)
         ReleaseHolds(0);
     const PageRules &rules = mConfig.pageRules();
     const int status = pr1 ? pr1->StatusCode() : 0;
-    const PageCheck::Verdict verdict = PageCheck::Overview(HereReturnCode, status, rules);
+    // Parsed at most once, for both the judgement and the reading.
+    const HtmlPage page(HereReturnCode);
+    const PageCheck::Verdict verdict = PageCheck::Overview(page, status, rules, pr1 ? pr1->Address() : QUrl());
     const bool blocked = verdict == PageCheck::Verdict::Blocked;
     // A block page is no overview, whatever it holds.
-    const Scraping::Overview o = blocked ? Scraping::Overview() : Scraping::ScrapeOverview(HereReturnCode, rules);
+    const Scraping::Overview o = blocked ? Scraping::Overview() : Scraping::ScrapeOverview(page, rules);
     // Every owned figure lands, so the watcher never stalls: a failed fetch
     // or a block reads "失败", a figure the page lacks "0".
     const QString rest = blocked || Scraping::IsFailedFetch(HereReturnCode) ? Markers::kFailed : QStringLiteral("0");
     const int row = nIndex[0] - 1;
-    const std::pair<int, std::optional<QString>> figures[] = {
-        {Batch::Weight, o.hasWeightLine ? std::optional<QString>(o.weight) : std::nullopt},
-        {Batch::Keywords, o.keywords},
-        {Batch::Traffic, o.traffic},
-        {Batch::Snapshot, o.snapshot}};
+    const std::pair<int, std::optional<QString>> figures[] = {{Batch::Weight, o.weight},
+                                                              {Batch::Keywords, o.keywords},
+                                                              {Batch::Traffic, o.traffic},
+                                                              {Batch::Snapshot, o.snapshot}};
     for (const auto &[figure, text] : figures)
         SetFigure(row, figure, text.value_or(rest));
     Heed(verdict, PageCheck::Service::Stats, row, Batch::OverviewPage, pr1);
@@ -439,11 +440,11 @@ void BatchRun::Answer(Chain &chain, const QString &HereReturnCode)
     qint16 &cursor = nIndex[chain.cursor];
     const PageRules &rules = mConfig.pageRules();
     HTTPPage2 *fetcher = *chain.fetcher;
-    const PageCheck::Verdict verdict =
-        PageCheck::SearchResult(HereReturnCode, fetcher ? fetcher->StatusCode() : 0, rules);
+    const HtmlPage page(HereReturnCode);
+    const PageCheck::Verdict verdict = PageCheck::SearchResult(page, fetcher ? fetcher->StatusCode() : 0, rules,
+                                                               fetcher ? fetcher->Address() : QUrl());
     SetFigure(cursor - 1, chain.figure,
-              verdict == PageCheck::Verdict::Blocked ? Markers::kFailed
-                                                     : SearchCounts::CountCell(HereReturnCode, rules));
+              verdict == PageCheck::Verdict::Blocked ? Markers::kFailed : SearchCounts::CountCell(page, rules));
     Heed(verdict, PageCheck::Service::Search, cursor - 1, chain.page, fetcher);
     if (cursor < mRows.size()) {
         ++cursor;

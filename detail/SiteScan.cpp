@@ -5,7 +5,6 @@
 #include "KeywordPages.h"
 #include "Renew.h"
 #include "Scraping.h"
-#include "TextNumbers.h"
 
 #include <exception>
 #include <limits>
@@ -52,6 +51,7 @@ void SiteScan::Start(const QString &domain)
     mKeptPage.clear();
     mFailureNote.clear();
     mKeeper.Reset();
+    mOverviewRead = false;
     Q_EMIT overviewChanged();
     Q_EMIT pagesChanged();
     Q_EMIT runningChanged(true);
@@ -102,8 +102,9 @@ bool SiteScan::Refuse(PageCheck::Verdict verdict, const HTTPPage2 *fetcher)
 
 void SiteScan::pr1_HttpEvent(const QString &HereReturnCode)
 {
+    const HtmlPage page(HereReturnCode);
     const PageCheck::Verdict verdict =
-        PageCheck::Overview(HereReturnCode, pr1 ? pr1->StatusCode() : 0, mConfig.pageRules());
+        PageCheck::Overview(page, pr1 ? pr1->StatusCode() : 0, mConfig.pageRules(), pr1 ? pr1->Address() : QUrl());
     if (Scraping::IsFailedFetch(HereReturnCode) || verdict == PageCheck::Verdict::Blocked) {
         // An unreachable site must not look like a domain with no figures.
         mOverview.weight = mOverview.keywords = mOverview.traffic = mOverview.snapshot = mOverview.indexed =
@@ -115,10 +116,11 @@ void SiteScan::pr1_HttpEvent(const QString &HereReturnCode)
     }
     if (Refuse(verdict, pr1))
         return;
-    const Scraping::Overview o = Scraping::ScrapeOverview(HereReturnCode, mConfig.pageRules());
-    if (!o.hasWeightLine)
+    const Scraping::Overview o = Scraping::ScrapeOverview(page, mConfig.pageRules());
+    mOverviewRead = o.read();
+    if (!o.weight)
         return Finish(End::NoKeywords);
-    mOverview.weight = o.weight;
+    mOverview.weight = *o.weight;
     if (!o.keywords) {
         Q_EMIT overviewChanged();
         return Finish(End::NoKeywords);
@@ -130,14 +132,12 @@ void SiteScan::pr1_HttpEvent(const QString &HereReturnCode)
         return Finish(End::NoKeywords);
     mPagesTotal = *pages;
     Q_EMIT pagesChanged();
-    // The scan starts before the remaining figures are shown.
+    // The scan starts before the remaining figures are shown. A figure the
+    // page does not give keeps its "0".
     BeginKeywordScan();
-    if (o.traffic)
-        mOverview.traffic = *o.traffic;
-    if (o.traffic && o.snapshot)
-        mOverview.snapshot = *o.snapshot;
-    if (o.traffic && o.snapshot && o.indexed)
-        mOverview.indexed = *o.indexed;
+    mOverview.traffic = o.traffic.value_or(mOverview.traffic);
+    mOverview.snapshot = o.snapshot.value_or(mOverview.snapshot);
+    mOverview.indexed = o.indexed.value_or(mOverview.indexed);
     Q_EMIT overviewChanged();
 }
 
@@ -146,7 +146,7 @@ void SiteScan::BeginKeywordScan()
     mRows.clear();
     // Capped at what 40 pages can fill: a huge keyword count neither makes
     // rows no page will reach nor, beyond 16 bits, stops the scan.
-    const std::optional<qint16> count = KeywordPages::PlaceholderRows(TextNumbers::Val(mOverview.keywords));
+    const std::optional<qint16> count = KeywordPages::PlaceholderRows(Scraping::KeywordCount(mOverview.keywords));
     if (count) {
         mRows.reserve(qMax<int>(*count, 0));
         for (int n = 1; n <= *count; ++n) {
@@ -182,26 +182,32 @@ void SiteScan::pr4_HttpEvent(const QString &HereReturnCode)
     if (mPagesTotal < nIndex[4] + 1)
         return Finish(End::Done);
     const PageRules &rules = mConfig.pageRules();
-    const std::optional<QStringList> tableRows = KeywordPages::TableRows(HereReturnCode, rules);
-    if (!tableRows) {
+    const HtmlPage page(HereReturnCode);
+    const std::optional<KeywordPages::Table> table = KeywordPages::ReadTable(page, rules);
+    // A page with a login form may hold a block text and still be a keyword page.
+    const PageCheck::Verdict verdict =
+        PageCheck::KeywordPage(page, pr4 ? pr4->StatusCode() : 0, rules, pr4 ? pr4->Address() : QUrl());
+    if (!table || verdict == PageCheck::Verdict::Blocked) {
         mFailedPage = nIndex[4];
-        if (!Refuse(PageCheck::KeywordPage(HereReturnCode, pr4 ? pr4->StatusCode() : 0, rules), pr4))
+        if (!Refuse(verdict, pr4))
             Finish(End::PageFailed);
         return;
     }
-    const double keywords = TextNumbers::Val(mOverview.keywords);
-    for (const QString &text : *tableRows) {
+    const double keywords = Scraping::KeywordCount(mOverview.keywords);
+    for (const KeywordPages::KeywordRow &cells : table->rows) {
         if (keywords < nIndex[3] || nIndex[3] > mRows.size())
             break; // every placeholder row is filled
         const int at = nIndex[3] - 1;
-        const KeywordPages::KeywordRow cells = KeywordPages::ReadRow(text, rules);
         for (int i = 0; i < cells.found; ++i)
             mRows[at].fields[i] = cells.cells[i];
         if (cells.found > 0)
             Q_EMIT rowChanged(at);
         if (!cells.complete()) {
+            // The layout no longer fits its rows: the page is kept for
+            // whoever mends the rules.
             mFailedPage = nIndex[4];
-            return Finish(End::PageFailed);
+            Refuse(PageCheck::Verdict::Unrecognised, pr4);
+            return;
         }
         if (!Advance(nIndex[3]))
             return Finish(End::Done);

@@ -39,14 +39,19 @@ public:
 
     // Why the last scan ended.
     // Blocked: the statistics site blocked a request; Unrecognised: the
-    // rules could not read a page (it is kept, see keptPage()).
+    // rules could not read a page, or a row of it (it is kept, see
+    // keptPage()); NoKeywords: the overview gave no weight or no keyword
+    // count to read.
     enum class End { None, Done, OverviewFailed, NoKeywords, PageFailed, Halted, Blocked, Unrecognised };
     End ended() const { return mEnded; }
-    // The keyword page (0-based) whose fetch or table failed, for PageFailed.
+    // The keyword page (0-based) whose fetch or table failed, for
+    // PageFailed and Unrecognised.
     int failedPage() const { return mFailedPage; }
     // What the fetcher could tell of the failure, for OverviewFailed and
     // PageFailed ("" when nothing particular, such as a proxy that fails).
     const QString &failureNote() const { return mFailureNote; }
+    // Whether a layout of the rules read the overview page.
+    bool overviewRead() const { return mOverviewRead; }
     // When the scan was blocked, for Blocked.
     const QDateTime &blockedAt() const { return mBlockedAt; }
     // Where the unreadable page went, for Unrecognised ("" when not kept).
@@ -85,6 +90,7 @@ private:
     qint16 nIndex[5] = {0, 0, 0, 1, 0};
     bool mHalted = false;
     bool mRunning = false;
+    bool mOverviewRead = false;
     End mEnded = End::None;
     int mFailedPage = -1;
     QDateTime mBlockedAt;

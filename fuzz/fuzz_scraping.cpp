@@ -3,6 +3,7 @@
 
 #include "FuzzCheck.h"
 #include "KeywordPages.h"
+#include "PageCheck.h"
 #include "Scraping.h"
 #include "SearchCounts.h"
 
@@ -13,9 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString page = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
 
-    const Scraping::Overview o = Scraping::ScrapeOverview(page);
-    FUZZ_CHECK(o.hasWeightLine || (o.weight.isEmpty() && !o.keywords));
-    FUZZ_CHECK(o.weight.size() <= 2 && !o.weight.contains(QStringLiteral("，")));
+    // Plain text: the layouts that parse the page are fuzz_layouts' to try.
+    const Scraping::Overview o = Scraping::ReadOverview(page, PageRules::BuiltIn().overview.at(0));
+    FUZZ_CHECK(o.weight || !o.keywords);
+    FUZZ_CHECK(!o.weight || (o.weight->size() <= 2 && !o.weight->contains(QStringLiteral("，"))));
     // A figure is only there when every figure before it is.
     FUZZ_CHECK(!o.indexed || o.snapshot);
     FUZZ_CHECK(!o.snapshot || o.traffic);
@@ -48,9 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const KeywordPages::KeywordRow loose = KeywordPages::ReadRow(page);
     FUZZ_CHECK(loose.found >= 0 && loose.found <= 5);
 
-    const QString count = SearchCounts::CountCell(page);
-    FUZZ_CHECK(count == QStringLiteral("失败") || count == QStringLiteral("0") ||
+    const QString count = SearchCounts::ReadCount(page, PageRules::BuiltIn().search.at(0));
+    FUZZ_CHECK(count == QStringLiteral("0") ||
                (!count.contains(QStringLiteral("约")) && !count.contains(QStringLiteral("个"))));
-    FUZZ_CHECK(!page.contains(QStringLiteral("百度安全验证")) || count == QStringLiteral("失败"));
+    // The security check, anywhere on a page no layout reads, is a block.
+    const HtmlPage parsed(page);
+    FUZZ_CHECK(Scraping::FirstApplying(parsed, PageRules::BuiltIn().search) ||
+               !page.contains(QStringLiteral("百度安全验证")) ||
+               PageCheck::SearchResult(parsed, 200, PageRules::BuiltIn()) == PageCheck::Verdict::Blocked);
     return 0;
 }

@@ -4,26 +4,24 @@
 
 #include <QCoreApplication>
 
-#include <algorithm>
-
 namespace PageCheck {
 
 namespace {
 
-bool HoldsAny(const QString &text, const QStringList &markers)
+Verdict Judge(const HtmlPage &page, int status, const QList<PageRules::Block> &blocks, bool recognised,
+              const QUrl &address)
 {
-    return std::any_of(markers.cbegin(), markers.cend(), [&text](const QString &m) { return text.contains(m); });
-}
-
-Verdict Judge(const QString &text, int status, const PageRules::Block &block, bool recognised)
-{
-    const bool failed = Scraping::IsFailedFetch(text);
-    if (block.statuses.contains(status) || (!failed && HoldsAny(text, block.texts)))
+    if (!BlockSign(page, status, blocks, recognised, address).isEmpty())
         return Verdict::Blocked;
-    if (failed)
+    if (Scraping::IsFailedFetch(page.text()))
         return Verdict::Failed;
     // An error page of another status is a page as it always was.
     return status == 200 && !recognised ? Verdict::Unrecognised : Verdict::Read;
+}
+
+template <typename T> bool AnyApplies(const HtmlPage &page, const QList<T> &layouts)
+{
+    return Scraping::FirstApplying(page, layouts) != nullptr;
 }
 
 } // namespace
@@ -39,23 +37,49 @@ QString ServiceKey(Service service)
     return service == Service::Stats ? QStringLiteral("aizhan") : QStringLiteral("baidu");
 }
 
-Verdict Overview(const QString &HereReturnCode, int status, const PageRules &rules)
+QString BlockSign(const HtmlPage &page, int status, const QList<PageRules::Block> &blocks, bool recognised,
+                  const QUrl &address)
 {
-    // The other figures are looked for inside the section only.
-    return Judge(HereReturnCode, status, rules.statsBlock, HereReturnCode.contains(rules.section.before));
+    const QString host = address.host();
+    for (const PageRules::Block &block : blocks) {
+        if (block.statuses.contains(status))
+            return QStringLiteral("status %1").arg(status);
+        for (const QString &blocking : block.hosts) {
+            if (!host.isEmpty() && host.compare(blocking, Qt::CaseInsensitive) == 0)
+                return QStringLiteral("redirected to %1").arg(host);
+        }
+    }
+    if (Scraping::IsFailedFetch(page.text()))
+        return {};
+    // The title is looked for only when a block text is on the page at all:
+    // most pages are never parsed for it.
+    for (const PageRules::Block &block : blocks) {
+        for (const QString &text : block.texts) {
+            if (!page.text().contains(text))
+                continue;
+            if (!recognised)
+                return QStringLiteral("“%1” on a page no layout reads").arg(text);
+            if (page.Title().contains(text))
+                return QStringLiteral("“%1” in the title").arg(text);
+        }
+    }
+    return {};
 }
 
-Verdict SearchResult(const QString &HereReturnCode, int status, const PageRules &rules)
+Verdict Overview(const HtmlPage &HereReturnCode, int status, const PageRules &rules, const QUrl &address)
+{
+    return Judge(HereReturnCode, status, rules.statsBlocks, AnyApplies(HereReturnCode, rules.overview), address);
+}
+
+Verdict SearchResult(const HtmlPage &HereReturnCode, int status, const PageRules &rules, const QUrl &address)
 {
     // A search that finds nothing is a page read right, not a changed one.
-    const bool recognised =
-        HereReturnCode.contains(rules.searchCount.before) || HoldsAny(HereReturnCode, rules.noResults);
-    return Judge(HereReturnCode, status, rules.searchBlock, recognised);
+    return Judge(HereReturnCode, status, rules.searchBlocks, AnyApplies(HereReturnCode, rules.search), address);
 }
 
-Verdict KeywordPage(const QString &HereReturnCode, int status, const PageRules &rules)
+Verdict KeywordPage(const HtmlPage &HereReturnCode, int status, const PageRules &rules, const QUrl &address)
 {
-    return Judge(HereReturnCode, status, rules.statsBlock, HereReturnCode.contains(rules.tableHeader));
+    return Judge(HereReturnCode, status, rules.statsBlocks, AnyApplies(HereReturnCode, rules.keywordTable), address);
 }
 
 } // namespace PageCheck

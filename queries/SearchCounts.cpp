@@ -3,20 +3,26 @@
 #include "Markers.h"
 #include "Scraping.h"
 
-#include <algorithm>
-
 namespace SearchCounts {
 
-QString CountCell(const QString &HereReturnCode, const PageRules &rules)
+QString ReadCount(const HtmlPage &page, const PageRules::SearchLayout &layout)
 {
-    if (Scraping::IsFailedFetch(HereReturnCode) ||
-        std::any_of(rules.searchBlock.texts.cbegin(), rules.searchBlock.texts.cend(),
-                    [&HereReturnCode](const QString &t) { return HereReturnCode.contains(t); }))
+    return Scraping::Pick(page, layout.count, page.text()).value_or(QStringLiteral("0"));
+}
+
+Count ReadCount(const HtmlPage &page, const PageRules &rules)
+{
+    const PageRules::SearchLayout *layout = Scraping::FirstApplying(page, rules.search);
+    if (!layout)
+        return {QString(), QStringLiteral("0")};
+    return {layout->name, ReadCount(page, *layout)};
+}
+
+QString CountCell(const HtmlPage &HereReturnCode, const PageRules &rules)
+{
+    if (Scraping::IsFailedFetch(HereReturnCode.text()))
         return Markers::kFailed;
-    std::optional<QString> count = Scraping::Between(HereReturnCode, rules.searchCount.before, rules.searchCount.after);
-    if (!count)
-        return QStringLiteral("0");
-    return count->remove(rules.searchRemove);
+    return ReadCount(HereReturnCode, rules).cell;
 }
 
 } // namespace SearchCounts

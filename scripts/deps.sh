@@ -8,9 +8,10 @@ set -euo pipefail
 # parallel: the command line's tests run shards at once through GNU parallel.
 # desktop-file-utils, appstream: the tests validate the launcher and the
 # AppStream file; dpkg-dev: cpack's dpkg-shlibdeps finds the package's
-# library dependencies.
+# library dependencies. libxml2-dev: its HTML parser and XPath read the page
+# rules that name an element.
 packages=(build-essential cmake qt6-base-dev libgl-dev libbenchmark-dev libqt6sql6-sqlite
-          pkg-config libxlsxwriter-dev zlib1g-dev libqt6sql6-psql postgresql parallel
+          pkg-config libxlsxwriter-dev zlib1g-dev libxml2-dev libqt6sql6-psql postgresql parallel
           fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n desktop-file-utils appstream dpkg-dev
           qt6-l10n-tools "$@")
 missing=()

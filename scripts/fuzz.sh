@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-600}"
-harnesses=(fuzz_scraping fuzz_numbers fuzz_charset fuzz_domainlist)
+harnesses=(fuzz_scraping fuzz_layouts fuzz_numbers fuzz_charset fuzz_domainlist)
 
 bash scripts/deps.sh clang libclang-rt-14-dev
 

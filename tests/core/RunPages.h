@@ -61,7 +61,7 @@ inline TestServer::Reply Count(int id, int salt, QString *cell)
                              "找到相关结果 0个",
                              "找到相关结果约12个，又找到相关结果约99个",
                              "没有找到",
-                             "百度安全验证 找到相关结果约5个",
+                             "<title>百度安全验证</title>网络不给力，请稍后重试",
                              "找不到页面",
                              "",
                              "<p>找到相关结果约77</p>"};
@@ -70,8 +70,8 @@ inline TestServer::Reply Count(int id, int salt, QString *cell)
     *cell = silent ? "失败" : cells[kind];
     return silent      ? Page("silent")
            : kind == 6 ? Page("")
-                       : Page(Gbk("<html><title>搜索</title>" + pages[kind] + "</html>"), kind == 5 ? 404 : 200,
-                              n % 10 == 8 ? 20 : 0);
+                       : Page(Gbk((kind == 4 ? "<html>" : "<html><title>搜索</title>") + pages[kind] + "</html>"),
+                              kind == 5 ? 404 : 200, n % 10 == 8 ? 20 : 0);
 }
 
 // Every site's overview is `overview`, and every search finds `results`.

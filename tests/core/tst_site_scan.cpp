@@ -63,8 +63,8 @@ private Q_SLOTS:
         row("0 keywords", {}, "0", "", 0, 0);
         row("57 keywords", {}, "57", "", 57, 3);
         row("cap of 40 pages", {}, "1000", "", 1000, 40);
-        // The page total reads the whole number, the rows only the digits before the separator.
-        row("thousands separator", {}, "1,234", "", 1, 40);
+        // The rows, as the page total, read the whole number, separator and all.
+        row("thousands separator", {}, "1,234", "", 1000, 40);
         row("fetch fails on page 3 of 10", {}, "250", "", 250, 10, 3);
         row("no weight line", "<html>nothing here</html>", "0", "0|0|0|0|0", 0, -1);
         // The scan starts before the later figures are read, so a missing

@@ -313,16 +313,18 @@ private Q_SLOTS:
         declared.headers = "Content-Type: text/html;charset=utf-8\r\n";
         server.route("/declared", declared);
         server.route("/undeclared", TestServer::page(Charset::EncodeAnsi("<p>找到相关结果约3个</p>")));
+        server.route("/moved", TestServer::redirect("/undeclared"));
         QStringList texts;
-        for (const char *path : {"/declared", "/undeclared"}) {
+        for (const char *path : {"/declared", "/moved"}) {
             HTTPPage2 page;
             QSignalSpy event(&page, &HTTPPage2::HttpEvent);
             page.SubIniData(server.url(path), "gb2312", "5");
             QVERIFY(event.wait(10000));
-            texts << event[0][0].toString();
-            QCOMPARE(page.Body().left(3), QByteArray("<p>")); // as it came
+            texts << event[0][0].toString() + ' ' + page.Address().path(); // where it came from
+            QCOMPARE(page.Body().left(3), QByteArray("<p>"));              // as it came
         }
-        QCOMPARE(texts.join('|'), "<p>百度为您找到相关结果约72,900,000个</p>|<p>找到相关结果约3个</p>");
+        QCOMPARE(texts.join('|'),
+                 "<p>百度为您找到相关结果约72,900,000个</p> /declared|<p>找到相关结果约3个</p> /undeclared");
     }
 };
 
