@@ -7,6 +7,7 @@
 #include "Ledger.h"
 #include "NetworkSettings.h"
 #include "Progress.h"
+#include "RulesCheck.h"
 #include "SharedRun.h"
 #include "Texts.h"
 
@@ -47,6 +48,7 @@ QString Synopsis()
                     "  morvane runs                    the ledger's latest runs, newest first\n"
                     "  morvane cookies [--clear]       the cookies kept for the services: how many; --clear\n"
                     "                                  forgets them\n"
+                    "  morvane rules check FILE        what the page rules read on a saved page\n"
                     "  morvane                         opens the window\n"
                     "\n"
                     "Exit codes: 0 every figure fetched; 1 some failed; 2 bad arguments, unreadable\n"
@@ -65,6 +67,7 @@ struct Parsed
     MergeOptions merge;
     ExportOptions exported;
     RunsOptions runs;
+    RulesCheckOptions rules;
     // How batch and site reach the services, over the window's settings.
     std::optional<Network::Proxy> proxy;
     QString userAgent;
@@ -73,7 +76,8 @@ struct Parsed
 };
 
 const QStringList kCommandNames{QStringLiteral("batch"),  QStringLiteral("site"), QStringLiteral("merge"),
-                                QStringLiteral("export"), QStringLiteral("runs"), QStringLiteral("cookies")};
+                                QStringLiteral("export"), QStringLiteral("runs"), QStringLiteral("cookies"),
+                                QStringLiteral("rules")};
 
 // The options each command takes, by their long names.
 const QHash<QString, QStringList> kAllowed{
@@ -88,6 +92,7 @@ const QHash<QString, QStringList> kAllowed{
     {QStringLiteral("export"), {"out", "format", "ledger", "no-ledger", "quiet", "run", "last", "id"}},
     {QStringLiteral("runs"), {"ledger", "no-ledger", "quiet", "limit"}},
     {QStringLiteral("cookies"), {"clear", "ledger", "quiet"}},
+    {QStringLiteral("rules"), {"kind"}},
 };
 
 // "--out, --format, ... --help": what a command takes, for a refusal.
@@ -172,6 +177,10 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     const QCommandLineOption limit(QStringLiteral("limit"),
                                    Text::tr("runs: list this many runs (default 20; 0: all of them)."),
                                    Text::tr("runs"), QStringLiteral("20"));
+    const QCommandLineOption kind(QStringLiteral("kind"),
+                                  Text::tr("rules check: read the page as an overview, search or keywords page "
+                                           "(default: what a kept page's name says, else all three)."),
+                                  Text::tr("kind"));
     const QCommandLineOption noLedger(QStringLiteral("no-ledger"), Text::tr("Run without the ledger."));
     const QCommandLineOption proxy(
         QStringLiteral("proxy"),
@@ -197,13 +206,15 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     parser.setApplicationDescription(Synopsis());
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), Text::tr("batch, site, merge, export, runs or cookies"));
-    parser.addPositionalArgument(QStringLiteral("arguments"),
-                                 Text::tr("the list file; the domain; the merged table and the shard tables"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 Text::tr("batch, site, merge, export, runs, cookies or rules"));
+    parser.addPositionalArgument(
+        QStringLiteral("arguments"),
+        Text::tr("the list file; the domain; the merged table and the shard tables; check and a saved page"));
     const QList<QCommandLineOption> options{out,   format,       append,    restEvery,  restSeconds,  resume,
                                             retry, keywordsOnly, ledger,    noLedger,   quiet,        shard,
                                             run,   claimTimeout, keepGoing, last,       id,           limit,
-                                            proxy, noProxy,      userAgent, cookieFile, clearCookies, networkWait};
+                                            proxy, noProxy,      userAgent, cookieFile, clearCookies, networkWait, kind};
     parser.addOptions(options);
 
     Parsed p;
@@ -243,14 +254,18 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     const QStringList given = positional.mid(1);
     const bool noArguments = p.command == QLatin1String("export") || p.command == QLatin1String("runs") ||
                              p.command == QLatin1String("cookies");
-    if (p.command == QLatin1String("merge") ? given.size() < 2 : given.size() != (noArguments ? 0 : 1)) {
+    const bool rules = p.command == QLatin1String("rules");
+    if (p.command == QLatin1String("merge") ? given.size() < 2
+        : rules                             ? given.size() != 2 || given[0] != QLatin1String("check")
+                                            : given.size() != (noArguments ? 0 : 1)) {
         const QHash<QString, QString> takes{
             {QStringLiteral("batch"), Text::tr("batch takes one list file")},
             {QStringLiteral("site"), Text::tr("site takes one domain")},
             {QStringLiteral("merge"), Text::tr("merge takes the table to write and the shard tables")},
             {QStringLiteral("export"), Text::tr("export takes no file but --out")},
             {QStringLiteral("runs"), Text::tr("runs takes no arguments")},
-            {QStringLiteral("cookies"), Text::tr("cookies takes no arguments")}};
+            {QStringLiteral("cookies"), Text::tr("cookies takes no arguments")},
+            {QStringLiteral("rules"), Text::tr("rules takes check and one saved page: rules check FILE")}};
         p.error = takes[p.command];
         return p;
     }
@@ -343,6 +358,10 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
         p.error = Text::tr("--proxy takes http://[user[:password]@]host:port or socks5://[user[:password]@]host:port");
     if (p.proxy && p.proxy->password.isEmpty() && !p.proxy->user.isEmpty())
         p.proxy->password = qEnvironmentVariable("MORVANE_PROXY_PASSWORD");
+    p.rules.file = given.value(1);
+    p.rules.kind = parser.value(kind);
+    if (parser.isSet(kind) && !RulesCheck::KindNamed(p.rules.kind))
+        p.error = Text::tr("--kind takes overview, search or keywords, not \"%1\"").arg(p.rules.kind);
     return p;
 }
 
@@ -460,6 +479,8 @@ int Main(int argc, char **argv)
     config.rules = PageRules::Load(PageRules::UserFile(), &rulesMessage);
     if (!rulesMessage.isEmpty())
         Tell(rulesMessage);
+    if (parsed.command == QLatin1String("rules"))
+        return CheckRules(config, parsed.rules);
     Interrupts interrupts;
     if (parsed.command == QLatin1String("batch") && !parsed.batch.runName.isEmpty())
         return SharedRunCommand(config, parsed.batch, &interrupts).Run();

@@ -5,6 +5,7 @@
 #include "Interrupts.h"
 #include "Ledger.h"
 #include "ListFile.h"
+#include "RulesCheck.h"
 #include "RunPacing.h"
 #include "RunRecorder.h"
 #include "SiteScan.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace Cli {
@@ -286,6 +288,26 @@ int Runs(const RunsOptions &options)
     return kAllFetched;
 }
 
+int CheckRules(const Config &config, const RulesCheckOptions &options)
+{
+    QFile file(options.file);
+    if (!file.open(QIODevice::ReadOnly))
+        return Refuse(Text::tr("cannot read %1: %2").arg(options.file, file.errorString()));
+    // No answer the fetcher keeps is larger.
+    if (file.size() > HTTPPage2::MaxBodyBytes)
+        return Refuse(Text::tr("%1 is larger than any page Morvane keeps (16 MB)").arg(options.file));
+    const QByteArray bytes = file.readAll();
+    QList<RulesCheck::Kind> kinds = RulesCheck::KindsForFile(QFileInfo(options.file).fileName());
+    if (!options.kind.isEmpty())
+        kinds = {*RulesCheck::KindNamed(options.kind)};
+    const RulesCheck::Report report = RulesCheck::Check(bytes, kinds, config.pageRules());
+    const QByteArray out =
+        (Text::tr("%1: %2 bytes").arg(options.file).arg(bytes.size()) + '\n' + report.text).toLocal8Bit();
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    std::fflush(stdout);
+    return report.read ? kAllFetched : kPausedItself;
+}
+
 } // namespace Cli
 
 namespace {
@@ -512,25 +534,54 @@ int SiteCommand::Run()
     if (mLedger)
         mLedger->Flush();
 
-    if (!Cli::Written(TableExport::WriteKeywords(mOptions.out, mScan->rows(), mOptions.keywordsOnly,
-                                                 QDateTime::currentDateTime()),
-                      mOptions.out.path))
+    // Only rows a page filled: a row still "..." was never read.
+    QList<Site::KeywordRow> read;
+    for (const Site::KeywordRow &row : mScan->rows()) {
+        if (std::find(row.fields.cbegin(), row.fields.cend(), Markers::kPending) == row.fields.cend())
+            read.append(row);
+    }
+    if (!Cli::Written(
+            TableExport::WriteKeywords(mOptions.out, read, mOptions.keywordsOnly, QDateTime::currentDateTime()),
+            mOptions.out.path))
         return Cli::kBadInput;
     if (mInterrupted)
         return Cli::kInterrupted;
+    const QString &domain = mOptions.domain;
+    const QString page = QString::number(mScan->failedPage() + 1);
     switch (mScan->ended()) {
     case SiteScan::End::OverviewFailed:
         Cli::Tell(mScan->failureNote().isEmpty()
-                      ? Cli::Text::tr("the overview of %1 could not be fetched").arg(mOptions.domain)
-                      : Cli::Text::tr("the overview of %1 could not be fetched: %2")
-                            .arg(mOptions.domain, mScan->failureNote()));
+                      ? Cli::Text::tr("the overview of %1 could not be fetched").arg(domain)
+                      : Cli::Text::tr("the overview of %1 could not be fetched: %2").arg(domain, mScan->failureNote()));
+        return Cli::kSomeFailed;
+    case SiteScan::End::NoKeywords:
+        Cli::Tell(mScan->overviewRead() ? Cli::Text::tr("the overview of %1 gives no keyword count").arg(domain)
+                                        : Cli::Text::tr("the overview of %1 could not be read").arg(domain));
         return Cli::kSomeFailed;
     case SiteScan::End::PageFailed:
-        Cli::Tell(mScan->failureNote().isEmpty()
-                      ? Cli::Text::tr("keyword page %1 could not be read").arg(mScan->failedPage() + 1)
-                      : Cli::Text::tr("keyword page %1 could not be read: %2")
-                            .arg(QString::number(mScan->failedPage() + 1), mScan->failureNote()));
+        Cli::Tell((mScan->failureNote().isEmpty()
+                       ? Cli::Text::tr("keyword page %1 of %2 could not be fetched").arg(page, domain)
+                       : Cli::Text::tr("keyword page %1 of %2 could not be fetched: %3")
+                             .arg(page, domain, mScan->failureNote())) +
+                  Cli::Text::tr("; %1 keyword rows written").arg(read.size()));
         return Cli::kSomeFailed;
+    case SiteScan::End::Blocked:
+        Cli::Tell(Cli::PausedItself(Cli::Text::tr("the statistics site blocked the scan at %1")
+                                        .arg(mScan->blockedAt().toString(QStringLiteral("HH:mm:ss"))),
+                                    Cli::Text::tr("try again later")));
+        return Cli::kPausedItself;
+    case SiteScan::End::Unrecognised:
+        Cli::Tell((mScan->failedPage() < 0
+                       ? Cli::Text::tr("the overview of %1 could not be read: the statistics site may have "
+                                       "changed its pages")
+                             .arg(domain)
+                       : Cli::Text::tr("keyword page %1 of %2 could not be read: the statistics site may have "
+                                       "changed its pages")
+                             .arg(page, domain)) +
+                  (mScan->keptPage().isEmpty()
+                       ? QString()
+                       : Cli::Text::tr("; the page is kept as %1 (see morvane rules check)").arg(mScan->keptPage())));
+        return Cli::kPausedItself;
     default:
         return Cli::kAllFetched;
     }
@@ -548,8 +599,9 @@ void SiteCommand::Interrupt()
 QString SiteCommand::StatusLine() const
 {
     const Site::Overview &o = mScan->overview();
+    // The domain as given: the first line comes before the scan has one.
     return Cli::Text::tr("%1: weight %2, %3 keywords, traffic %4, snapshot %5, indexed %6; keyword pages %7/%8")
-        .arg(mScan->domain(), o.weight, o.keywords, o.traffic, o.snapshot, o.indexed)
+        .arg(mOptions.domain, o.weight, o.keywords, o.traffic, o.snapshot, o.indexed)
         .arg(mScan->pagesDone())
         .arg(mScan->pagesTotal());
 }

@@ -130,6 +130,15 @@ struct MergeOptions
     QStringList files;
 };
 
+struct RulesCheckOptions
+{
+    QString file;
+    QString kind; // "overview", "search" or "keywords"; "" for what the file's name says
+};
+// morvane rules check: what the rules make of a saved page, on standard
+// output; 0 read, 3 unrecognised or a block, 2 an unreadable file.
+int CheckRules(const Config &config, const RulesCheckOptions &options);
+
 // morvane merge: 0 written, 2 refused or unwritable.
 int Merge(const MergeOptions &options);
 // morvane export --run/--id/--last: 0 every figure there, 1 some failed or

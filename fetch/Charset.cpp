@@ -1,5 +1,6 @@
 #include "Charset.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QList>
 #include <QStringDecoder>
@@ -436,6 +437,11 @@ QString DecodeUserDefined(const QByteArray &bytes)
     return text;
 }
 
+class Text
+{
+    Q_DECLARE_TR_FUNCTIONS(Charset)
+};
+
 } // namespace
 
 namespace Charset {
@@ -485,17 +491,17 @@ QString SourceName(Source source)
 {
     switch (source) {
     case Source::ByteOrderMark:
-        return QStringLiteral("byte-order mark");
+        return Text::tr("byte-order mark");
     case Source::Header:
-        return QStringLiteral("Content-Type header");
+        return Text::tr("Content-Type header");
     case Source::Meta:
-        return QStringLiteral("<meta> in the first 1024 bytes");
+        return Text::tr("<meta> in the first 1024 bytes");
     case Source::Content:
-        return QStringLiteral("the bytes are UTF-8");
+        return Text::tr("the bytes are UTF-8");
     case Source::Caller:
         break;
     }
-    return QStringLiteral("nothing declared: the default");
+    return Text::tr("nothing declared: the default");
 }
 
 QString Prescan(const QByteArray &body)

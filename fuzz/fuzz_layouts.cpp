@@ -16,8 +16,8 @@ namespace {
 // Collapsed as a browser shows text: no line breaks, no blank at either end.
 bool Collapsed(const QString &text)
 {
-    return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) && !text.startsWith(QLatin1Char(' ')) &&
-           !text.endsWith(QLatin1Char(' ')) && FuzzCheck::WellFormed(text);
+    return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) &&
+           !text.startsWith(QLatin1Char(' ')) && !text.endsWith(QLatin1Char(' ')) && FuzzCheck::WellFormed(text);
 }
 
 } // namespace

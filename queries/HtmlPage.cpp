@@ -101,9 +101,10 @@ struct HtmlPage::Document
         if (found == compiled.constEnd()) {
             const QByteArray expression = xpath.toUtf8();
             found = compiled.insert(
-                xpath, std::shared_ptr<xmlXPathCompExpr>(
-                           xmlXPathCtxtCompile(context.get(), reinterpret_cast<const xmlChar *>(expression.constData())),
-                           CompFree()));
+                xpath,
+                std::shared_ptr<xmlXPathCompExpr>(
+                    xmlXPathCtxtCompile(context.get(), reinterpret_cast<const xmlChar *>(expression.constData())),
+                    CompFree()));
         }
         if (!*found)
             return nullptr;

@@ -27,7 +27,7 @@ public:
     static constexpr unsigned long kMaxXPathSteps = 5'000'000;
 
     // Implicit: every reader takes a page where it took text.
-    HtmlPage(const QString &text); // NOLINT(google-explicit-constructor)
+    HtmlPage(const QString &text);                                    // NOLINT(google-explicit-constructor)
     HtmlPage(const char *text) : HtmlPage(QString::fromUtf8(text)) {} // NOLINT(google-explicit-constructor)
     ~HtmlPage();
     HtmlPage(const HtmlPage &) = default;

@@ -8,6 +8,11 @@ namespace PageCheck {
 
 namespace {
 
+class Text
+{
+    Q_DECLARE_TR_FUNCTIONS(PageCheck)
+};
+
 Verdict Judge(const HtmlPage &page, int status, const QList<PageRules::Block> &blocks, bool recognised,
               const QUrl &address)
 {
@@ -43,10 +48,10 @@ QString BlockSign(const HtmlPage &page, int status, const QList<PageRules::Block
     const QString host = address.host();
     for (const PageRules::Block &block : blocks) {
         if (block.statuses.contains(status))
-            return QStringLiteral("status %1").arg(status);
+            return Text::tr("status %1").arg(status);
         for (const QString &blocking : block.hosts) {
             if (!host.isEmpty() && host.compare(blocking, Qt::CaseInsensitive) == 0)
-                return QStringLiteral("redirected to %1").arg(host);
+                return Text::tr("redirected to %1").arg(host);
         }
     }
     if (Scraping::IsFailedFetch(page.text()))
@@ -58,9 +63,9 @@ QString BlockSign(const HtmlPage &page, int status, const QList<PageRules::Block
             if (!page.text().contains(text))
                 continue;
             if (!recognised)
-                return QStringLiteral("“%1” on a page no layout reads").arg(text);
+                return Text::tr("“%1” on a page no layout reads").arg(text);
             if (page.Title().contains(text))
-                return QStringLiteral("“%1” in the title").arg(text);
+                return Text::tr("“%1” in the title").arg(text);
         }
     }
     return {};

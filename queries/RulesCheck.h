@@ -23,8 +23,8 @@ QList<Kind> KindsForFile(const QString &fileName);
 
 struct Report
 {
-    QString text;       // lines for a person, each ending in "\n"
-    bool read = false;  // some kind reads it, and it is a block as none
+    QString text;      // lines for a person, each ending in "\n"
+    bool read = false; // some kind reads it, and it is a block as none
 };
 // The page as the rules read it as each kind asked.
 Report Check(const QByteArray &bytes, const QList<Kind> &kinds, const PageRules &rules);

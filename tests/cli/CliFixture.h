@@ -24,6 +24,7 @@ protected:
     QList<Batch::Row> want;         // the rows of the list, as a full run must leave them
     QByteArray err;                 // the child's standard error
     QStringList locales{"C.UTF-8"}; // the child's LC_ALL, and LANGUAGE when a second is given
+    bool quiet = true;              // site runs without progress lines
 
     QString path(const QString &name) const { return dir->filePath(name); }
 
@@ -83,10 +84,13 @@ protected:
     // The executable with the test's ledger (unless args name one), no rests, no display and no platform.
     std::unique_ptr<QProcess> spawn(QStringList args) const
     {
-        if (args[0] != "merge" && !args.contains("--ledger") && !args.contains("--no-ledger"))
+        const bool run = args[0] != "merge" && args[0] != "rules";
+        if (run && !args.contains("--ledger") && !args.contains("--no-ledger"))
             args << "--ledger" << path("ledger.sqlite");
-        if (args[0] != "merge")
-            args << (args[0] == "batch" ? "--rest-every=0" : "-q");
+        if (args[0] == "batch")
+            args << "--rest-every=0";
+        else if (run && quiet)
+            args << "-q";
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(name);
@@ -134,5 +138,6 @@ protected:
         dir = std::make_unique<QTemporaryDir>();
         want.clear();
         locales = QStringList{"C.UTF-8"};
+        quiet = true;
     }
 };

@@ -1,6 +1,7 @@
 // The command line as the real executable: the tables it writes, its exit
 // codes, Ctrl+C, a block resumed from the ledger, and a retry.
 
+#include "Charset.h"
 #include "CliFixture.h"
 #include "Ledger.h"
 #include "NetworkSettings.h"
@@ -332,6 +333,60 @@ private Q_SLOTS:
         QVERIFY(server->start());
         QCOMPARE(run({"batch", path("list.txt"), "--resume", "--out", path("out.txt")}), 0);
         QCOMPARE(read("out.txt"), txt(want));
+    }
+
+    // Pages written after what the services sent, served as they were (UTF-8, said in the header): the figures
+    // they give in a batch, the ranking page's keywords through site, and a security check that stops the run.
+    void pagesOfToday()
+    {
+        const auto served = [](const char *name) {
+            QFile file(QStringLiteral(MORVANE_TEST_DATA "/") + name);
+            TestServer::Reply reply = TestServer::page(file.open(QIODevice::ReadOnly) ? file.readAll() : "");
+            reply.headers = "Content-Type: text/html;charset=utf-8\r\n";
+            return reply;
+        };
+        for (const char *domain : {"a.cn", "b.cn"}) {
+            server->route(QStringLiteral("/baidu/%1/").arg(domain), served("baidurank-2020.html"));
+            server->route(QStringLiteral("/s?wd=site:%1").arg(domain), served("baidu-serp-2020.html"));
+            server->route(QStringLiteral("/s?wd=domain:%1").arg(domain), served("baidu-noresult-2020.html"));
+        }
+        QFile list(path("list.txt"));
+        QVERIFY(list.open(QIODevice::WriteOnly) && list.write("a.cn\nb.cn\n") > 0);
+        list.close();
+        QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt")}), 0);
+        const QByteArray row = "|5|26,837|7,730 ~ 17,083|1,230|0|0\r\n";
+        QCOMPARE(read("out.txt"), "a.cn" + row + "b.cn" + row);
+        server->route("/s?wd=domain:b.cn", served("baidu-captcha-2021.html"));
+        QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt")}), 3);
+        QVERIFY2(err.contains("百度于") && err.contains("拦截了查询"), err);
+
+        // site: page 0 is read, page 1 fails; only the rows read are written, and every line names the domain.
+        server->route("/baidu/a.cn", served("baidurank-2020.html"));
+        server->route("/baidu/a.cn/0/", served("baidurank-2020.html"));
+        QCOMPARE(run({"site", "a.cn", "--out", path("k.txt"), "--ledger", "none"}), 1);
+        QVERIFY2(err.contains("keyword page 2 of a.cn could not be fetched") && err.contains("; 25 keyword rows written"), err);
+        const QString keywords = Charset::Decode(read("k.txt"), "gbk").value_or(QString()); // the window's save
+        const QStringList lines = keywords.split("\r\n");
+        QVERIFY2(lines.size() == 26 && lines[1] == "例子网|第1页 第2位|<10|0|例子网_例子网 - 第2页" &&
+                     !keywords.contains("..."),
+                 qPrintable(keywords));
+        server->route("/baidu/a.cn/0/", TestServer::page("<html>新版</html>"));
+        quiet = false;
+        start({"site", "a.cn", "--no-ledger"});
+        QCOMPARE(finish(), 3);
+        QVERIFY2(err.startsWith("a.cn: weight 0, 0 keywords") &&
+                     err.contains("keyword page 1 of a.cn could not be read"),
+                 err);
+
+        // rules check on a saved page: 0 read, 3 not, 2 a bad kind.
+        QFile page(path("20240101-aizhan-a.cn.html"));
+        QVERIFY(page.open(QIODevice::WriteOnly) && page.write(served("baidurank-2020.html").body) > 0);
+        page.close();
+        start({"rules", "check", page.fileName()});
+        QCOMPARE(finish(), 0);
+        QVERIFY(child->readAllStandardOutput().contains("layout baidurank-2020: applies, reads the page"));
+        QCOMPARE(run({"rules", "check", page.fileName(), "--kind", "search"}), 3);
+        QCOMPARE(run({"rules", "check", page.fileName(), "--kind", "pages"}), 2);
     }
 
     // Failed cells end the run with 1; the retry asks for those alone.
