@@ -124,6 +124,7 @@ Form1::Form1(Platform &platform, const Config &config, QNetworkAccessManager *na
     mHistory = new HistoryProxy(this);
     mHistory->setSourceModel(mBatchSorted);
     mKeywords = new KeywordModel(this);
+    mKeywordsSorted = new KeywordSortModel(mKeywords, this);
     mFiltered = new KeywordModel(this);
     BuildControls();
 }
@@ -311,7 +312,7 @@ void Form1::BuildControls()
            Label3,    mLabel1[3], mLabel1[1], mLabel1[0], mLabel1[5], Label2,   mLabel1[6]});
 
     SetUpTable(ListView1, mHistory, BatchWidths());
-    SetUpTable(ListView2, mKeywords, KeywordWidths());
+    SetUpTable(ListView2, mKeywordsSorted, KeywordWidths());
     SetUpTable(ListView3, new RedColumnProxy(mFiltered, this), KeywordWidths());
 
     // Path boxes show the end of a long path: the file name.

@@ -31,6 +31,7 @@ class Ledger;
 class RunRecorder;
 class BatchSortModel;
 class KeywordModel;
+class KeywordSortModel;
 class Platform;
 class QMenu;
 struct RunSummary;
@@ -196,6 +197,7 @@ public:
     void Command10_Click();
     void Combo1_Click();
     void ListView1_ColumnClick(int column); // 1-based column
+    void ListView2_ColumnClick(int column); // 1-based column
     void ListView1_DblClick();
     void Command8_Click();
 
@@ -285,7 +287,9 @@ private:
     BatchSortModel *mBatchSorted = nullptr;
     KeywordModel *mKeywords = nullptr;
     KeywordModel *mFiltered = nullptr;
-    QStringList mSortTags; // per batch column: the tag that picks the next direction
+    KeywordSortModel *mKeywordsSorted = nullptr;
+    QStringList mSortTags;        // per batch column: the tag that picks the next direction
+    QStringList mKeywordSortTags; // the same for the keyword table
     HistoryProxy *mHistory = nullptr;
     Ledger *mLedger = nullptr;
     RunRecorder *mRecorder = nullptr;

@@ -245,7 +245,7 @@ void Form1::ExportKeywords()
     // text file's 保存关键词+结果 says.
     const bool replaced = QFileInfo::exists(target->path);
     const Sheets::WriteResult written =
-        TableExport::WriteKeywords(*target, mKeywords->rows(), false, QDateTime::currentDateTime());
+        TableExport::WriteKeywords(*target, mKeywordsSorted->DisplayRows(), false, QDateTime::currentDateTime());
     if (written.ok) {
         mKeywordsUnsaved = false;
         Note(ExportedMessage(target->path, int(mKeywords->rows().size()), replaced));

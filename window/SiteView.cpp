@@ -1,6 +1,7 @@
 // The single-site view's handlers: the start, switching views, the filter,
 // the save and the keyword copy.
 
+#include "BatchTable.h"
 #include "Form1.h"
 #include "KeywordExport.h"
 #include "KeywordFilter.h"
@@ -66,7 +67,7 @@ void Form1::Command13_Click()
     ListView3->show();
     const int tested = KeywordFilter::TestedSubItem(rule->mode);
     mFiltered->SetHighlightColumn(tested > 0 ? tested : -1);
-    mFiltered->SetRows(KeywordFilter::Apply(mKeywords->rows(), *rule));
+    mFiltered->SetRows(KeywordFilter::Apply(mKeywordsSorted->DisplayRows(), *rule));
 }
 
 void Form1::Command16_Click()
@@ -77,7 +78,8 @@ void Form1::Command16_Click()
         return;
     }
     // All lines or none: a failed save leaves the file as it was and says so.
-    const QStringList lines = KeywordExport::Lines(mKeywords->rows(), Check5->isChecked());
+    // In the order shown, as the batch save writes its table.
+    const QStringList lines = KeywordExport::Lines(mKeywordsSorted->DisplayRows(), Check5->isChecked());
     const TextFile::AppendResult result = TextFile::AppendLines(path, lines);
     if (!result.ok) {
         Notify(KeywordExport::SaveFailedMessage(path, result.error));
@@ -102,6 +104,20 @@ void Form1::CopyKeyword(QTreeView *table)
     // Reported only when the keyword really is on the clipboard.
     if (platform().SetClipboardText(hit.siblingAtColumn(1).data().toString()))
         Note(QStringLiteral("关键词复制成功，您可以粘贴到任意处！"));
+}
+
+void Form1::ListView2_ColumnClick(int column)
+{
+    if (mKeywordsSorted->rowCount() < 2 || column < 1 || column > KeywordModel::ColumnCount)
+        return;
+    mKeywordSortTags.resize(KeywordModel::ColumnCount);
+    const BatchTable::SortStep step = BatchTable::NextSort(mKeywordSortTags.value(column - 1));
+    mKeywordSortTags[column - 1] = QString::number(step.nextTag);
+    // Sorted once: rows still landing keep their places, and the scan
+    // addresses rows by the site's order, not the shown one.
+    mKeywordsSorted->sort(column - 1, step.order);
+    ListView2->header()->setSortIndicator(column - 1, step.order);
+    ListView2->header()->setSortIndicatorShown(true);
 }
 
 void Form1::ListView2_DblClick()

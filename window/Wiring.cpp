@@ -79,6 +79,8 @@ void Form1::Wire()
 
     connect(ListView1->header(), &QHeaderView::sectionClicked, this,
             [this](int logical) { ListView1_ColumnClick(logical + 1); });
+    connect(ListView2->header(), &QHeaderView::sectionClicked, this,
+            [this](int logical) { ListView2_ColumnClick(logical + 1); });
     new EventHook(ListView1->viewport(), QEvent::MouseButtonDblClick, [this] { ListView1_DblClick(); });
     new EventHook(ListView2->viewport(), QEvent::MouseButtonDblClick, [this] { ListView2_DblClick(); });
     new EventHook(ListView3->viewport(), QEvent::MouseButtonDblClick, [this] { ListView3_DblClick(); });
@@ -161,6 +163,10 @@ void Form1::Wire()
     connect(mSite, &SiteScan::rowsReset, this, [this] {
         mKeywords->SetRows(mSite->rows());
         mKeywordsUnsaved = false;
+        // A new scan is shown in the site's order, and header clicks start over.
+        mKeywordSortTags = QStringList(KeywordModel::ColumnCount, QString());
+        mKeywordsSorted->sort(-1);
+        ListView2->header()->setSortIndicatorShown(false);
     });
     connect(mSite, &SiteScan::rowChanged, this, [this](int i) {
         mKeywords->SetRow(i, mSite->rows().at(i));

@@ -5,6 +5,7 @@
 #include "BatchModel.h"
 #include "KeywordExport.h"
 #include "KeywordFilter.h"
+#include "KeywordModel.h"
 #include "KeywordPages.h"
 #include "ListFile.h"
 #include "RunPacing.h"
@@ -135,6 +136,22 @@ private Q_SLOTS:
         QVERIFY(!KeywordPages::TableRows("失败"));
         // Placeholder rows: never more than 40 pages fill, never a stop at 16 bits.
         QVERIFY(KeywordPages::PlaceholderRows(900000) == 1000 && KeywordPages::PlaceholderRows(2.5) == 2);
+    }
+
+    // The keyword table sorts ranks by their place in the results and counts by value; "失败" and "..." come last.
+    void keywordSort()
+    {
+        const auto order = [](int column, QStringList texts, Qt::SortOrder o) {
+            std::stable_sort(texts.begin(), texts.end(), [&](const QString &a, const QString &b) {
+                return KeywordSort::Before(KeywordSort::KeyOf(column, a), KeywordSort::KeyOf(column, b), o);
+            });
+            return texts.join('|');
+        };
+        const QStringList ranks{"第2页 第3位", "...", "第1页 第10位", "9", "失败", "50+"};
+        QCOMPARE(order(2, ranks, Qt::AscendingOrder), "9|第1页 第10位|第2页 第3位|50+|失败|...");
+        QCOMPARE(order(2, ranks, Qt::DescendingOrder), "第2页 第3位|第1页 第10位|9|50+|失败|...");
+        QCOMPARE(order(3, {"1,021", "...", "<10", "10", "abc"}, Qt::AscendingOrder), "<10|10|1,021|abc|...");
+        QCOMPARE(order(1, {"b", "A", "..."}, Qt::AscendingOrder), "A|b|...");
     }
 
     void pacingAndNotice()

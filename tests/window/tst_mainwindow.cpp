@@ -311,6 +311,12 @@ private Q_SLOTS:
         QFile csv(desktop->chosenFile);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         QVERIFY(csv.readLine().endsWith(",网页标题,查询时间\r\n") && csv.readLine().startsWith("1,kw1,"));
+        // A header click sorts the keywords, the rank as a place in the results; a save writes them as shown.
+        f->ListView2_ColumnClick(3);
+        QCOMPARE(column(f->ListView2, 2).mid(0, 2) + column(f->ListView2, 2).mid(24),
+                 (QStringList{"25", "24", "1", "..."}));
+        f->Command16->click();
+        QVERIFY(file.seek(saved.size()) && file.readAll().startsWith("kw25\r\nkw24\r\n"));
 
         // A batch stop ends a running scan at its next page.
         SitePages::Serve(*server, "t.com", "250", 10, 40);
