@@ -128,7 +128,9 @@ HtmlPage::Document &HtmlPage::Parsed() const
     if (mText.size() > kMaxParsedChars)
         return d;
     InitOnce();
-    const QByteArray utf8 = mText.toUtf8();
+    // A NUL would end libxml2's reading there; a browser reads it as U+FFFD.
+    const QByteArray utf8 =
+        mText.contains(QChar(0)) ? QString(mText).replace(QChar(0), QChar(0xfffd)).toUtf8() : mText.toUtf8();
     // The text is already decoded: a <meta> naming another charset must not
     // make the parser decode it again.
     d.doc = htmlReadMemory(utf8.constData(), int(utf8.size()), nullptr, "UTF-8",

@@ -206,6 +206,53 @@ private Q_SLOTS:
         QVERIFY(ranking.parsed() && !HtmlPage(DataPage("baidu-serp-2020.html")).parsed());
     }
 
+    // Pages made to hurt the parsed path: each is read to nothing or to what it says, never a crash or a hang.
+    void hostilePages_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("figures"); // the ranking layout's weight|keywords|indexed, "-" for none
+        const QString infos = "<div class=\"baidurank-infos\"><img src=\"/images/br/7.png\">"
+                              "<a id=\"cc1\"><strong>12</strong></a><li><em>预计来路：</em><strong>5 ~ 6</strong></li>"
+                              "<strong id=\"baidu_shoulu_all\">3</strong></div>";
+        QTest::newRow("as it should be") << infos << "7|12|3";
+        QTest::newRow("nested 100,000 deep") << QString("<div>").repeated(100000) + infos << "-|-|-";
+        QTest::newRow("never closed")
+            << "<div class=\"baidurank-infos\"><img src=\"/images/br/7.png\"<a id=cc1><strong>12"
+            << "7|-|-"; // as a browser: "<a" is an attribute of the img
+        QTest::newRow("inside a comment and a script")
+            << "<!-- " + infos + " --><script>'" + infos + "'</script>baidurank-infos"
+            << "-|-|-";
+        QTest::newRow("a megabyte attribute")
+            << "<div class=\"baidurank-infos\" title=\"" + QString(1 << 20, 'x') + "\"><img src=\"/images/br/8.png\">"
+            << "8|-|-";
+        // A NUL reads as a browser reads it, not as the end of the page.
+        QTest::newRow("NUL and lone surrogates")
+            << QString(QChar(0)) + QChar(0xd800) + "<p>" + QChar(0) + "</p>" + infos << "7|12|3";
+        QTest::newRow("bigger than a page is parsed") << infos + QString(HtmlPage::kMaxParsedChars, ' ') << "-|-|-";
+        QTest::newRow("the id twice") << infos + "<strong id=\"baidu_shoulu_all\">9</strong>"
+                                      << "7|12|3";
+    }
+    void hostilePages()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, figures);
+        const Scraping::Overview o = Scraping::ReadOverview(page, PageRules::BuiltIn().overview[1]);
+        QCOMPARE(o.weight.value_or("-") + '|' + o.keywords.value_or("-") + '|' + o.indexed.value_or("-"), figures);
+        QVERIFY(!KeywordPages::ReadTable(page, PageRules::BuiltIn().keywordTable[1]) ||
+                KeywordPages::ReadTable(page, PageRules::BuiltIn().keywordTable[1])->rows.isEmpty());
+    }
+
+    // A user's XPath that would run for ever stops at the step limit and finds nothing; a bad one is refused.
+    void costlyXPath()
+    {
+        const HtmlPage page(QString("<p>x</p>").repeated(3000));
+        QVERIFY(page.Select("count(//p)").value_or("-") == "3000");
+        QVERIFY(!page.Select("//p[count(//p[count(//p) > 1]) > 1]"));
+        QString problem;
+        QVERIFY(!HtmlPage::IsXPath("//p[", &problem) && !problem.isEmpty());
+        QVERIFY(!page.Select("//p["));
+    }
+
     void rankPosition_data()
     {
         QTest::addColumn<QString>("rank");
@@ -231,7 +278,7 @@ private Q_SLOTS:
         const QByteArray ranking = DataPage("baidurank-2020.html").toUtf8();
         const RulesCheck::Report read =
             RulesCheck::Check(ranking, RulesCheck::KindsForFile("1-aizhan-a.cn.html"), PageRules::BuiltIn());
-        for (const char *line : {"charset: UTF-8 (<meta> in the first 1024 bytes)\n", "as a overview page:\n",
+        for (const char *line : {"charset: UTF-8 (<meta> in the first 1024 bytes)\n", "as an overview page:\n",
                                  "  layout classic: not this page, none of its markers is there: “百度权重值为”\n",
                                  "  layout baidurank-2020: applies, reads the page\n", "    traffic: 7,730 ~ 17,083\n",
                                  "    snapshot: none on pages of this layout", "    25 rows\n",

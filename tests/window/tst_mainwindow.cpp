@@ -625,6 +625,55 @@ private Q_SLOTS:
         QVERIFY(!plain.data(Qt::BackgroundRole).isValid() && !plain.data(Qt::ToolTipRole).isValid());
     }
 
+    // Pages written after what the services send, served as they were (UTF-8 said in the header): the ranking
+    // page of 2020 fills a batch row and the single-site view, its login form no block; the security check pauses.
+    void pagesOfToday()
+    {
+        const auto served = [](const char *name) {
+            QFile file(QStringLiteral(MORVANE_TEST_DATA "/") + QLatin1String(name));
+            TestServer::Reply reply = TestServer::page(file.open(QIODevice::ReadOnly) ? file.readAll() : "");
+            reply.headers = "Content-Type: text/html;charset=utf-8\r\n";
+            return reply;
+        };
+        server->handler = [&](const TestServer::Request &r) {
+            return served(r.path.startsWith(QLatin1String("/baidu/")) ? "baidurank-2020.html"
+                          : r.path.contains(QLatin1String("site"))    ? "baidu-serp-2020.html"
+                                                                      : "baidu-noresult-2020.html");
+        };
+        importList({"a.cn"});
+        QVERIFY(runToTheEnd(1, f->Command3));
+        QCOMPARE(QStringList(column(f->ListView1, 0).mid(0, 1)
+                             << column(f->ListView1, 2) << column(f->ListView1, 3) << column(f->ListView1, 4)
+                             << column(f->ListView1, 5) << column(f->ListView1, 6))
+                     .join('|'),
+                 "1|5|26,837|7,730 ~ 17,083|1,230|0");
+
+        f->Text5->setText("a.cn");
+        f->Command11->click();
+        QVERIFY(WaitUntil([&] { return !f->Check4->isChecked(); }, 20000));
+        QCOMPARE(f->Label5(6)->text(), "40");
+        QStringList labels;
+        for (int i = 0; i <= 4; ++i)
+            labels << f->Label5(i)->text();
+        QCOMPARE(labels.join('|'), "5|26,837|7,730 ~ 17,083|0|1,330,000");
+        QCOMPARE(f->ListView2->model()->rowCount(), 1000);
+        QStringList first;
+        for (int c = 1; c <= 5; ++c)
+            first << f->ListView2->model()->index(1, c).data().toString();
+        QCOMPARE(first.join('|'), "例子网|第1页 第2位|<10|0|例子网_例子网 - 第2页");
+        QVERIFY(f->StatusText().isEmpty() || !f->StatusText().contains("拦截"));
+
+        server->handler = [&](const TestServer::Request &r) {
+            return served(r.path.startsWith(QLatin1String("/baidu/")) ? "baidurank-2020.html"
+                                                                      : "baidu-captcha-2021.html");
+        };
+        f->Command14->click(); // the batch view
+        importList({"a.cn", "b.cn"});
+        f->Command3->click();
+        QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已暂停：百度于 "); }));
+        QVERIFY(f->Check2->isChecked());
+    }
+
     // Axis values are round numbers that cover the data, never more than asked for.
     void chartTicks_data()
     {
