@@ -364,7 +364,9 @@ private Q_SLOTS:
         server->route("/baidu/a.cn", served("baidurank-2020.html"));
         server->route("/baidu/a.cn/0/", served("baidurank-2020.html"));
         QCOMPARE(run({"site", "a.cn", "--out", path("k.txt"), "--ledger", "none"}), 1);
-        QVERIFY2(err.contains("keyword page 2 of a.cn could not be fetched") && err.contains("; 25 keyword rows written"), err);
+        QVERIFY2(err.contains("keyword page 2 of a.cn could not be fetched") &&
+                     err.contains("; 25 keyword rows written"),
+                 err);
         const QString keywords = Charset::Decode(read("k.txt"), "gbk").value_or(QString()); // the window's save
         const QStringList lines = keywords.split("\r\n");
         QVERIFY2(lines.size() == 26 && lines[1] == "例子网|第1页 第2位|<10|0|例子网_例子网 - 第2页" &&
