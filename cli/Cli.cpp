@@ -211,10 +211,10 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     parser.addPositionalArgument(
         QStringLiteral("arguments"),
         Text::tr("the list file; the domain; the merged table and the shard tables; check and a saved page"));
-    const QList<QCommandLineOption> options{out,   format,       append,    restEvery,  restSeconds,  resume,
-                                            retry, keywordsOnly, ledger,    noLedger,   quiet,        shard,
-                                            run,   claimTimeout, keepGoing, last,       id,           limit,
-                                            proxy, noProxy,      userAgent, cookieFile, clearCookies, networkWait, kind};
+    const QList<QCommandLineOption> options{
+        out,      format,  append,    restEvery,  restSeconds,  resume,      retry, keywordsOnly, ledger,
+        noLedger, quiet,   shard,     run,        claimTimeout, keepGoing,   last,  id,           limit,
+        proxy,    noProxy, userAgent, cookieFile, clearCookies, networkWait, kind};
     parser.addOptions(options);
 
     Parsed p;
