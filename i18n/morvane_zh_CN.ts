@@ -49,6 +49,29 @@
     </message>
 </context>
 <context>
+    <name>Charset</name>
+    <message>
+        <source>byte-order mark</source>
+        <translation>字节顺序标记</translation>
+    </message>
+    <message>
+        <source>Content-Type header</source>
+        <translation>Content-Type 响应头</translation>
+    </message>
+    <message>
+        <source>&lt;meta&gt; in the first 1024 bytes</source>
+        <translation>前 1024 字节内的 &lt;meta&gt;</translation>
+    </message>
+    <message>
+        <source>the bytes are UTF-8</source>
+        <translation>字节是 UTF-8</translation>
+    </message>
+    <message>
+        <source>nothing declared: the default</source>
+        <translation>未声明：使用默认编码</translation>
+    </message>
+</context>
+<context>
     <name>Cli</name>
     <message>
         <source>unknown command &quot;%1&quot;; the commands are %2 (morvane --help says more)</source>
@@ -145,10 +168,6 @@
     <message>
         <source>No progress on standard error.</source>
         <translation>不在标准错误输出上显示进度。</translation>
-    </message>
-    <message>
-        <source>the list file; the domain; the merged table and the shard tables</source>
-        <translation>列表文件；域名；合并后的表格和各分片表格</translation>
     </message>
     <message>
         <source>help takes nothing more: morvane --help</source>
@@ -285,10 +304,6 @@
     <message>
         <source>the overview of %1 could not be fetched</source>
         <translation>无法获取 %1 的概况</translation>
-    </message>
-    <message>
-        <source>keyword page %1 could not be read</source>
-        <translation>无法读取第 %1 页关键词</translation>
     </message>
     <message>
         <source>%1: weight %2, %3 keywords, traffic %4, snapshot %5, indexed %6; keyword pages %7/%8</source>
@@ -495,40 +510,6 @@
         <translation>列表中有重复的主机：%1 行（每行都会查询）</translation>
     </message>
     <message>
-        <source>Checks domains without a window.
-
-  morvane batch LIST [options]    the batch check of a domain list (&quot;-&quot;: standard input)
-  morvane site DOMAIN [options]   one domain&apos;s overview and ranking keywords
-  morvane merge OUT FILE...       shard tables (batch --shard) joined in list order
-  morvane export --run NAME       a named run&apos;s whole table, from the ledger
-  morvane export --last | --id N  the newest run&apos;s table, or run N&apos;s
-  morvane runs                    the ledger&apos;s latest runs, newest first
-  morvane cookies [--clear]       the cookies kept for the services: how many; --clear
-                                  forgets them
-  morvane                         opens the window
-
-Exit codes: 0 every figure fetched; 1 some failed; 2 bad arguments, unreadable
-input, an unwritable table or a ledger server that cannot be used; 3 the run
-stopped itself (a block, changed pages, the network away past --network-wait):
-the figures so far are stored and written, and --resume goes on; 130
-interrupted (the figures so far are stored and written).</source>
-        <translation>不开窗口查询域名。
-
-  morvane batch 列表 [选项]       批量查询一个域名列表（&quot;-&quot;：标准输入）
-  morvane site 域名 [选项]        一个域名的概况和排名关键词
-  morvane merge 输出 文件...      按列表顺序合并分片表格（batch --shard）
-  morvane export --run 名称       从记录库导出一次命名查询的整张表格
-  morvane export --last | --id N  最新一次查询的表格，或第 N 次查询的表格
-  morvane runs                    记录库中最近的查询，最新的在前
-  morvane cookies [--clear]       为两个网站保存的 Cookie：各有多少；--clear 全部清除
-  morvane                         打开窗口
-
-退出码：0 所有数据都已获取；1 有数据获取失败；2 参数有误、输入无法读取、
-表格无法写入或记录库服务器无法使用；3 查询自行停止（遭到拦截、页面变化、
-网络中断超过 --network-wait）：已有数据已保存并写出，--resume 可继续；
-130 被中断（已有数据已保存并写出）。</translation>
-    </message>
-    <message>
         <source>Ask the services through this proxy: http://[user@]host:port or socks5://[user@]host:port, the password from MORVANE_PROXY_PASSWORD. By default the window&apos;s network settings, at first the system&apos;s proxy (http_proxy, https_proxy, no_proxy).</source>
         <translation>通过此代理服务器查询：http://[用户名@]主机:端口 或 socks5://[用户名@]主机:端口，密码取自 MORVANE_PROXY_PASSWORD。默认使用窗口的网络设置，最初为系统代理设置（http_proxy、https_proxy、no_proxy）。</translation>
     </message>
@@ -555,10 +536,6 @@ interrupted (the figures so far are stored and written).</source>
     <message>
         <source>cookies: forget every cookie kept for the services.</source>
         <translation>cookies：清除为两个网站保存的全部 Cookie。</translation>
-    </message>
-    <message>
-        <source>batch, site, merge, export, runs or cookies</source>
-        <translation>batch、site、merge、export、runs 或 cookies</translation>
     </message>
     <message>
         <source>cookies takes no arguments</source>
@@ -607,10 +584,6 @@ interrupted (the figures so far are stored and written).</source>
     <message>
         <source>the overview of %1 could not be fetched: %2</source>
         <translation>无法获取 %1 的概况：%2</translation>
-    </message>
-    <message>
-        <source>keyword page %1 could not be read: %2</source>
-        <translation>第 %1 页关键词无法读取：%2</translation>
     </message>
     <message>
         <source>batch: when the network is lost, wait this long for it, probing, before the run stops (default 300; --resume goes on).</source>
@@ -667,6 +640,114 @@ interrupted (the figures so far are stored and written).</source>
     <message>
         <source>stopping: the answers on their way land, then the figures so far are written (Ctrl+C again ends at once)</source>
         <translation>正在停止：等待途中的回应到达，然后写出已有数据（再按 Ctrl+C 立即结束）</translation>
+    </message>
+    <message>
+        <source>Checks domains without a window.
+
+  morvane batch LIST [options]    the batch check of a domain list (&quot;-&quot;: standard input)
+  morvane site DOMAIN [options]   one domain&apos;s overview and ranking keywords
+  morvane merge OUT FILE...       shard tables (batch --shard) joined in list order
+  morvane export --run NAME       a named run&apos;s whole table, from the ledger
+  morvane export --last | --id N  the newest run&apos;s table, or run N&apos;s
+  morvane runs                    the ledger&apos;s latest runs, newest first
+  morvane cookies [--clear]       the cookies kept for the services: how many; --clear
+                                  forgets them
+  morvane rules check FILE        what the page rules read on a saved page
+  morvane                         opens the window
+
+Exit codes: 0 every figure fetched; 1 some failed; 2 bad arguments, unreadable
+input, an unwritable table or a ledger server that cannot be used; 3 the run
+stopped itself (a block, changed pages, the network away past --network-wait):
+the figures so far are stored and written, and --resume goes on; 130
+interrupted (the figures so far are stored and written).</source>
+        <translation>不开窗口查询域名。
+
+  morvane batch 列表 [选项]       批量查询一个域名列表（&quot;-&quot;：标准输入）
+  morvane site 域名 [选项]        一个域名的概况和排名关键词
+  morvane merge 输出 文件...      按列表顺序合并分片表格（batch --shard）
+  morvane export --run 名称       从记录库导出一次命名查询的整张表格
+  morvane export --last | --id N  最新一次查询的表格，或第 N 次查询的表格
+  morvane runs                    记录库中最近的查询，最新的在前
+  morvane cookies [--clear]       为两个网站保存的 Cookie：各有多少；--clear 全部清除
+  morvane rules check 文件        页面规则能从保存的页面读出什么
+  morvane                         打开窗口
+
+退出码：0 所有数据都已获取；1 有数据获取失败；2 参数有误、输入无法读取、
+表格无法写入或记录库服务器无法使用；3 查询自行停止（遭到拦截、页面变化、
+网络中断超过 --network-wait）：已有数据已保存并写出，--resume 可继续；
+130 被中断（已有数据已保存并写出）。</translation>
+    </message>
+    <message>
+        <source>rules check: read the page as an overview, search or keywords page (default: what a kept page&apos;s name says, else all three).</source>
+        <translation>rules check：把页面当作概况页（overview）、搜索结果页（search）或关键词页（keywords）读取（默认：按保存页面的文件名判断，否则三种都试）。</translation>
+    </message>
+    <message>
+        <source>kind</source>
+        <translation>种类</translation>
+    </message>
+    <message>
+        <source>batch, site, merge, export, runs, cookies or rules</source>
+        <translation>batch、site、merge、export、runs、cookies 或 rules</translation>
+    </message>
+    <message>
+        <source>the list file; the domain; the merged table and the shard tables; check and a saved page</source>
+        <translation>列表文件；域名；合并后的表格和各分片表格；check 和保存的页面</translation>
+    </message>
+    <message>
+        <source>rules takes check and one saved page: rules check FILE</source>
+        <translation>rules 需要 check 和一个保存的页面：rules check 文件</translation>
+    </message>
+    <message>
+        <source>--kind takes overview, search or keywords, not &quot;%1&quot;</source>
+        <translation>--kind 只能是 overview、search 或 keywords，不能是“%1”</translation>
+    </message>
+    <message>
+        <source>%1 is larger than any page Morvane keeps (16 MB)</source>
+        <translation>%1 比 Morvane 保存的任何页面都大（16 MB）</translation>
+    </message>
+    <message>
+        <source>%1: %2 bytes</source>
+        <translation>%1：%2 字节</translation>
+    </message>
+    <message>
+        <source>the overview of %1 gives no keyword count</source>
+        <translation>%1 的概况页没有关键词数</translation>
+    </message>
+    <message>
+        <source>the overview of %1 could not be read</source>
+        <translation>%1 的概况页无法读取</translation>
+    </message>
+    <message>
+        <source>keyword page %1 of %2 could not be fetched</source>
+        <translation>%2 的第 %1 页关键词获取失败</translation>
+    </message>
+    <message>
+        <source>keyword page %1 of %2 could not be fetched: %3</source>
+        <translation>%2 的第 %1 页关键词获取失败：%3</translation>
+    </message>
+    <message>
+        <source>; %1 keyword rows written</source>
+        <translation>；已写出 %1 行关键词</translation>
+    </message>
+    <message>
+        <source>the statistics site blocked the scan at %1</source>
+        <translation>爱站于 %1 拦截了查询</translation>
+    </message>
+    <message>
+        <source>try again later</source>
+        <translation>请稍后再试</translation>
+    </message>
+    <message>
+        <source>the overview of %1 could not be read: the statistics site may have changed its pages</source>
+        <translation>%1 的概况页无法识别：爱站的页面格式可能已变化</translation>
+    </message>
+    <message>
+        <source>keyword page %1 of %2 could not be read: the statistics site may have changed its pages</source>
+        <translation>%2 的第 %1 页关键词无法识别：爱站的页面格式可能已变化</translation>
+    </message>
+    <message>
+        <source>; the page is kept as %1 (see morvane rules check)</source>
+        <translation>；页面已存为 %1（可用 morvane rules check 查看）</translation>
     </message>
 </context>
 <context>
@@ -811,6 +892,22 @@ interrupted (the figures so far are stored and written).</source>
         <source>Baidu</source>
         <translation>百度</translation>
     </message>
+    <message>
+        <source>status %1</source>
+        <translation>状态码 %1</translation>
+    </message>
+    <message>
+        <source>redirected to %1</source>
+        <translation>被重定向到 %1</translation>
+    </message>
+    <message>
+        <source>“%1” on a page no layout reads</source>
+        <translation>页面含“%1”，且没有版式能识别它</translation>
+    </message>
+    <message>
+        <source>“%1” in the title</source>
+        <translation>标题含“%1”</translation>
+    </message>
 </context>
 <context>
     <name>PageRules</name>
@@ -831,10 +928,6 @@ interrupted (the figures so far are stored and written).</source>
         <translation>“%1”应为列表</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; should be text, not empty</source>
-        <translation>“%1”应为非空文字</translation>
-    </message>
-    <message>
         <source>&quot;%1[%2]&quot; should be an HTTP status from 100 to 599</source>
         <translation>“%1[%2]”应为 100 到 599 的 HTTP 状态码</translation>
     </message>
@@ -851,10 +944,6 @@ interrupted (the figures so far are stored and written).</source>
         <translation>应为一个 JSON 对象</translation>
     </message>
     <message>
-        <source>&quot;version&quot; is %1; this program knows only %2</source>
-        <translation>“version”为 %1，本程序只认 %2</translation>
-    </message>
-    <message>
         <source>&quot;keywordTable.cells&quot; should have %1 items</source>
         <translation>“keywordTable.cells”应有 %1 项</translation>
     </message>
@@ -869,6 +958,173 @@ interrupted (the figures so far are stored and written).</source>
     <message>
         <source>the page rules file %1 is not used: %2; the built-in rules are used instead</source>
         <translation>页面规则文件 %1 未采用：%2。已改用内置规则。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; should be true or false</source>
+        <translation>“%1”应为 true 或 false</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an XPath (%2)</source>
+        <translation>“%1”不是有效的 XPath（%2）</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; should be an object or null</source>
+        <translation>“%1”应为对象或 null</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; should have xpath, before, after or first</source>
+        <translation>“%1”应有 xpath、before、after 或 first</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; should have at least one item</source>
+        <translation>“%1”应至少有一项</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; should have %2 items</source>
+        <translation>“%1”应有 %2 项</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; should have statuses, texts or hosts</source>
+        <translation>“%1”应有 statuses、texts 或 hosts</translation>
+    </message>
+    <message>
+        <source>&quot;%1.name&quot; is the name of an earlier layout</source>
+        <translation>“%1.name”与前面的版式重名</translation>
+    </message>
+    <message>
+        <source>&quot;version&quot; is %1; this program knows only 1 and %2</source>
+        <translation>“version”为 %1，本程序只认 1 和 %2</translation>
+    </message>
+</context>
+<context>
+    <name>RulesCheck</name>
+    <message>
+        <source>XPath “%1”</source>
+        <translation>XPath“%1”</translation>
+    </message>
+    <message>
+        <source>layout %1: applies (an earlier one reads the page)</source>
+        <translation>版式 %1：适用（但前面的版式已读取该页）</translation>
+    </message>
+    <message>
+        <source>layout %1: applies, reads the page</source>
+        <translation>版式 %1：适用，由它读取该页</translation>
+    </message>
+    <message>
+        <source>layout %1: not this page, none of its markers is there: %2</source>
+        <translation>版式 %1：不是这种页面，它的标记都不在页面上：%2</translation>
+    </message>
+    <message>
+        <source>no layouts</source>
+        <translation>没有版式</translation>
+    </message>
+    <message>
+        <source>weight</source>
+        <translation>权重</translation>
+    </message>
+    <message>
+        <source>keywords</source>
+        <translation>关键字条数</translation>
+    </message>
+    <message>
+        <source>traffic</source>
+        <translation>来量</translation>
+    </message>
+    <message>
+        <source>snapshot</source>
+        <translation>快照</translation>
+    </message>
+    <message>
+        <source>indexed</source>
+        <translation>收录</translation>
+    </message>
+    <message>
+        <source>none on pages of this layout (reads as a missing figure)</source>
+        <translation>这种版式的页面没有此项（按缺少的数据处理）</translation>
+    </message>
+    <message>
+        <source>not read (a figure before it was not found)</source>
+        <translation>未读取（前面的数据没有找到）</translation>
+    </message>
+    <message>
+        <source>NOT FOUND: its rule finds nothing</source>
+        <translation>未找到：它的规则找不到内容</translation>
+    </message>
+    <message>
+        <source>count: %1</source>
+        <translation>结果数：%1</translation>
+    </message>
+    <message>
+        <source>no table: its header “%1” is missing</source>
+        <translation>没有表格：缺少表头“%1”</translation>
+    </message>
+    <message>
+        <source>%1 rows</source>
+        <translation>%1 行</translation>
+    </message>
+    <message>
+        <source>keyword</source>
+        <translation>关键字</translation>
+    </message>
+    <message>
+        <source>rank</source>
+        <translation>排名</translation>
+    </message>
+    <message>
+        <source>search index</source>
+        <translation>搜索指数</translation>
+    </message>
+    <message>
+        <source>indexed count</source>
+        <translation>收录量</translation>
+    </message>
+    <message>
+        <source>title</source>
+        <translation>网页标题</translation>
+    </message>
+    <message>
+        <source>NOT READ: no %1 (a scan ends here)</source>
+        <translation>未读取：没有%1（查询在此中止）</translation>
+    </message>
+    <message>
+        <source>charset: %1 (%2)</source>
+        <translation>字符集：%1（%2）</translation>
+    </message>
+    <message>
+        <source>as an overview page:</source>
+        <translation>作为概况页：</translation>
+    </message>
+    <message>
+        <source>as a search result page:</source>
+        <translation>作为搜索结果页：</translation>
+    </message>
+    <message>
+        <source>as a keyword page:</source>
+        <translation>作为关键词页：</translation>
+    </message>
+    <message>
+        <source>block: no</source>
+        <translation>拦截：否</translation>
+    </message>
+    <message>
+        <source>block: yes, %1</source>
+        <translation>拦截：是，%1</translation>
+    </message>
+    <message>
+        <source>verdict: read</source>
+        <translation>结论：已读取</translation>
+    </message>
+    <message>
+        <source>verdict: nothing to read (an empty page)</source>
+        <translation>结论：没有可读的内容（空页面）</translation>
+    </message>
+    <message>
+        <source>verdict: BLOCKED</source>
+        <translation>结论：被拦截</translation>
+    </message>
+    <message>
+        <source>verdict: UNRECOGNISED</source>
+        <translation>结论：无法识别</translation>
     </message>
 </context>
 <context>

@@ -97,18 +97,22 @@ private Q_SLOTS:
                                         << "\"overview[0].section.after\" is missing";
         QTest::newRow("an empty marker") << Edited("\"pager\": \"页号\"", "\"pager\": \"\"")
                                          << "\"keywordTable[0].pager\" is empty";
-        QTest::newRow("a number as text")
-            << Edited("\"first\": 2", "\"first\": \"2\"") << "\"overview[0].weight.first\" should be a whole number from 1 to 1000";
+        QTest::newRow("a number as text") << Edited("\"first\": 2", "\"first\": \"2\"")
+                                          << "\"overview[0].weight.first\" should be a whole number from 1 to 1000";
         QTest::newRow("four cells") << Edited(",\n                { \"marker\": \"nofollow\\\">\", \"occurrence\": 2 }",
                                               "")
                                     << "\"keywordTable[0].cells\" should have 5 items";
-        QTest::newRow("an empty block text") << Edited("\"百度安全验证\"", "\"\"") << "\"blocks.search[0].texts[0]\" is empty";
-        QTest::newRow("a bad status") << Edited("[403, 429]", "[403, 42]") << "\"blocks.stats[0].statuses[1]\" should be an HTTP status";
+        QTest::newRow("an empty block text")
+            << Edited("\"百度安全验证\"", "\"\"") << "\"blocks.search[0].texts[0]\" is empty";
+        QTest::newRow("a bad status") << Edited("[403, 429]", "[403, 42]")
+                                      << "\"blocks.stats[0].statuses[1]\" should be an HTTP status";
         QTest::newRow("not XPath") << Edited("//a[@id='cc1']/strong", "//a[")
                                    << "\"overview[1].keywords.xpath\" is not an XPath";
-        QTest::newRow("a name twice") << Edited("nums-text-2015", "classic") << "\"searchCount[1].name\" is the name of an earlier layout";
+        QTest::newRow("a name twice") << Edited("nums-text-2015", "classic")
+                                      << "\"searchCount[1].name\" is the name of an earlier layout";
         QTest::newRow("a figure neither cut nor selected")
-            << Edited("\"first\": 2, \"remove\": \"，\"", "\"remove\": \"，\"") << "\"overview[0].weight\" should have xpath, before, after or first";
+            << Edited("\"first\": 2, \"remove\": \"，\"", "\"remove\": \"，\"")
+            << "\"overview[0].weight\" should have xpath, before, after or first";
     }
     void userFile()
     {
