@@ -358,7 +358,7 @@ private Q_SLOTS:
         QCOMPARE(read("out.txt"), "a.cn" + row + "b.cn" + row);
         server->route("/s?wd=domain:b.cn", served("baidu-captcha-2021.html"));
         QCOMPARE(run({"batch", path("list.txt"), "--out", path("out.txt")}), 3);
-        QVERIFY2(err.contains("百度于") && err.contains("拦截了查询"), err);
+        QVERIFY2(err.contains("Baidu blocked the requests at "), err);
 
         // site: page 0 is read, page 1 fails; only the rows read are written, and every line names the domain.
         server->route("/baidu/a.cn", served("baidurank-2020.html"));
