@@ -86,8 +86,8 @@ const QHash<QString, QStringList> kAllowed{
       "shard", "run", "claim-timeout", "keep-going-on-block", "proxy", "no-proxy", "user-agent", "cookie-file",
       "network-wait"}},
     {QStringLiteral("site"),
-     {"out", "format", "append", "keywords-only", "ledger", "no-ledger", "quiet", "proxy", "no-proxy", "user-agent",
-      "cookie-file"}},
+     {"out", "format", "append", "keywords-only", "compare", "ledger", "no-ledger", "quiet", "proxy", "no-proxy",
+      "user-agent", "cookie-file"}},
     {QStringLiteral("merge"), {"format", "quiet"}},
     {QStringLiteral("export"), {"out", "format", "ledger", "no-ledger", "quiet", "run", "last", "id"}},
     {QStringLiteral("runs"), {"ledger", "no-ledger", "quiet", "limit"}},
@@ -146,6 +146,10 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
                                    Text::tr("batch: fetch only the failed cells of the last run of this list."));
     const QCommandLineOption keywordsOnly(QStringLiteral("keywords-only"),
                                           Text::tr("site: the keywords alone, one per line."));
+    const QCommandLineOption compare(
+        QStringLiteral("compare"),
+        Text::tr("site: compare the scan with the domain's last one in the ledger: what rose, fell, came and went "
+                 "(txt: a report; csv, xlsx: the table with 上次排名 and 变化)."));
     const QCommandLineOption ledger(
         QStringLiteral("ledger"),
         Text::tr("The ledger file (default: the window's, in the user's data folder; \"none\": no ledger), "
@@ -212,9 +216,9 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
         QStringLiteral("arguments"),
         Text::tr("the list file; the domain; the merged table and the shard tables; check and a saved page"));
     const QList<QCommandLineOption> options{
-        out,      format,  append,    restEvery,  restSeconds,  resume,      retry, keywordsOnly, ledger,
-        noLedger, quiet,   shard,     run,        claimTimeout, keepGoing,   last,  id,           limit,
-        proxy,    noProxy, userAgent, cookieFile, clearCookies, networkWait, kind};
+        out,    format,   append,  restEvery, restSeconds, resume,       retry,       keywordsOnly, compare,
+        ledger, noLedger, quiet,   shard,     run,         claimTimeout, keepGoing,   last,         id,
+        limit,  proxy,    noProxy, userAgent, cookieFile,  clearCookies, networkWait, kind};
     parser.addOptions(options);
 
     Parsed p;
@@ -307,6 +311,13 @@ Parsed Parse(QCommandLineParser &parser, const QStringList &arguments)
     p.batch.retryFailed = parser.isSet(retry);
     p.batch.pauseOnBlock = !parser.isSet(keepGoing);
     p.site.keywordsOnly = parser.isSet(keywordsOnly);
+    p.site.compare = parser.isSet(compare);
+    if (p.site.compare && p.site.keywordsOnly)
+        p.error = Text::tr("--compare does not go with --keywords-only");
+    if (p.site.compare && common.ledgerPath.isEmpty())
+        p.error = Text::tr("--compare needs the ledger: it compares with the scan stored there");
+    if (p.site.compare && common.out.append)
+        p.error = Text::tr("--compare does not go with --append: a comparison is written whole");
     p.merge.out = given.value(0);
     p.merge.files = given.mid(1);
     if (parser.isSet(format))

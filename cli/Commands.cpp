@@ -3,6 +3,7 @@
 #include "BatchRun.h"
 #include "HTTPPage2.h"
 #include "Interrupts.h"
+#include "KeywordMovement.h"
 #include "Ledger.h"
 #include "ListFile.h"
 #include "RulesCheck.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QTimer>
 
 #include <algorithm>
@@ -540,9 +542,13 @@ int SiteCommand::Run()
         if (std::find(row.fields.cbegin(), row.fields.cend(), Markers::kPending) == row.fields.cend())
             read.append(row);
     }
-    if (!Cli::Written(
-            TableExport::WriteKeywords(mOptions.out, read, mOptions.keywordsOnly, QDateTime::currentDateTime()),
-            mOptions.out.path))
+    // A scan that read every page is compared; one that ended early would
+    // show every keyword it did not reach as lost.
+    const bool compare = mOptions.compare && mScan->ended() == SiteScan::End::Done && mRecorder;
+    const Sheets::WriteResult written =
+        compare ? WriteComparison(read)
+                : TableExport::WriteKeywords(mOptions.out, read, mOptions.keywordsOnly, QDateTime::currentDateTime());
+    if (!Cli::Written(written, mOptions.out.path))
         return Cli::kBadInput;
     if (mInterrupted)
         return Cli::kInterrupted;
@@ -585,6 +591,42 @@ int SiteCommand::Run()
     default:
         return Cli::kAllFetched;
     }
+}
+
+Sheets::WriteResult SiteCommand::WriteComparison(const QList<Site::KeywordRow> &read) const
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const std::optional<StoredScan> before = mLedger->PreviousScan(mOptions.domain, mRecorder->lastScanId());
+    const KeywordMovement::Comparison c =
+        KeywordMovement::Compare(read, before ? before->keywords : QList<Site::KeywordRow>{});
+    const QString when = QStringLiteral("yyyy-MM-dd HH:mm");
+    QStringList report;
+    if (before) {
+        report << Cli::Text::tr("%1: the scan of %2 against that of %3")
+                      .arg(mOptions.domain, now.toString(when), before->time.toLocalTime().toString(when));
+    } else {
+        report << Cli::Text::tr("%1: no earlier scan in the ledger; every keyword is new").arg(mOptions.domain);
+    }
+    if (before)
+        report << KeywordMovement::Summary(c, mScan->overview(), before->overview);
+    report << QString();
+    // What moved, came or went, in the table's order: 变化|关键字|百度排名|上次排名.
+    QSet<QString> listed;
+    for (const Site::KeywordRow &row : read) {
+        const QString key = KeywordMovement::Key(row.fields[Site::Keyword]);
+        const auto it = c.moved.constFind(key);
+        if (it == c.moved.cend() || it->change == KeywordMovement::Change::Same || listed.contains(key))
+            continue;
+        listed.insert(key);
+        report << QStringList{KeywordMovement::ChangeText(*it), key, row.fields[Site::Rank].trimmed(),
+                              it->before ? it->before->rank.trimmed() : QString()}
+                      .join(QLatin1Char('|'));
+    }
+    for (const Site::KeywordRow &row : c.lost)
+        report << QStringList{QStringLiteral("失去"), row.fields[Site::Keyword].trimmed(), QString(),
+                              row.fields[Site::Rank].trimmed()}
+                      .join(QLatin1Char('|'));
+    return TableExport::WriteComparison(mOptions.out, read, c, report, now);
 }
 
 void SiteCommand::Interrupt()

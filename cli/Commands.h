@@ -105,6 +105,7 @@ struct SiteOptions : RunOptions
 {
     QString domain;
     bool keywordsOnly = false;
+    bool compare = false; // with the domain's last stored scan
 };
 
 // The list of a batch run, read and checked with the run's other
@@ -210,6 +211,8 @@ public:
 
 private:
     QString StatusLine() const;
+    // The keywords read, with the domain's last stored scan beside them.
+    Sheets::WriteResult WriteComparison(const QList<Site::KeywordRow> &read) const;
 
     Config mConfig;
     Cli::SiteOptions mOptions;

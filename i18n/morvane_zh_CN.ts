@@ -749,6 +749,30 @@ interrupted (the figures so far are stored and written).</source>
         <source>; the page is kept as %1 (see morvane rules check)</source>
         <translation>；页面已存为 %1（可用 morvane rules check 查看）</translation>
     </message>
+    <message>
+        <source>site: compare the scan with the domain&apos;s last one in the ledger: what rose, fell, came and went (txt: a report; csv, xlsx: the table with 上次排名 and 变化).</source>
+        <translation>site：与记录库中该域名上一次的扫描比较：哪些关键词上升、下降、新出现、消失（txt：报告；csv、xlsx：带“上次排名”和“变化”两列的表格）。</translation>
+    </message>
+    <message>
+        <source>--compare does not go with --keywords-only</source>
+        <translation>--compare 不能与 --keywords-only 同用</translation>
+    </message>
+    <message>
+        <source>--compare needs the ledger: it compares with the scan stored there</source>
+        <translation>--compare 需要记录库：它与记录库中保存的扫描比较</translation>
+    </message>
+    <message>
+        <source>--compare does not go with --append: a comparison is written whole</source>
+        <translation>--compare 不能与 --append 同用：比较结果总是整个写出</translation>
+    </message>
+    <message>
+        <source>%1: the scan of %2 against that of %3</source>
+        <translation>%1：%2 的扫描与 %3 的扫描比较</translation>
+    </message>
+    <message>
+        <source>%1: no earlier scan in the ledger; every keyword is new</source>
+        <translation>%1：记录库中没有更早的扫描；所有关键词都是新的</translation>
+    </message>
 </context>
 <context>
     <name>DomainList</name>
@@ -790,6 +814,25 @@ interrupted (the figures so far are stored and written).</source>
     <message>
         <source>no connection through the proxy %1</source>
         <translation>无法通过代理服务器 %1 连接</translation>
+    </message>
+</context>
+<context>
+    <name>KeywordMovement</name>
+    <message>
+        <source>risen %1, fallen %2, new %3, lost %4</source>
+        <translation>上升 %1，下降 %2，新增 %3，失去 %4 个关键词</translation>
+    </message>
+    <message>
+        <source>; keyword count %1 (%2)</source>
+        <translation>；关键词数 %1（%2）</translation>
+    </message>
+    <message>
+        <source>; weight %1 (was %2)</source>
+        <translation>；权重 %1（上次 %2）</translation>
+    </message>
+    <message>
+        <source>; weight %1, as before</source>
+        <translation>；权重 %1 未变</translation>
     </message>
 </context>
 <context>

@@ -939,6 +939,82 @@ QList<StoredScan> Ledger::SiteScans(const QString &domain)
     return scans;
 }
 
+std::optional<StoredScan> Ledger::PreviousScan(const QString &domain, qint64 before)
+{
+    Flush();
+    QSqlQuery q(mDb);
+    q.setForwardOnly(true);
+    // By (domain, scanned, id): the index walks straight to the one row.
+    if (before > 0) {
+        q.prepare(QStringLiteral(
+            "SELECT s.id, s.scanned, s.weight, s.keywords, s.traffic, s.snapshot, s.indexed FROM site_scans s, "
+            "site_scans b WHERE b.id = ? AND s.domain = ? AND (s.scanned < b.scanned OR (s.scanned = b.scanned "
+            "AND s.id < b.id)) ORDER BY s.scanned DESC, s.id DESC LIMIT 1"));
+        q.addBindValue(before);
+    } else {
+        q.prepare(QStringLiteral("SELECT id, scanned, weight, keywords, traffic, snapshot, indexed FROM site_scans "
+                                 "WHERE domain = ? ORDER BY scanned DESC, id DESC LIMIT 1"));
+    }
+    q.addBindValue(domain);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    StoredScan scan{q.value(0).toLongLong(),
+                    domain,
+                    FromMs(q.value(1)),
+                    {q.value(2).toString(), q.value(3).toString(), q.value(4).toString(), q.value(5).toString(),
+                     q.value(6).toString()},
+                    {}};
+    q.finish();
+    q.prepare(QStringLiteral("SELECT number, keyword, rank, search_index, indexed_count, title FROM scan_keywords "
+                             "WHERE scan = ? ORDER BY number"));
+    q.addBindValue(scan.id);
+    if (!q.exec())
+        return std::nullopt;
+    while (q.next()) {
+        Site::KeywordRow row;
+        row.number = q.value(0).toInt();
+        for (int f = 0; f < Site::KeywordFieldCount; ++f)
+            row.fields[f] = q.value(f + 1).toString();
+        scan.keywords << row;
+    }
+    return scan;
+}
+
+QList<KeywordRank> Ledger::KeywordHistory(const QString &domain, const QString &keyword)
+{
+    Flush();
+    QList<KeywordRank> history;
+    QHash<qint64, qsizetype> at;
+    QSqlQuery q(mDb);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT id, scanned FROM site_scans WHERE domain = ? ORDER BY scanned, id"));
+    q.addBindValue(domain);
+    if (!q.exec())
+        return history;
+    while (q.next()) {
+        at.insert(q.value(0).toLongLong(), history.size());
+        history.append({q.value(0).toLongLong(), FromMs(q.value(1)), false, {}, {}});
+    }
+    q.finish();
+    // By the keyword first: 52 scans of 1,000 keywords give 52 rows to look at.
+    q.prepare(QStringLiteral("SELECT k.scan, k.rank, k.search_index FROM scan_keywords k JOIN site_scans s ON "
+                             "s.id = k.scan WHERE k.keyword = ? AND s.domain = ? ORDER BY k.scan, k.number"));
+    q.addBindValue(keyword);
+    q.addBindValue(domain);
+    if (!q.exec())
+        return history;
+    while (q.next()) {
+        const auto it = at.constFind(q.value(0).toLongLong());
+        if (it == at.cend() || history[*it].ranked)
+            continue; // a keyword twice in a scan: its first row
+        KeywordRank &r = history[*it];
+        r.ranked = true;
+        r.rank = q.value(1).toString();
+        r.searchIndex = q.value(2).toString();
+    }
+    return history;
+}
+
 bool Ledger::ClearHistory()
 {
     Flush();

@@ -83,6 +83,16 @@ struct StoredScan
     QList<Site::KeywordRow> keywords;
 };
 
+// A keyword in one stored scan of its domain: its rank then, or not ranked.
+struct KeywordRank
+{
+    qint64 scan = 0;
+    QDateTime time;
+    bool ranked = false; // the keyword was among that scan's rows
+    QString rank;
+    QString searchIndex;
+};
+
 class Ledger final : public QObject
 {
     Q_OBJECT
@@ -101,7 +111,7 @@ public:
 
     using Clock = std::function<QDateTime()>;
 
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
     static constexpr int kFlushMs = 250;
     static constexpr int kRetryMs = 5000; // after a failed write
 
@@ -194,6 +204,12 @@ public:
     // of 32,767 rows needs, in one query.
     QHash<QString, Check> PreviousChecks(qint64 run);
     QList<StoredScan> SiteScans(const QString &domain); // oldest first
+    // The domain's newest scan stored before scan `before` (the newest of
+    // all when `before` is 0), with its keywords; nullopt for none.
+    std::optional<StoredScan> PreviousScan(const QString &domain, qint64 before = 0);
+    // The keyword (matched as stored) in every stored scan of the domain,
+    // oldest first; a scan without it gives a row that is not ranked.
+    QList<KeywordRank> KeywordHistory(const QString &domain, const QString &keyword);
     // Removes finished runs and all scans. Unfinished runs stay: one may be
     // running now, and another is what a resume would offer.
     bool ClearHistory();

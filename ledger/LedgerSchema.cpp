@@ -97,6 +97,9 @@ const std::vector<Step> &Steps()
           QStringLiteral("UPDATE run_rows SET done = 1 WHERE ") + RowComplete(),
           QStringLiteral("CREATE INDEX run_rows_open ON run_rows (run, row_index) WHERE done = 0")},
          nullptr},
+        {{QStringLiteral("CREATE INDEX site_scans_by_time ON site_scans (domain, scanned, id)"),
+          QStringLiteral("CREATE INDEX scan_keywords_by_keyword ON scan_keywords (keyword, scan)")},
+         nullptr},
     };
     return steps;
 }

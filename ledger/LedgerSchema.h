@@ -14,7 +14,9 @@ namespace LedgerSchema {
 // behind "the same list again" and a domain's history.
 // Version 3: what a shared database needs: counters that hand out ids,
 // unique run names, and each row's completeness and claim.
-constexpr int kCurrent = 3;
+// Version 4: the indexes behind comparing a scan with the last one and a
+// keyword's history.
+constexpr int kCurrent = 4;
 
 QString ListKey(const QStringList &domains);
 // True for a run_rows row (in an UPDATE of run_rows) whose every figure landed.

@@ -57,5 +57,6 @@ void RunRecorder::ScanEnded(bool running)
     // A scan that never got its overview has nothing worth keeping.
     if (running || !mScan || mScan->ended() == SiteScan::End::OverviewFailed)
         return;
-    mLedger.RecordSiteScan(mScan->domain(), mScan->overview(), mScan->rows());
+    mLastScan = mLedger.RecordSiteScan(mScan->domain(), mScan->overview(), mScan->rows());
+    Q_EMIT scanRecorded(mLastScan);
 }

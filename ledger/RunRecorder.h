@@ -27,6 +27,13 @@ public:
     // fetches only what is still pending, and it is recorded as the same run.
     void Restore(const StoredRun &stored);
 
+    // The ledger's id of the last scan recorded; 0 before one.
+    qint64 lastScanId() const { return mLastScan; }
+
+signals:
+    // A scan that ended was handed to the ledger (stored at its next flush).
+    void scanRecorded(qint64 scan);
+
 private:
     void ListReplaced();
     void FigureChanged(int row, int figure);
@@ -38,4 +45,5 @@ private:
     qint64 mRunId = 0;
     bool mRestoring = false;
     bool mFinished = false; // the run on show was recorded as complete
+    qint64 mLastScan = 0;
 };

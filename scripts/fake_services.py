@@ -11,6 +11,8 @@ one line per request served, so a caller can tell when a run is through.
 A domain starting "blocked." gets the search engine's security check for
 its domain: search, one starting "changed." an overview page of a form
 Morvane does not know: the two troubles a run meets in the field.
+--week N (default 0) moves a third of the ranks and trades a tenth of the
+keywords for new ones, as a week later: two scans to compare.
 """
 import argparse
 import hashlib
@@ -50,6 +52,9 @@ def overview(domain):
             f'百度快照日期：2026-12-0{day} 收录数：{indexed} 条</div></body></html>').encode()
 
 
+WEEK = 0
+
+
 def keyword_page(domain, page):
     total = SITE_KEYWORDS.get(domain, number(domain, "keywords", 40, 9000))
     first = page * ROWS_PER_PAGE
@@ -57,7 +62,11 @@ def keyword_page(domain, page):
     for n in range(first, min(first + ROWS_PER_PAGE, total)):
         topic = TOPICS[n % len(TOPICS)]
         keyword = topic + ENDINGS[(n // len(TOPICS)) % len(ENDINGS)]
+        if WEEK and number(domain + keyword, f"gone{WEEK}", 0, 9) == 0:
+            keyword = topic + "教程"  # a keyword gone, another come
         rank = number(domain + keyword, "rank", 1, 50)
+        if WEEK and number(domain + keyword, f"moved{WEEK}", 0, 2) == 0:
+            rank = number(domain + keyword, f"rank{WEEK}", 1, 50)
         index = number(domain + keyword, "index", 0, 60) * number(domain + keyword, "scale", 1, 400)
         indexed = number(domain + keyword, "found", 10_000, 99_000_000)
         rows.append(f'<tr><td><a href="http://s/?wd=k" rel="nofollow">{keyword}</a></td>'
@@ -111,7 +120,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--log")
+    parser.add_argument("--week", type=int, default=0)
     args = parser.parse_args()
+    global WEEK
+    WEEK = args.week
     Handler.log_file = args.log
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     print(server.server_address[1], flush=True)

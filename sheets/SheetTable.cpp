@@ -145,4 +145,33 @@ Table FromKeywords(const QList<Site::KeywordRow> &rows, bool keywordsOnly, const
     return table;
 }
 
+Table FromComparison(const QList<Site::KeywordRow> &rows, const KeywordMovement::Comparison &comparison,
+                     const QDateTime &checked)
+{
+    Table table = FromKeywords(rows, false, checked);
+    table.headers << QStringLiteral("上次排名") << QStringLiteral("变化");
+    for (int r = 0; r < rows.size(); ++r) {
+        const auto it = comparison.moved.constFind(KeywordMovement::Key(rows[r].fields[Site::Keyword]));
+        if (it == comparison.moved.cend()) {
+            table.rows[r] << Text(QString()) << Text(QString());
+            continue;
+        }
+        table.rows[r] << (it->before ? Figure(it->before->rank) : Text(QString()))
+                      << Text(KeywordMovement::ChangeText(*it));
+    }
+    const QString date = DateText(checked);
+    for (const Site::KeywordRow &row : comparison.lost) {
+        table.rows << QList<Cell>{Text(QString()),
+                                  Text(row.fields[Site::Keyword]),
+                                  Text(QString()),
+                                  Figure(row.fields[Site::SearchIndex]),
+                                  Figure(row.fields[Site::IndexedCount]),
+                                  Text(row.fields[Site::Title]),
+                                  Text(date),
+                                  Figure(row.fields[Site::Rank]),
+                                  Text(QStringLiteral("失去"))};
+    }
+    return table;
+}
+
 } // namespace Sheets

@@ -4,6 +4,7 @@
 // spreadsheet can sort and sum it. Built from the batch and keyword rows.
 
 #include "BatchTypes.h"
+#include "KeywordMovement.h"
 #include "SiteTypes.h"
 
 #include <QDateTime>
@@ -43,6 +44,10 @@ Table FromBatch(const QList<Batch::Row> &rows, const QList<QDateTime> &checked);
 
 // The keyword table, or just the keywords.
 Table FromKeywords(const QList<Site::KeywordRow> &rows, bool keywordsOnly, const QDateTime &checked);
+// The keyword table with each keyword's 上次排名 and 变化 ("↑3", "↓2", "持平",
+// "新") beside it, then the keywords lost since, 变化 "失去".
+Table FromComparison(const QList<Site::KeywordRow> &rows, const KeywordMovement::Comparison &comparison,
+                     const QDateTime &checked);
 
 // What writing a file came to; error is a readable reason when !ok.
 struct WriteResult

@@ -117,4 +117,13 @@ Sheets::WriteResult WriteKeywords(const Target &target, const QList<Site::Keywor
     return WriteTable(target, Sheets::FromKeywords(rows, keywordsOnly, checked), QStringLiteral("关键字"));
 }
 
+Sheets::WriteResult WriteComparison(const Target &target, const QList<Site::KeywordRow> &rows,
+                                    const KeywordMovement::Comparison &comparison, const QStringList &report,
+                                    const QDateTime &checked)
+{
+    if (target.format == Format::Txt)
+        return WriteLines(target, report);
+    return WriteTable(target, Sheets::FromComparison(rows, comparison, checked), QStringLiteral("关键字"));
+}
+
 } // namespace TableExport

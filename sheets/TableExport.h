@@ -44,4 +44,11 @@ Sheets::WriteResult WriteBatch(const Target &target, const QList<Batch::Row> &ro
 Sheets::WriteResult WriteKeywords(const Target &target, const QList<Site::KeywordRow> &rows, bool keywordsOnly,
                                   const QDateTime &checked);
 
+// A keyword table compared with the last scan: the text file holds
+// `report`, a spreadsheet the table with 上次排名 and 变化 (see
+// Sheets::FromComparison).
+Sheets::WriteResult WriteComparison(const Target &target, const QList<Site::KeywordRow> &rows,
+                                    const KeywordMovement::Comparison &comparison, const QStringList &report,
+                                    const QDateTime &checked);
+
 } // namespace TableExport

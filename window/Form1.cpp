@@ -6,6 +6,7 @@
 #include "HistoryProxy.h"
 #include "KeywordModel.h"
 #include "Ledger.h"
+#include "MovementProxy.h"
 #include "Platform.h"
 #include "SiteScan.h"
 #include "UpdateCheck.h"
@@ -312,8 +313,12 @@ void Form1::BuildControls()
            Label3,    mLabel1[3], mLabel1[1], mLabel1[0], mLabel1[5], Label2,   mLabel1[6]});
 
     SetUpTable(ListView1, mHistory, BatchWidths());
-    SetUpTable(ListView2, mKeywordsSorted, KeywordWidths());
-    SetUpTable(ListView3, new RedColumnProxy(mFiltered, this), KeywordWidths());
+    mMovement = new MovementProxy(this);
+    mMovement->setSourceModel(mKeywordsSorted);
+    mMovementFiltered = new MovementProxy(this);
+    mMovementFiltered->setSourceModel(new RedColumnProxy(mFiltered, this));
+    SetUpTable(ListView2, mMovement, KeywordWidths());
+    SetUpTable(ListView3, mMovementFiltered, KeywordWidths());
 
     // Path boxes show the end of a long path: the file name.
     for (QLineEdit *box : {Text2, Text3, Text7}) {
@@ -339,6 +344,11 @@ void Form1::BuildControls()
     mUpdateLink->setFocusPolicy(Qt::NoFocus);
     mUpdateLink->hide();
     mStatus->addPermanentWidget(mUpdateLink);
+    mLostButton = new QToolButton(mStatus);
+    mLostButton->setAutoRaise(true);
+    mLostButton->setToolTip(QStringLiteral("上次扫描有排名、这次没有的关键词"));
+    mLostButton->hide();
+    mStatus->addPermanentWidget(mLostButton);
     mNetworkButton = new QToolButton(mStatus);
     mNetworkButton->setText(QStringLiteral("网络设置…"));
     mNetworkButton->setToolTip(QStringLiteral("代理服务器、浏览器标识和 Cookie"));

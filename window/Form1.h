@@ -7,6 +7,7 @@
 #include "Config.h"
 #include "Controls.h"
 #include "NetworkSettings.h"
+#include "SiteTypes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,6 +40,7 @@ struct StoredRun;
 class QNetworkAccessManager;
 class QScrollArea;
 class QToolButton;
+class MovementProxy;
 class SiteScan;
 class UpdateCheck;
 
@@ -103,6 +105,13 @@ public:
     // The selected domain's past checks, with their chart.
     void ShowHistory();
     void ClearHistory();
+    // 查看排名历史…: the current keyword's rank over every stored scan.
+    void ShowKeywordHistory(QTreeView *table);
+    // 失去 N 个关键词 in the status line: the keywords the last scan had and this one has not.
+    void ShowLostKeywords();
+    QToolButton *lostKeywordsButton() const { return mLostButton; }
+    // 打开最近一次扫描: the domain's last stored scan in the keyword table, against the one before.
+    void ShowStoredScan();
     // Where the ledger lives from the next start: a file, a team's
     // postgresql:// address, or "none".
     void ChooseLedger();
@@ -264,6 +273,11 @@ private:
     // The domain column as wide as the list's longest domain, within reason.
     void FitDomainColumn();
     void ShowPreviousChecks();
+    // A scan the ledger just took, against the domain's scan before it.
+    void CompareScan(qint64 scan);
+    void ShowComparison(const QString &domain, const QList<Site::KeywordRow> &rows, const Site::Overview &overview,
+                        qint64 scan);
+    void ForgetComparison();
     // A stored run into the table, its rows dated by the run's start.
     void Restore(const StoredRun &stored);
     // The import row of a row of ListView1 as shown, and back.
@@ -291,6 +305,13 @@ private:
     QStringList mSortTags;        // per batch column: the tag that picks the next direction
     QStringList mKeywordSortTags; // the same for the keyword table
     HistoryProxy *mHistory = nullptr;
+    MovementProxy *mMovement = nullptr, *mMovementFiltered = nullptr; // over ListView2 and ListView3
+    QToolButton *mLostButton = nullptr;
+    QString mMovementSummary;      // "比上次（…）：上升 …" for the scan on show, "" for none
+    QList<Site::KeywordRow> mLost; // of the scan on show, against the one before
+    QDateTime mComparedWith;       // when that one was
+    QString mShownDomain;          // whose keywords the table shows
+    QString mStoredScanShown;      // "m.cn 于 … 的扫描（记录库）" while a stored scan is on show
     Ledger *mLedger = nullptr;
     RunRecorder *mRecorder = nullptr;
     QCheckBox *mPauseOnBlock = nullptr;

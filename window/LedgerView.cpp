@@ -8,7 +8,10 @@
 #include "HistoryDialog.h"
 #include "HistoryProxy.h"
 #include "KeywordModel.h"
+#include "KeywordMovement.h"
 #include "Ledger.h"
+#include "MovementDialogs.h"
+#include "MovementProxy.h"
 #include "Platform.h"
 #include "RunRecorder.h"
 #include "SiteScan.h"
@@ -19,6 +22,7 @@
 #include <QMenu>
 #include <QSettings>
 #include <QTimer>
+#include <QToolButton>
 
 int Form1::ImportRow(const QModelIndex &shown) const
 {
@@ -44,6 +48,7 @@ void Form1::AttachLedger(Ledger *ledger, const QString &message)
     connect(mBatch, &BatchRun::completed, this, &Form1::ShowPreviousChecks);
     connect(mBatch, &BatchRun::startedAfresh, this, &Form1::ShowPreviousChecks);
     connect(ledger, &Ledger::writeFailed, this, &Form1::Notify);
+    connect(mRecorder, &RunRecorder::scanRecorded, this, &Form1::CompareScan);
     if (const std::optional<StoredRun> stored = ledger->LastUnfinishedRun(); stored && !stored->rows.isEmpty()) {
         Restore(*stored);
         ShowView(true);
@@ -153,6 +158,98 @@ void Form1::ShowHistory()
         return;
     }
     (new HistoryDialog(domain, checks, this))->show();
+}
+
+void Form1::CompareScan(qint64 scan)
+{
+    // A scan that ended early would show every keyword it did not reach as lost.
+    if (mSite->ended() == SiteScan::End::Done)
+        ShowComparison(mSite->domain(), mSite->rows(), mSite->overview(), scan);
+}
+
+void Form1::ShowComparison(const QString &domain, const QList<Site::KeywordRow> &rows, const Site::Overview &overview,
+                           qint64 scan)
+{
+    mShownDomain = domain;
+    const std::optional<StoredScan> before = mLedger ? mLedger->PreviousScan(domain, scan) : std::nullopt;
+    if (!before) {
+        mMovementSummary = QStringLiteral("；首次记录此域名，下次查询后可看排名变化");
+        RefreshStatus();
+        return;
+    }
+    auto comparison =
+        std::make_shared<const KeywordMovement::Comparison>(KeywordMovement::Compare(rows, before->keywords));
+    mComparedWith = before->time;
+    mLost = comparison->lost;
+    // The date is in every rank's tooltip: the counts keep the room.
+    mMovementSummary = QStringLiteral("；比上次：") + KeywordMovement::Summary(*comparison, overview, before->overview);
+    mMovement->SetComparison(comparison, before->time);
+    mMovementFiltered->SetComparison(comparison, before->time);
+    mLostButton->setText(QStringLiteral("失去 %1 个关键词").arg(mLost.size()));
+    RefreshStatus();
+}
+
+void Form1::ForgetComparison()
+{
+    mMovementSummary.clear();
+    mStoredScanShown.clear();
+    mLost.clear();
+    mMovement->SetComparison(nullptr, {});
+    mMovementFiltered->SetComparison(nullptr, {});
+    RefreshStatus();
+}
+
+void Form1::ShowStoredScan()
+{
+    const QString domain = Text5->text().trimmed();
+    if (!mLedger) {
+        Notify(QStringLiteral("没有记录库（ledger/location 为 none），无法打开记录的扫描。"));
+        return;
+    }
+    if (mSite->running()) {
+        Note(QStringLiteral("正在查询，查询结束后再打开记录的扫描"));
+        return;
+    }
+    const std::optional<StoredScan> last = mLedger->PreviousScan(domain);
+    if (!last) {
+        Notify(QStringLiteral("记录库中没有 %1 的扫描。").arg(domain));
+        return;
+    }
+    ForgetComparison();
+    ListView3->hide();
+    mKeywords->SetRows(last->keywords);
+    mKeywordsUnsaved = false;
+    const QString *texts[] = {&last->overview.weight, &last->overview.keywords, &last->overview.traffic,
+                              &last->overview.snapshot, &last->overview.indexed};
+    for (int i = 0; i < 5; ++i)
+        Label5(i)->setText(*texts[i]);
+    mStoredScanShown = QStringLiteral("%1 于 %2 的扫描（记录库）")
+                           .arg(domain, last->time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    ShowComparison(domain, last->keywords, last->overview, last->id);
+}
+
+void Form1::ShowLostKeywords()
+{
+    if (mLost.isEmpty())
+        return;
+    (new LostKeywordsDialog(mShownDomain, mComparedWith, mLost, this))->show();
+}
+
+void Form1::ShowKeywordHistory(QTreeView *table)
+{
+    const QModelIndex current = table->currentIndex();
+    if (!current.isValid())
+        return;
+    // As stored: the cell's own text.
+    const QString keyword = current.siblingAtColumn(1).data().toString();
+    if (KeywordMovement::Key(keyword).isEmpty())
+        return;
+    if (!mLedger) {
+        Notify(QStringLiteral("没有记录库（ledger/location 为 none），无法查看排名历史。"));
+        return;
+    }
+    const QString domain = mShownDomain.isEmpty() ? mSite->domain() : mShownDomain;
+    (new KeywordHistoryDialog(domain, keyword.trimmed(), mLedger->KeywordHistory(domain, keyword), this))->show();
 }
 
 void Form1::ClearHistory()

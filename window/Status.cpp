@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QStyle>
+#include <QToolButton>
 
 namespace {
 
@@ -133,12 +134,14 @@ QString Form1::SiteStatus() const
             .arg(mSite->pagesDone())
             .arg(mSite->pagesTotal());
     }
+    if (!mStoredScanShown.isEmpty())
+        return mStoredScanShown + mMovementSummary;
     const QString done = QStringLiteral("已完成 %1 / %2 页").arg(mSite->pagesDone()).arg(mSite->pagesTotal());
     switch (mSite->ended()) {
     case SiteScan::End::None:
         return QStringLiteral("输入域名后按回车或点击“开  始”");
     case SiteScan::End::Done:
-        return QStringLiteral("%1 查询完成，").arg(domain) + done;
+        return QStringLiteral("%1 查询完成，").arg(domain) + done + mMovementSummary;
     case SiteScan::End::OverviewFailed:
         return QStringLiteral("%1 的概况获取失败").arg(domain) + Because(mSite->failureNote());
     case SiteScan::End::NoKeywords:
@@ -167,6 +170,7 @@ void Form1::RefreshStatus()
     if (!mStatus)
         return;
     mStatusLabel->setText(!mNote.isEmpty() ? mNote : mBatchShown ? BatchStatus() : SiteStatus());
+    mLostButton->setVisible(!mBatchShown && !mLost.isEmpty() && !mSite->running());
     FollowCurrentRow();
     const bool active = BatchActive() || mSite->running();
     if (active && !mStatusTick.isActive())

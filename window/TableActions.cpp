@@ -105,6 +105,8 @@ void Form1::WireTables()
         } else {
             add(table, QStringLiteral("复制关键词"), [this, table] { CopyColumn(table, 1); });
             add(table, QStringLiteral("打开搜索结果页"), [this, table] { OpenSearch(table, 1, QString()); });
+            add(table, QStringLiteral("查看排名历史…"), [this, table] { ShowKeywordHistory(table); });
+            add(table, QStringLiteral("打开最近一次扫描"), [this] { ShowStoredScan(); });
             add(table, QStringLiteral("导出为表格…"), [this] { ExportKeywords(); });
         }
     }

@@ -58,6 +58,7 @@ void Form1::Wire()
     connect(mExportBatch, &QPushButton::clicked, this, &Form1::ExportBatch);
     connect(mExportKeywords, &QPushButton::clicked, this, &Form1::ExportKeywords);
     connect(mNetworkButton, &QToolButton::clicked, this, &Form1::ShowNetworkSettings);
+    connect(mLostButton, &QToolButton::clicked, this, &Form1::ShowLostKeywords);
     const std::pair<QPushButton *, void (Form1::*)()> buttons[] = {
         {Command1, &Form1::Command1_Click},   {Command2, &Form1::Command2_Click},
         {Command3, &Form1::Command3_Click},   {Command4, &Form1::Command4_Click},
@@ -174,6 +175,9 @@ void Form1::Wire()
     });
     connect(mSite, &SiteScan::runningChanged, this, [this](bool running) {
         Check4->setChecked(running);
+        // A new scan is compared when it ends, not with the last one's figures.
+        if (running)
+            ForgetComparison();
         RefreshStatus();
     });
 

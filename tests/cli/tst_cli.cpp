@@ -391,6 +391,45 @@ private Q_SLOTS:
         QCOMPARE(run({"rules", "check", page.fileName(), "--kind", "pages"}), 2);
     }
 
+    // --compare: a scan against the domain's last one in the ledger, as a report (what moved, came and went) and as
+    // a table with 上次排名 and 变化; a scan of another layout's rank texts compares by place.
+    void compare()
+    {
+        const auto serve = [&](const QString &weight, const QStringList &ranks) {
+            server->route("/baidu/m.cn", TestServer::page(SitePages::Overview(weight, "4")));
+            QStringList rows;
+            for (const QString &r : ranks)
+                rows << SitePages::Row(r.section('=', 0, 0), r.section('=', 1), "10", "0", "t");
+            server->route("/baidu/m.cn/0/", TestServer::page(SitePages::Page(rows)));
+        };
+        const auto report = [&](const char *name) {
+            return Charset::Decode(read(name), "gbk").value_or(QString()).split("\r\n");
+        };
+        serve("3", {"a=1", "b=5", "c=第2页 第3位", "d=2"});
+        QCOMPARE(run({"site", "m.cn", "--compare", "--out", path("first.txt")}), 0);
+        QCOMPARE(report("first.txt"), (QStringList{"m.cn: no earlier scan in the ledger; every keyword is new", "",
+                                                   "新|a|1|", "新|b|5|", "新|c|第2页 第3位|", "新|d|2|", ""}));
+        serve("4", {"a=3", "b=2", "c=13", "e=1"});
+        QCOMPARE(run({"site", "m.cn", "--compare", "--quiet", "--out", path("second.txt")}), 0);
+        QStringList lines = report("second.txt");
+        QVERIFY2(lines[0].startsWith("m.cn: the scan of ") && lines[0].contains(" against that of "),
+                 qPrintable(lines[0]));
+        QCOMPARE(lines.mid(1), (QStringList{"risen 1, fallen 1, new 1, lost 1; keyword count 4 (±0); weight 4 (was 3)",
+                                            "", "↓2|a|3|1", "↑3|b|2|5", "新|e|1|", "失去|d||2", ""}));
+        QCOMPARE(err, QByteArray()); // --quiet: nothing on standard error
+        // The same scan again: nothing moved; as a table, every keyword with its last rank, the lost after them.
+        serve("4", {"a=3", "b=2", "c=第2页 第3位", "e=1"});
+        QCOMPARE(run({"site", "m.cn", "--compare", "--out", path("third.csv")}), 0);
+        const QStringList csv = QString::fromUtf8(read("third.csv")).remove(QChar(0xfeff)).split("\r\n");
+        QVERIFY2(csv[0].endsWith(",网页标题,查询时间,上次排名,变化"), qPrintable(csv[0]));
+        QVERIFY2(csv[1].startsWith("1,a,3,10,0,t,") && csv[1].endsWith(",3,持平") && csv[3].endsWith(",13,持平"),
+                 qPrintable(csv.join('\n')));
+        QCOMPARE(csv.size(), 6); // four keywords, none lost, and the last line's end
+        QCOMPARE(run({"site", "m.cn", "--compare", "--no-ledger"}), 2);
+        QVERIFY(err.contains("--compare needs the ledger"));
+        QCOMPARE(run({"site", "m.cn", "--compare", "--keywords-only"}), 2);
+    }
+
     // Failed cells end the run with 1; the retry asks for those alone.
     void retryFailed()
     {

@@ -126,6 +126,50 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         QCOMPARE(ledger->LoadRun(3).rows.size(), 2);
     }
 
+    // A ledger of the schema before keyword movement (version 3) with its scans, as a user's file holds it, takes the
+    // indexes of version 4 and keeps every scan; the scan before a scan, and a keyword over every scan, come from it.
+    void scansCompared()
+    {
+        Open().reset();
+        Sql(mPath, QString(R"(DROP INDEX site_scans_by_time; DROP INDEX scan_keywords_by_keyword;
+UPDATE schema_version SET version = 3; PRAGMA user_version = 3;
+INSERT INTO site_scans VALUES (1, 'a.com', 1000, '3', '2', '1', '0', '9'), (2, 'b.com', 1500, '1', '1', '1', '0', '9'),
+  (3, 'a.com', 2000, '4', '2', '1', '0', '9'), (4, 'a.com', 2000, '5', '2', '1', '0', '9');
+INSERT INTO scan_keywords VALUES (1, 1, 'seo', '5', '10', '0', 't'), (1, 2, 'gone', '1', '10', '0', 't'),
+  (2, 1, 'seo', '1', '10', '0', 't'), (3, 1, 'seo', '第1页 第2位', '20', '0', 't'), (3, 2, 'seo', '9', '1', '0', 't'),
+  (4, 1, 'new', '1', '10', '0', 't'); UPDATE id_counters SET next_id = 5 WHERE name = 'site_scans')")
+                       .split(';'));
+        QCOMPARE(Sql(mPath, {"PRAGMA user_version"}).toInt(), 3);
+        auto ledger = Open();
+        QCOMPARE(mStatus, Ledger::OpenStatus::Ok);
+        QCOMPARE(Sql(mPath, {"PRAGMA user_version"}).toInt(), 4);
+        QCOMPARE(Sql(mPath, {"SELECT COUNT(*) FROM sqlite_master WHERE name IN ('site_scans_by_time', "
+                             "'scan_keywords_by_keyword')"})
+                     .toInt(),
+                 2);
+        // The scan before: by time, then by id; none before the first, the newest without one given.
+        QCOMPARE(ledger->PreviousScan("a.com", 4).value_or(StoredScan()).id, 3);
+        QCOMPARE(ledger->PreviousScan("a.com", 3).value_or(StoredScan()).id, 1);
+        QVERIFY(!ledger->PreviousScan("a.com", 1) && !ledger->PreviousScan("c.com"));
+        QCOMPARE(ledger->PreviousScan("a.com").value_or(StoredScan()).id, 4);
+        const StoredScan third = *ledger->PreviousScan("a.com", 4);
+        QCOMPARE(third.overview.weight + '|' + QString::number(third.keywords.size()) + '|' +
+                     third.keywords[0].fields[Site::Rank],
+                 "4|2|第1页 第2位");
+        // A keyword over every scan of its domain: not ranked where it was missing, its first row where twice.
+        QStringList history;
+        for (const KeywordRank &r : ledger->KeywordHistory("a.com", "seo"))
+            history << QStringLiteral("%1:%2:%3")
+                           .arg(r.time.toMSecsSinceEpoch())
+                           .arg(r.ranked ? r.rank : QString("-"), r.searchIndex);
+        QCOMPARE(history.join(' '), "1000:5:10 2000:第1页 第2位:20 2000:-:");
+        // A new scan comes after them all.
+        ledger->SetClock([] { return QDateTime::fromMSecsSinceEpoch(3000); });
+        const qint64 id = ledger->RecordSiteScan("a.com", {"6"}, {});
+        QCOMPARE(id, 5);
+        QCOMPARE(ledger->PreviousScan("a.com", id).value_or(StoredScan()).id, 4);
+    }
+
     void runRoundTrip()
     {
         const QStringList domains{"a.com", "b.com", "c.com"};

@@ -10,6 +10,7 @@
 #include "HistoryDialog.h"
 #include "Ledger.h"
 #include "LineChart.h"
+#include "MovementDialogs.h"
 #include "NetworkDialog.h"
 #include "SiteScan.h"
 #include "Texts.h"
@@ -25,6 +26,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
 
@@ -672,6 +674,96 @@ private Q_SLOTS:
         f->Command3->click();
         QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已暂停：百度于 "); }));
         QVERIFY(f->Check2->isChecked());
+    }
+
+    // Two scans of a domain whose ranks changed: the rank green when it rose, red when it fell, blue for a new
+    // keyword, the last rank in a tooltip; the summary in the status line, the lost keywords a click away, and a
+    // keyword's rank over the scans with rank 1 at the top. The table's text and the save stay the design's.
+    void keywordMovement()
+    {
+        const auto serve = [&](const QString &weight, const QStringList &ranks) {
+            server->route("/baidu/m.cn", TestServer::page(SitePages::Overview(weight, "4")));
+            QStringList rows;
+            for (const QString &r : ranks)
+                rows << SitePages::Row(r.section('=', 0, 0), r.section('=', 1), "10", "0", "t");
+            server->route("/baidu/m.cn/0/", TestServer::page(SitePages::Page(rows)));
+        };
+        ledger = Ledger::Open(dir.filePath("ledger.sqlite"));
+        f->AttachLedger(ledger.get(), QString());
+        const auto scan = [&] {
+            f->Text5->setText("m.cn");
+            f->Command11->click();
+            return WaitUntil([&] { return !f->Check4->isChecked(); });
+        };
+        serve("3", {"a=1", "b=5", "c=第2页 第3位", "d=2"});
+        QVERIFY(scan());
+        QVERIFY2(f->StatusText().endsWith("；首次记录此域名，下次查询后可看排名变化"), qPrintable(f->StatusText()));
+        QVERIFY(f->lostKeywordsButton()->isHidden());
+        serve("4", {"a=3", "b=2", "c=13", "e=1"});
+        QVERIFY(scan());
+        QVERIFY2(
+            f->StatusText().endsWith("：上升 1，下降 1，新增 1，失去 1 个关键词；关键词数 4（±0）；权重 4（上次 3）"),
+            qPrintable(f->StatusText()));
+
+        const QAbstractItemModel *table = f->ListView2->model();
+        QCOMPARE(column(f->ListView2, 2), (QStringList{"3", "2", "13", "1"})); // the text as the page has it
+        const auto colour = [&](int row, int c) {
+            return table->index(row, c).data(Qt::ForegroundRole).value<QColor>();
+        };
+        QCOMPARE(colour(0, 2), QColor(200, 0, 0));
+        QCOMPARE(colour(1, 2), QColor(0, 128, 0));
+        QVERIFY(!table->index(2, 2).data(Qt::ForegroundRole).isValid()); // 第2页 第3位 is 13
+        QVERIFY(colour(3, 1) == QColor(0, 90, 200) && colour(3, 2) == QColor(0, 90, 200));
+        QVERIFY(!table->index(0, 1).data(Qt::ForegroundRole).isValid());
+        const QString tip = table->index(1, 2).data(Qt::ToolTipRole).toString();
+        QVERIFY2(tip.startsWith("上次排名 5（") && tip.endsWith("），↑3"), qPrintable(tip));
+        QVERIFY(table->index(3, 2).data(Qt::ToolTipRole).toString().startsWith("新关键词："));
+
+        QVERIFY(f->lostKeywordsButton()->isVisible());
+        QCOMPARE(f->lostKeywordsButton()->text(), "失去 1 个关键词");
+        f->lostKeywordsButton()->click();
+        auto *lost = f->findChild<LostKeywordsDialog *>();
+        QVERIFY(lost && lost->isVisible());
+        const QTableWidget *lostTable = lost->findChild<QTableWidget *>();
+        QVERIFY(lostTable->rowCount() == 1 && lostTable->item(0, 0)->text() == "d" &&
+                lostTable->item(0, 1)->text() == "2");
+        lost->close();
+
+        // 查看排名历史… on "b": both scans, places 5 then 2, the better place higher up.
+        f->ListView2->setCurrentIndex(table->index(1, 1));
+        QAction *history = nullptr;
+        for (QAction *a : f->ListView2->actions())
+            history = a->text() == "查看排名历史…" ? a : history;
+        QVERIFY(history);
+        history->trigger();
+        auto *dialog = f->findChild<KeywordHistoryDialog *>();
+        QVERIFY(dialog && dialog->isVisible());
+        const LineChart *chart = dialog->findChild<LineChart *>();
+        QCOMPARE(chart->Points(0).size(), 2);
+        QVERIFY(chart->Points(0)[0].value == 5 && chart->Points(0)[1].value == 2);
+        QVERIFY(chart->Position(0, 1).y() < chart->Position(0, 0).y());
+        const QTableWidget *rows = dialog->findChild<QTableWidget *>();
+        QCOMPARE(rows->item(0, 1)->text() + '|' + rows->item(1, 1)->text(), "5|2");
+        dialog->close();
+
+        // 打开最近一次扫描: the last stored scan back in the table with its movement, as after a scheduled scan.
+        f->Text5->setText("m.cn");
+        f->ShowStoredScan();
+        QVERIFY2(f->StatusText().startsWith("m.cn 于 ") &&
+                     f->StatusText().contains("的扫描（记录库）；比上次：上升 1，"),
+                 qPrintable(f->StatusText()));
+        QCOMPARE(column(f->ListView2, 1), (QStringList{"a", "b", "c", "e"}));
+        QCOMPARE(colour(1, 2), QColor(0, 128, 0));
+
+        // A new scan forgets the comparison until it ends.
+        server->route("/baidu/m.cn/0/", [] {
+            TestServer::Reply r = TestServer::page("");
+            r.delayMs = 300;
+            return r;
+        }());
+        f->Command11->click();
+        QVERIFY(!table->index(0, 2).data(Qt::ForegroundRole).isValid() && f->lostKeywordsButton()->isHidden());
+        QVERIFY(WaitUntil([&] { return !f->Check4->isChecked(); }));
     }
 
     // Axis values are round numbers that cover the data, never more than asked for.
