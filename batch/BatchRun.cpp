@@ -84,8 +84,10 @@ void BatchRun::Load(const QList<DomainList::Row> &rows, const QString &source)
     mPendingOnly = false;
     EndNetworkWait();
     // A pause belongs to the list it paused: resuming it on a new, perhaps
-    // shorter, list would start past its end and never finish.
+    // shorter, list would start past its end and never finish. Nor may a
+    // rest begun on the old list start the new one.
     mPaused = false;
+    DisarmRest();
     mRows.clear();
     mRows.reserve(rows.size());
     for (const DomainList::Row &r : rows) {
@@ -106,13 +108,18 @@ void BatchRun::Restore(const QList<Batch::Row> &rows, const QString &source)
     mSource = source;
     mPendingOnly = true;
     EndNetworkWait();
+    // A run under way stops: the stored one goes on only from a start.
+    mHalted = mHalted || mUnderway;
+    mUnderway = false;
     mPaused = false;
+    DisarmRest();
     ResetWatchList();
     ++mGeneration;
     Q_EMIT listReplaced();
     // What is already complete counts as done, as it did before.
     mConfirmed = int(std::count_if(mRows.cbegin(), mRows.cend(), [](const Batch::Row &r) { return r.complete(); }));
     Q_EMIT confirmedChanged(mConfirmed);
+    Q_EMIT stateChanged();
 }
 
 void BatchRun::SetPacing(const QString &rowsPerStretch, const QString &restSeconds)
@@ -134,11 +141,14 @@ QString BatchRun::Start()
     EndNetworkWait();
     std::fill(std::begin(mNetwork.down), std::end(mNetwork.down), false);
     mHalted = false;
+    mUnderway = true;
     mPauseReason.clear();
     if (mPaused) {
         mPaused = false;
     } else {
         nIndex[0] = nIndex[1] = nIndex[2] = 1;
+        // Every row is asked about afresh; answers on their way are dropped.
+        std::fill(std::begin(mAskedRow), std::end(mAskedRow), qint16(0));
         nCheckRow = 1;
         // A new run: its own blocks, its own unreadable pages, ten kept again.
         std::fill(std::begin(mStreaks), std::end(mStreaks), Streak());
@@ -188,11 +198,16 @@ void BatchRun::ResetWatchList()
 
 void BatchRun::Complete()
 {
-    // A resume or a retry ends here: the next start checks the list again,
-    // even when a pause came with the last answers.
+    // The run ends here, once. A rest begun before the last rows were
+    // confirmed ends with it: when it ran out it would start the list again.
+    // A resume or a retry ends here too: the next start checks the list
+    // again, even when a pause came with the last answers.
+    DisarmRest();
+    mUnderway = false;
     mPendingOnly = false;
     mPaused = false;
     Q_EMIT completed();
+    Q_EMIT stateChanged();
 }
 
 int BatchRun::RetryFailed()
@@ -295,8 +310,10 @@ void BatchRun::Timer1_Timer()
         ++mConfirmed;
         Q_EMIT confirmedChanged(mConfirmed);
         nCheckRow = nCheckRow == 32767 ? qint16(-32768) : qint16(nCheckRow + 1);
-        if (mConfirmed == mRows.size())
+        if (mConfirmed == mRows.size()) {
             Complete();
+            return; // no rest after the last row
+        }
     }
     if (nCheckRow != nRestAt)
         return;
@@ -347,14 +364,18 @@ void BatchRun::RequestSiteOverview()
 {
     if (mHalted)
         return;
-    HTTPPage2 *fetcher = Renew(pr1, this, &BatchRun::pr1_HttpEvent, mNam);
     while (nIndex[0] >= 1 && nIndex[0] < mRows.size() &&
            !Needs(nIndex[0] - 1, {Batch::Weight, Batch::Keywords, Batch::Traffic, Batch::Snapshot}))
         ++nIndex[0];
     const int n = nIndex[0];
+    if (Asked(0, pr1))
+        return;
+    HTTPPage2 *fetcher = Renew(pr1, this, &BatchRun::pr1_HttpEvent, mNam);
     if (n < 1 || n > mRows.size() || !Needs(n - 1, {Batch::Weight, Batch::Keywords, Batch::Traffic, Batch::Snapshot}))
         return;
     mAskedGeneration[0] = mGeneration;
+    mAskedRow[0] = qint16(n);
+    mAnswered[0] = false;
     try {
         fetcher->SubIniData(Endpoints::OverviewUrl(mConfig.statsBase(), mRows[n - 1].domain(), true),
                             QStringLiteral("utf-8"), QStringLiteral("5"));
@@ -378,6 +399,7 @@ void BatchRun::pr1_HttpEvent(const QString &HereReturnCode)
         return;
     if (mNetwork.releasing != 0)
         ReleaseHolds(0);
+    mAnswered[0] = true;
     const PageRules &rules = mConfig.pageRules();
     const int status = pr1 ? pr1->StatusCode() : 0;
     // Parsed at most once, for both the judgement and the reading.
@@ -407,14 +429,18 @@ void BatchRun::Request(Chain &chain)
 {
     if (mHalted)
         return;
-    HTTPPage2 *fetcher = Renew(*chain.fetcher, this, chain.handler, mNam);
     qint16 &cursor = nIndex[chain.cursor];
     while (cursor >= 1 && cursor < mRows.size() && !Needs(cursor - 1, {chain.figure}))
         ++cursor;
     const int n = cursor;
+    if (Asked(chain.cursor, *chain.fetcher))
+        return;
+    HTTPPage2 *fetcher = Renew(*chain.fetcher, this, chain.handler, mNam);
     if (n < 1 || n > mRows.size() || !Needs(n - 1, {chain.figure}))
         return;
     mAskedGeneration[chain.cursor] = mGeneration;
+    mAskedRow[chain.cursor] = qint16(n);
+    mAnswered[chain.cursor] = false;
     // A request that cannot be sent (no timer left for its poll) ends the
     // chain here instead of unwinding through the event loop.
     try {
@@ -437,6 +463,7 @@ void BatchRun::Answer(Chain &chain, const QString &HereReturnCode)
         return;
     if (mNetwork.releasing != chain.cursor)
         ReleaseHolds(chain.cursor);
+    mAnswered[chain.cursor] = true;
     qint16 &cursor = nIndex[chain.cursor];
     const PageRules &rules = mConfig.pageRules();
     HTTPPage2 *fetcher = *chain.fetcher;
@@ -450,6 +477,17 @@ void BatchRun::Answer(Chain &chain, const QString &HereReturnCode)
         ++cursor;
         (this->*chain.request)();
     }
+}
+
+bool BatchRun::Asked(int chain, const HTTPPage2 *fetcher) const
+{
+    // A resume finds the row at the cursor asked about already when a rest
+    // was shorter than a slow answer, or when the chain had reached the last
+    // row: that answer goes on with the chain, or has been written, and the
+    // service is not asked twice.
+    if (mAskedGeneration[chain] != mGeneration || mAskedRow[chain] != nIndex[chain])
+        return false;
+    return mAnswered[chain] || (fetcher && fetcher->Busy());
 }
 
 void BatchRun::RequestBacklinkCount()

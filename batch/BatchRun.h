@@ -101,6 +101,9 @@ public:
     void Pause();
     void Stop();
 
+    // From a start until every row is confirmed: stopped, paused or resting
+    // on the way, it is still this run.
+    bool underway() const { return mUnderway; }
     bool halted() const { return mHalted; }
     bool paused() const { return mPaused; }
     bool resting() const { return mRestUntil.has_value(); }
@@ -200,6 +203,9 @@ private:
     void EndNetworkWait();
     qint64 RestLength() const;
     void DisarmRest();
+    // Whether the row at the chain's cursor is asked about already: its
+    // answer is on its way or written.
+    bool Asked(int chain, const HTTPPage2 *fetcher) const;
 
     Config mConfig;
     QNetworkAccessManager *mNam;
@@ -216,6 +222,8 @@ private:
     Chain mBacklinks, mIndexed;
     qint16 nIndex[3] = {1, 1, 1};
     quint32 mAskedGeneration[3] = {0, 0, 0};
+    qint16 mAskedRow[3] = {0, 0, 0};
+    bool mAnswered[3] = {false, false, false};
     qint16 nCheckRow = 1;
     qint16 nRestAt = 0;
     int mConfirmed = 0;
@@ -224,6 +232,7 @@ private:
     std::optional<qint32> mRestMs = 1000;
     bool mHalted = false;
     bool mPaused = false;
+    bool mUnderway = false;
     QTimer Timer1;                    // the completion watcher
     std::optional<qint64> mRestUntil; // Timer2: the end of the rest under way
 

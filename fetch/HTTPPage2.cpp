@@ -357,6 +357,12 @@ void HTTPPage2::StopByHand()
     ReleaseRequest();
 }
 
+bool HTTPPage2::Busy() const
+{
+    // A request whose poll timer could not start never answers.
+    return mHttp && xTimer1 && xTimer1->Enabled();
+}
+
 void HTTPPage2::xTimer1_Tick()
 {
     if (!mHttp)

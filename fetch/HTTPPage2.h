@@ -44,6 +44,8 @@ public:
     void SubIniData(const QString &Url, const QString &nUnicode, const QString &nSencond);
     // Abandons the request in flight without an event.
     void StopByHand();
+    // Whether a request is on its way and its HttpEvent yet to come.
+    bool Busy() const;
 
     // Of the answer the last HttpEvent told: its HTTP status (0 when none
     // came) and its body as it came, unpacked but not decoded ("" when

@@ -75,7 +75,6 @@ void Form1::Command3_Click()
         mFollowedRow = -1;
     }
     mRunTookMs = -1;
-    mBatchStarted = true;
     mRateClock.start();
     mRateFrom = mBatch->confirmedRows();
     UpdateBatchButtons();

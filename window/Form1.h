@@ -332,7 +332,6 @@ private:
     QTimer mStatusTick;              // the rest's countdown and the figures, while something runs
     QList<QWidget *> mBatchControls; // the batch view's controls outside Frame1 and Frame1
     bool mBatchShown = false;
-    bool mBatchStarted = false;    // since the user's start, until the last row is confirmed
     QElapsedTimer mRunClock;       // since the user's start of a run from its first row
     qint64 mRunTookMs = -1;        // the finished run's time, -1 when none
     int mFollowedRow = -1;         // the row last scrolled into view

@@ -65,7 +65,6 @@ void Form1::AttachLedger(Ledger *ledger, const QString &message)
 void Form1::Restore(const StoredRun &stored)
 {
     mRecorder->Restore(stored);
-    mBatchStarted = false;
     // The ledger keeps no time per row: rows with figures date from their run's start.
     for (int i = 0; i < stored.rows.size() && i < mCheckedAt.size(); ++i) {
         const auto figures = stored.rows[i].figures();
@@ -143,6 +142,16 @@ void Form1::ShowPreviousChecks()
 void Form1::RetryFailed()
 {
     const int retried = mBatch->RetryFailed();
+    if (retried > 0) {
+        // A run of its own: timed from here, and paused or stopped like any.
+        mRunClock.start();
+        mFollowedRow = -1;
+        mRunTookMs = -1;
+        mRateClock.start();
+        mRateFrom = mBatch->confirmedRows();
+        UpdateBatchButtons();
+        RefreshStatus();
+    }
     Note(retried > 0 ? QStringLiteral("正在重试 %1 个失败的项目").arg(retried) : QStringLiteral("没有需要重试的项目"));
 }
 

@@ -39,7 +39,7 @@ QString Because(const QString &why)
 
 bool Form1::BatchGoing() const
 {
-    return mBatchStarted && !mBatch->halted();
+    return mBatch->underway() && !mBatch->halted();
 }
 
 bool Form1::BatchActive() const
@@ -95,7 +95,7 @@ QString Form1::BatchStatus() const
         return QStringLiteral("已暂停：%1，点击“开始”继续；").arg(mBatch->pauseReason()) + counts;
     if (mBatch->paused())
         return QStringLiteral("已暂停；") + counts;
-    if (mBatchStarted)
+    if (mBatch->underway())
         return QStringLiteral("已停止；") + counts;
     const QString repeated = mDuplicateRows > 0 ? QStringLiteral("，重复 %1 行").arg(mDuplicateRows) : QString();
     // A run brought back from the ledger says how far it had got.

@@ -135,7 +135,6 @@ void Form1::Wire()
             mCheckedAt[row] = QDateTime::currentDateTime();
     });
     connect(mBatch, &BatchRun::completed, this, [this] {
-        mBatchStarted = false;
         mRunTookMs = mRunClock.isValid() ? mRunClock.elapsed() : 0;
         UpdateBatchButtons();
         RefreshStatus();

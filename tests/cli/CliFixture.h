@@ -81,15 +81,16 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    // The executable with the test's ledger (unless args name one), no rests, no display and no platform.
+    // The executable with the test's ledger (unless args name one), no rests (unless args ask for them), no display
+    // and no platform.
     std::unique_ptr<QProcess> spawn(QStringList args) const
     {
         const bool run = args[0] != "merge" && args[0] != "rules";
         if (run && !args.contains("--ledger") && !args.contains("--no-ledger"))
             args << "--ledger" << path("ledger.sqlite");
-        if (args[0] == "batch")
+        if (args[0] == "batch" && !args.contains("--rest-every"))
             args << "--rest-every=0";
-        else if (run && quiet)
+        else if (args[0] != "batch" && run && quiet)
             args << "-q";
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})

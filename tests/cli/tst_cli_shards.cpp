@@ -119,12 +119,12 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path("out.txt")));
     }
 
-    // Two machines on one run: each cell asked for once, and either one's
-    // table, like an export from anywhere, is the whole run.
+    // Two machines on one run, one of them resting as the default pacing does: each cell asked for once, and either
+    // one's table, like an export from anywhere, is the whole run.
     void sharedRunFetchesEachCellOnce()
     {
         list(good(60), 5);
-        const auto a = machine("a.txt"), b = machine("b.txt");
+        const auto a = machine("a.txt"), b = machine("b.txt", {"--rest-every", "10", "--rest-seconds", "0.2"});
         QVERIFY(finish(*a) == 0 && finish(*b) == 0);
         QStringList asked = askedSince(0);
         QVERIFY(asked.size() == 60 * 3 && asked.removeDuplicates() == 0);

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-inline bool WaitUntil(const std::function<bool()> &condition, int timeoutMs = 5000)
+inline bool WaitUntil(const std::function<bool()> &condition, int timeoutMs = 60000)
 {
     if (condition())
         return true;

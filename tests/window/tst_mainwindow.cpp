@@ -247,6 +247,16 @@ private Q_SLOTS:
         QVERIFY(!f->Check1->isChecked() && !f->Check2->isChecked() && f->StatusText().endsWith("共 4 条，失败 4 项"));
         QVERIFY(f->Command3->isEnabled() && !f->Command9->isEnabled() && !f->Command10->isEnabled());
         QCOMPARE(column(f->ListView1, 2), (QStringList{"2", "失败", "2", "2"}));
+        // 重试失败 is a run of its own, paused and resumed like one; it asks only for what failed, once.
+        server->route("/baidu/b.com/", RunPages::Page(SitePages::Overview("2", "9"), 200, 300));
+        f->retryButton()->click();
+        QVERIFY(!f->Command3->isEnabled() && f->Command9->isEnabled() && f->Command10->isEnabled());
+        f->Command9->click();
+        QVERIFY(f->Command3->isEnabled() && !f->Command9->isEnabled() && f->batch().paused());
+        f->Command3->click();
+        QVERIFY(WaitUntil([&] { return !f->batch().underway(); }) && f->batch().failedCells() == 0);
+        const QList<TestServer::Request> all = server->requests(); // b.com once in the run, once in the retry
+        QCOMPARE(std::count_if(all.cbegin(), all.cend(), [](const auto &r) { return r.path == "/baidu/b.com/"; }), 2);
         f->Text4->setText("40000");
         f->Command3->click();
         QVERIFY(!f->close()); // results not saved
