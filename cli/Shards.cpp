@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <numeric>
@@ -37,20 +36,6 @@ QString FormatName(TableExport::Format format)
     default:
         return QStringLiteral("txt");
     }
-}
-
-Sheets::WriteResult WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    if (path == QLatin1String("-")) {
-        QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush())
-            return {false, out.errorString()};
-        return {true, {}};
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return {false, file.errorString()};
-    return {true, {}};
 }
 
 Batch::Figure FigureOf(const QString &text)
@@ -188,7 +173,7 @@ Sheets::WriteResult Write(const TableExport::Target &target, const Mark &mark, c
         QStringList lines{MarkText(mark)};
         for (const Batch::Row &row : rows)
             lines << QString::number(row.number) + QLatin1Char('|') + BatchExport::Line(row, true);
-        return WriteBytes(target.path, TextFile::Encode(lines));
+        return Sheets::WriteBytes(target.path, TextFile::Encode(lines));
     }
     Sheets::Table table = Sheets::FromBatch(rows, checked);
     table.headers << MarkText(mark);
@@ -196,7 +181,7 @@ Sheets::WriteResult Write(const TableExport::Target &target, const Mark &mark, c
     for (QList<Sheets::Cell> &cells : table.rows)
         cells << Sheets::Cell{shard, std::nullopt};
     if (target.format == TableExport::Format::Csv)
-        return WriteBytes(target.path, Sheets::Csv::Encode(table));
+        return Sheets::WriteBytes(target.path, Sheets::Csv::Encode(table));
     return Sheets::Xlsx::Write(target.path, table, kSheetName);
 }
 

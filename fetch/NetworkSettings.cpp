@@ -149,13 +149,17 @@ QString Settings::Save(QSettings &settings) const
 bool WritePrivate(const QString &path, const QByteArray &bytes, QString *error)
 {
     QSaveFile file(path);
-    // Made the user's alone before a byte is in it.
+    // Made the user's alone before a byte is in it. A full disk may show only
+    // at the flush, and commit() would rename the short file over the old.
     const bool ok = file.open(QIODevice::WriteOnly) &&
                     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
-                    file.write(bytes) == bytes.size() && file.commit();
-    if (!ok && error)
+                    file.write(bytes) == bytes.size() && file.flush();
+    if (ok && file.commit())
+        return true;
+    if (error)
         *error = file.errorString();
-    return ok;
+    file.cancelWriting();
+    return false;
 }
 
 void Apply(QNetworkAccessManager &nam, const Proxy &proxy)

@@ -4,6 +4,17 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace TextFile {
 
@@ -28,9 +39,9 @@ QByteArray Encode(const QStringList &lines)
     return Charset::EncodeAnsi(text);
 }
 
-AppendResult AppendLines(const QString &path, const QStringList &lines)
+WriteResult AppendLines(const QString &path, const QStringList &lines)
 {
-    AppendResult result;
+    WriteResult result;
     const QByteArray bytes = Encode(lines);
     QFile file(path);
     if (path.isEmpty()) {
@@ -57,6 +68,59 @@ AppendResult AppendLines(const QString &path, const QStringList &lines)
     }
     result.ok = true;
     return result;
+}
+
+namespace {
+
+WriteResult Failed(const QString &why)
+{
+    return WriteResult{false, why};
+}
+
+WriteResult ToStandardOutput(const QByteArray &bytes)
+{
+#ifdef Q_OS_WIN
+    // The bytes carry their own line ends.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::clearerr(stdout);
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
+    // A full disk or a closed pipe may show only at the flush.
+    if (!written || std::fflush(stdout) != 0 || std::ferror(stdout))
+        return Failed(QString::fromLocal8Bit(strerror(errno)));
+    return WriteResult{true, {}};
+}
+
+} // namespace
+
+WriteResult WriteWhole(const QString &path, const QByteArray &bytes)
+{
+    if (path == QLatin1String("-"))
+        return ToStandardOutput(bytes);
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        // Replacing a device or a pipe would put a plain file in its place.
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+            return Failed(file.errorString());
+        file.close();
+        if (file.error() != QFileDevice::NoError)
+            return Failed(file.errorString());
+        return WriteResult{true, {}};
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Failed(file.errorString());
+    // commit() flushes too, but renames whatever the flush could not write:
+    // the flush is checked here, and a failed one drops the new file.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return Failed(why);
+    }
+    if (!file.commit())
+        return Failed(file.errorString());
+    return WriteResult{true, {}};
 }
 
 } // namespace TextFile

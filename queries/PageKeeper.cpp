@@ -1,7 +1,8 @@
 #include "PageKeeper.h"
 
+#include "TextFile.h"
+
 #include <QDir>
-#include <QSaveFile>
 
 QString PageKeeper::FileNamePart(const QString &domain)
 {
@@ -25,8 +26,7 @@ QString PageKeeper::Keep(PageCheck::Service service, const QString &domain, cons
                              .arg(when.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")), PageCheck::ServiceKey(service),
                                   FileNamePart(domain));
     const QString path = QDir(mFolder).filePath(name);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit())
+    if (!TextFile::WriteWhole(path, body).ok)
         return {};
     ++mKept;
     return path;

@@ -1,7 +1,5 @@
 #include "SheetCsv.h"
 
-#include <QSaveFile>
-
 namespace Sheets::Csv {
 
 namespace {
@@ -80,13 +78,7 @@ QByteArray Encode(const Table &table)
 
 WriteResult Write(const QString &path, const Table &table)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, file.errorString()};
-    const QByteArray bytes = Encode(table);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return {false, file.errorString()};
-    return {true, QString()};
+    return WriteBytes(path, Encode(table));
 }
 
 } // namespace Sheets::Csv

@@ -1,5 +1,7 @@
 #include "SheetTable.h"
 
+#include "TextFile.h"
+
 #include <cmath>
 
 namespace Sheets {
@@ -172,6 +174,12 @@ Table FromComparison(const QList<Site::KeywordRow> &rows, const KeywordMovement:
                                   Text(QStringLiteral("失去"))};
     }
     return table;
+}
+
+WriteResult WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    const TextFile::WriteResult written = TextFile::WriteWhole(path, bytes);
+    return WriteResult{written.ok, written.error};
 }
 
 } // namespace Sheets

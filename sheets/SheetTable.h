@@ -56,4 +56,8 @@ struct WriteResult
     QString error;
 };
 
+// The file at path replaced whole by bytes, or left as it was ("-" is
+// standard output): TextFile::WriteWhole.
+WriteResult WriteBytes(const QString &path, const QByteArray &bytes);
+
 } // namespace Sheets

@@ -1,7 +1,6 @@
 #include "SheetXlsx.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -127,11 +126,6 @@ lxw_error Build(const QByteArray &file, const QByteArray &tmpdir, const Table &t
 
 WriteResult Write(const QString &path, const Table &table, const QString &sheetName)
 {
-    // Opened first so that a folder that is missing or read-only fails
-    // before any work; the old file stays until commit.
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return {false, out.errorString()};
     QTemporaryDir work;
     if (!work.isValid())
         return {false, work.errorString()};
@@ -142,10 +136,7 @@ WriteResult Write(const QString &path, const Table &table, const QString &sheetN
     QFile in(built);
     if (!in.open(QIODevice::ReadOnly))
         return {false, in.errorString()};
-    const QByteArray bytes = in.readAll();
-    if (out.write(bytes) != bytes.size() || !out.commit())
-        return {false, out.errorString()};
-    return {true, QString()};
+    return WriteBytes(path, in.readAll());
 }
 
 } // namespace Sheets::Xlsx

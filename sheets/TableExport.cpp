@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <numeric>
 
@@ -24,39 +23,19 @@ class Text
 
 const QString kStandardOutput = QStringLiteral("-");
 
-Sheets::WriteResult Failed(const QString &why)
-{
-    return Sheets::WriteResult{false, why};
-}
-
-Sheets::WriteResult WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    if (path == kStandardOutput) {
-        QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush())
-            return Failed(out.errorString());
-        return Sheets::WriteResult{true, {}};
-    }
-    // Replaced whole or not at all: a failed write keeps the old file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return Failed(file.errorString());
-    return Sheets::WriteResult{true, {}};
-}
-
 Sheets::WriteResult WriteLines(const Target &target, const QStringList &lines)
 {
     if (target.append && target.path != kStandardOutput) {
-        const TextFile::AppendResult appended = TextFile::AppendLines(target.path, lines);
+        const TextFile::WriteResult appended = TextFile::AppendLines(target.path, lines);
         return Sheets::WriteResult{appended.ok, appended.error};
     }
-    return WriteBytes(target.path, TextFile::Encode(lines));
+    return Sheets::WriteBytes(target.path, TextFile::Encode(lines));
 }
 
 Sheets::WriteResult WriteTable(const Target &target, const Sheets::Table &table, const QString &sheetName)
 {
     if (target.format == Format::Csv)
-        return WriteBytes(target.path, Sheets::Csv::Encode(table));
+        return Sheets::WriteBytes(target.path, Sheets::Csv::Encode(table));
     return Sheets::Xlsx::Write(target.path, table, sheetName);
 }
 
@@ -93,8 +72,10 @@ QString Unwritable(const Target &target)
     const QFileInfo folder(file.absolutePath());
     if (!folder.isDir())
         return Text::tr("no folder %1").arg(folder.filePath());
-    // A replaced file is written beside itself first, so its folder must take a new file.
-    if (target.append && file.exists() ? !file.isWritable() : !folder.isWritable())
+    // A replaced file is written beside itself first, so its folder must take
+    // a new file; a device or a pipe is written straight into.
+    const bool into = file.exists() && (target.append || !file.isFile());
+    if (into ? !file.isWritable() : !folder.isWritable())
         return Text::tr("%1 is not writable").arg(target.path);
     return {};
 }

@@ -168,7 +168,7 @@ void Form1::Command8_Click()
         return;
     }
     const QStringList lines = BatchExport::Lines(mBatch->rows(), mBatchSorted->DisplayOrder(), Check3->isChecked());
-    const TextFile::AppendResult saved = TextFile::AppendLines(path, lines);
+    const TextFile::WriteResult saved = TextFile::AppendLines(path, lines);
     if (!saved.ok) {
         Notify(QStringLiteral("保存失败！文件：%1\n原因：%2").arg(path, saved.error));
         return;

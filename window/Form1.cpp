@@ -9,6 +9,7 @@
 #include "MovementProxy.h"
 #include "Platform.h"
 #include "SiteScan.h"
+#include "TextFile.h"
 #include "UpdateCheck.h"
 
 #include <QCloseEvent>
@@ -16,7 +17,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -639,9 +639,8 @@ void Form1::KeepSoon()
     mKeepSoon.stop();
     KeepSetting(kGeometry, saveGeometry());
     QDir().mkpath(mPlatform.DataFolder());
-    QSaveFile file(KeptListPath());
-    if (file.open(QIODevice::WriteOnly) && file.write(Text1->toPlainText().toUtf8()) >= 0)
-        file.commit();
+    // A full disk keeps the list kept before rather than an empty one.
+    TextFile::WriteWhole(KeptListPath(), Text1->toPlainText().toUtf8());
 }
 
 void Form1::SaveSettings()

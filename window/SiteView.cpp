@@ -80,7 +80,7 @@ void Form1::Command16_Click()
     // All lines or none: a failed save leaves the file as it was and says so.
     // In the order shown, as the batch save writes its table.
     const QStringList lines = KeywordExport::Lines(mKeywordsSorted->DisplayRows(), Check5->isChecked());
-    const TextFile::AppendResult result = TextFile::AppendLines(path, lines);
+    const TextFile::WriteResult result = TextFile::AppendLines(path, lines);
     if (!result.ok) {
         Notify(KeywordExport::SaveFailedMessage(path, result.error));
         return;

@@ -81,9 +81,8 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    // The executable with the test's ledger (unless args name one), no rests (unless args ask for them), no display
-    // and no platform.
-    std::unique_ptr<QProcess> spawn(QStringList args) const
+    // The executable with the test's ledger and no rests (unless args say), no display; standard output into outFile.
+    std::unique_ptr<QProcess> spawn(QStringList args, const QString &outFile = {}) const
     {
         const bool run = args[0] != "merge" && args[0] != "rules";
         if (run && !args.contains("--ledger") && !args.contains("--no-ledger"))
@@ -103,11 +102,12 @@ protected:
         env.insert("XDG_CONFIG_HOME", dir->filePath(".config")); // the window's settings, as the test writes them
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(env);
+        process->setStandardOutputFile(outFile); // "" keeps the channel
         process->start(MORVANE_EXECUTABLE, args);
         process->waitForStarted();
         return process;
     }
-    void start(const QStringList &args) { child = spawn(args); }
+    void start(const QStringList &args, const QString &outFile = {}) { child = spawn(args, outFile); }
     // The exit code (-1: still running or crashed); the loopback server answers meanwhile.
     int finish(QProcess &process, int timeoutMs = 30000)
     {
@@ -117,9 +117,9 @@ protected:
         return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
     int finish(int timeoutMs = 30000) { return finish(*child, timeoutMs); }
-    int run(const QStringList &args, const QByteArray &input = {})
+    int run(const QStringList &args, const QByteArray &input = {}, const QString &outFile = {})
     {
-        start(args);
+        start(args, outFile);
         child->write(input);
         child->closeWriteChannel();
         return finish();

@@ -68,6 +68,10 @@ private Q_SLOTS:
             err);
         QCOMPARE(run({"batch", "-", "--out", path("out.xlsx")}, read("list.txt")), 0);
         QVERIFY(read("out.xlsx").startsWith("PK\x03\x04"));
+        QCOMPARE(run({"batch", path("list.txt"), "-q", "--no-ledger", "--out", "/dev/full"}), 2);
+        QVERIFY2(err.contains("morvane: cannot write /dev/full: "), err);
+        QCOMPARE(run({"batch", path("list.txt"), "-q", "--no-ledger", "--out", "-"}, {}, "/dev/full"), 2);
+        QVERIFY2(err.contains("morvane: cannot write -: "), err);
         SitePages::Serve(*server, "k.com", "30", 1);
         QCOMPARE(run({"site", "k.com", "--out", path("k.csv")}), 0);
         QVERIFY(read("k.csv").startsWith("\xEF\xBB\xBF序号,关键字,百度排名") && read("k.csv").count('\n') == 31);

@@ -131,6 +131,7 @@ private Q_SLOTS:
         QCOMPARE(read("a.txt") + read("b.txt"), txt(want) + txt(want));
         QCOMPARE(run({"export", "--run", "team", "--ledger", url, "--out", path("all.txt")}), 0);
         QCOMPARE(read("all.txt"), txt(want));
+        QCOMPARE(run({"export", "--run", "team", "--ledger", url, "--out", "/dev/full"}), 2);
         QCOMPARE(pg->Sql(db, "SELECT COUNT(*) FROM runs WHERE finished IS NOT NULL"), "1");
     }
 

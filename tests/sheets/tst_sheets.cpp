@@ -2,12 +2,18 @@
 
 #include "SheetCsv.h"
 #include "SheetXlsx.h"
+#include "TableExport.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <zlib.h>
+
+#ifdef Q_OS_LINUX
+#include <sys/mount.h>
+#include <unistd.h>
+#endif
 
 using namespace Sheets;
 
@@ -136,6 +142,42 @@ private slots:
               "ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"",
               "<autoFilter ref=\"A1:I3\"/>", "<col min=\"2\" max=\"2\" width=\"", "<sheet name=\"查询结果\""})
             QVERIFY2(book.contains(part), part);
+    }
+
+    void fullDisk_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("append");
+        for (const char *file : {"t.txt", "t.csv", "t.xlsx"})
+            QTest::newRow(file) << QString(file) << false;
+        QTest::newRow("appended to") << "t.txt" << true;
+    }
+    // Every writer of a table comes here. A write that fails, at the last flush as anywhere, keeps the old file: on a
+    // full file system (a tmpfs, mounted as root only) and into a device that takes nothing, which stays a device.
+    void fullDisk()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, append);
+        const TableExport::Format format = TableExport::FormatOfPath(file);
+        QVERIFY(!TableExport::WriteBatch({"/dev/full", format, append}, kRows, {}).ok &&
+                !QFileInfo("/dev/full").isFile());
+#ifdef Q_OS_LINUX
+        QTemporaryDir dir;
+        const QByteArray at = QFile::encodeName(dir.path()), old(4096, 'o'); // a whole page: an append needs another
+        if (::geteuid() != 0 || ::mount("morvane-test", at.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("a full file system is mounted for the test only as root");
+        const auto unmount = qScopeGuard([&] { ::umount2(at.constData(), MNT_DETACH); });
+        QFile kept(dir.filePath(file)), fill(dir.filePath("fill"));
+        QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write(old) == old.size() && kept.flush() &&
+                fill.open(QIODevice::WriteOnly));
+        while (fill.write(old) == old.size() && fill.flush()) {
+        }
+        const WriteResult written = TableExport::WriteBatch({dir.filePath(file), format, append}, kRows, {});
+        QVERIFY(!written.ok && !written.error.isEmpty());
+        kept.close();
+        QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"fill", file}));
+#endif
     }
 };
 
