@@ -192,6 +192,11 @@ QString ReadBatchList(const BatchOptions &options, QList<DomainList::Row> *rows)
 
 int Merge(const MergeOptions &options)
 {
+    const QFileInfo target(options.out);
+    for (const QString &file : options.files) {
+        if (target.exists() && QFileInfo(file).canonicalFilePath() == target.canonicalFilePath())
+            return Refuse(Cli::Text::tr("%1 is one of the shard tables: the merged table would replace it").arg(file));
+    }
     const Shards::Merged merged = Shards::Merge(options.files);
     if (!merged.refusal.isEmpty())
         return Refuse(merged.refusal);

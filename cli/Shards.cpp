@@ -282,6 +282,14 @@ Merged Merge(const QStringList &paths)
         return refuse(Cli::Text::tr("the shards hold %1 rows of the list's %2: one is cut short")
                           .arg(rows.size())
                           .arg(first->rows));
+    // The marks name the list by its key: rows whose domains make another
+    // list were changed after their run wrote them.
+    QStringList domains;
+    for (const Batch::Row &row : rows)
+        domains << row.domain();
+    if (MarkOf(first->shard, domains).list != first->list)
+        return refuse(Cli::Text::tr("the rows of the shards are not those of the list their marks name: a domain "
+                                    "was changed after the run"));
     merged.rows = rows;
     merged.checked = checked;
     return merged;

@@ -773,6 +773,14 @@ interrupted (the figures so far are stored and written).</source>
         <source>%1: no earlier scan in the ledger; every keyword is new</source>
         <translation>%1：记录库中没有更早的扫描；所有关键词都是新的</translation>
     </message>
+    <message>
+        <source>%1 is one of the shard tables: the merged table would replace it</source>
+        <translation>%1 是分片表格之一：合并后的表格会覆盖它</translation>
+    </message>
+    <message>
+        <source>the rows of the shards are not those of the list their marks name: a domain was changed after the run</source>
+        <translation>分片中的行与其标记所指的列表不符：查询之后有域名被改动</translation>
+    </message>
 </context>
 <context>
     <name>DomainList</name>

@@ -90,14 +90,17 @@ private Q_SLOTS:
 
     void mergeRefuses_data()
     {
-        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("files"); // the first is the merged table
         QTest::addColumn<QString>("why");
-        QTest::newRow("missing") << QStringList{"0.txt"} << "shard 1/2 is missing";
-        QTest::newRow("twice") << QStringList{"0.txt", "1.txt", "0.txt"} << "shard 0/2 is given twice";
-        QTest::newRow("another list") << QStringList{"0.txt", "other1.txt"} << "shards of different lists";
-        QTest::newRow("split otherwise") << QStringList{"0.txt", "1of3.txt"} << "split in different ways";
-        QTest::newRow("two formats") << QStringList{"0.txt", "1.csv"} << "merge tables of one format";
-        QTest::newRow("not a shard") << QStringList{"whole.txt", "1.txt"} << "whole.txt is not a shard's table";
+        QTest::newRow("missing") << QStringList{"out.txt", "0.txt"} << "shard 1/2 is missing";
+        QTest::newRow("twice") << QStringList{"out.txt", "0.txt", "1.txt", "0.txt"} << "shard 0/2 is given twice";
+        QTest::newRow("another list") << QStringList{"out.txt", "0.txt", "other1.txt"} << "shards of different lists";
+        QTest::newRow("split otherwise") << QStringList{"out.txt", "0.txt", "1of3.txt"} << "split in different ways";
+        QTest::newRow("two formats") << QStringList{"out.txt", "0.txt", "1.csv"} << "merge tables of one format";
+        QTest::newRow("not a shard") << QStringList{"out.txt", "whole.txt", "1.txt"} << "whole.txt is not a shard";
+        QTest::newRow("into one of them") << QStringList{"1.txt", "0.txt", "1.txt"} << "1.txt is one of the shard";
+        QTest::newRow("a domain changed") << QStringList{"out.txt", "0.txt", "edited1.txt"} << "a domain was changed";
+        QTest::newRow("no room") << QStringList{"/dev/full", "0.txt", "1.txt"} << "cannot write /dev/full: ";
     }
     void mergeRefuses()
     {
@@ -110,13 +113,18 @@ private Q_SLOTS:
         QList<Batch::Row> other = want;
         other.removeLast();
         writeShard("other1.txt", 1, 2, other);
+        QFile edited(path("edited1.txt")); // shard 1 with its first domain changed in the file
+        QVERIFY(edited.open(QIODevice::WriteOnly) &&
+                edited.write(read("1.txt").replace(want[0].domain().toUtf8(), "m2.evil")) > 0);
+        edited.close();
         QVERIFY(TableExport::WriteBatch({path("whole.txt"), TableExport::Format::Txt, false}, want, {}).ok);
-        QStringList args{"merge", path("out.txt")};
+        const QByteArray shard1 = read("1.txt");
+        QStringList args{"merge"};
         for (const QString &file : files)
-            args << path(file);
+            args << (file.startsWith('/') ? file : path(file));
         QCOMPARE(run(args), 2);
         QVERIFY2(err.startsWith("morvane: ") && err.count('\n') == 1 && err.contains(why.toUtf8()), err);
-        QVERIFY(!QFile::exists(path("out.txt")));
+        QVERIFY(!QFile::exists(path("out.txt")) && read("1.txt") == shard1);
     }
 
     // Two machines on one run, one of them resting as the default pacing does: each cell asked for once, and either
