@@ -165,6 +165,11 @@ bool Written(const Sheets::WriteResult &result, const QString &path)
 {
     if (!result.ok)
         Tell(Cli::Text::tr("cannot write %1: %2").arg(path, result.error));
+    else if (result.cutCells > 0)
+        Tell(Cli::Text::tr("%1 cells of %2 are longer than the 32767 characters a workbook cell holds: cut to fit "
+                           "(a csv table keeps them whole)")
+                 .arg(result.cutCells)
+                 .arg(path));
     return result.ok;
 }
 
@@ -177,7 +182,7 @@ QString ReadBatchList(const BatchOptions &options, QList<DomainList::Row> *rows)
         return Cli::Text::tr("the list %1 holds no domains").arg(options.list);
     if (list.rows.size() > DomainList::kMaxRows)
         return Text::tr("the list holds more than 32767 domains: split it");
-    if (!RunPacing::RowsPerStretch(options.rowsPerStretch))
+    if (RunPacing::RowsPerStretch(options.rowsPerStretch).value_or(-1) < 0)
         return Cli::Text::tr("--rest-every takes 0 to 32767 rows");
     if (!RunPacing::RestMilliseconds(options.restSeconds))
         return Cli::Text::tr("--rest-seconds takes 0 to 65 seconds");

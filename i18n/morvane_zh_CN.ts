@@ -781,6 +781,10 @@ interrupted (the figures so far are stored and written).</source>
         <source>the rows of the shards are not those of the list their marks name: a domain was changed after the run</source>
         <translation>分片中的行与其标记所指的列表不符：查询之后有域名被改动</translation>
     </message>
+    <message>
+        <source>%1 cells of %2 are longer than the 32767 characters a workbook cell holds: cut to fit (a csv table keeps them whole)</source>
+        <translation>%2 中有 %1 个单元格超过工作簿单元格可容纳的 32767 个字符，已截断（CSV 表格保留全文）</translation>
+    </message>
 </context>
 <context>
     <name>DomainList</name>

@@ -15,6 +15,7 @@ bool StartsFormula(const QString &text)
     case '@':
     case '\t':
     case '\r':
+    case '\n': // a line break first hides a formula on the next line
         return true;
     default:
         return false;

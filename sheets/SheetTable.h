@@ -54,6 +54,7 @@ struct WriteResult
 {
     bool ok = false;
     QString error;
+    int cutCells = 0; // cells a workbook could hold only in part
 };
 
 // The file at path replaced whole by bytes, or left as it was ("-" is

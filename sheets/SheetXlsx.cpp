@@ -77,7 +77,9 @@ QList<int> ColumnWidths(const Table &table)
 }
 
 // Fills the workbook at file; the first error libxlsxwriter reports.
-lxw_error Build(const QByteArray &file, const QByteArray &tmpdir, const Table &table, const QString &sheetName)
+// *cut counts the cells too long for a workbook.
+lxw_error Build(const QByteArray &file, const QByteArray &tmpdir, const Table &table, const QString &sheetName,
+                int *cut)
 {
     lxw_workbook_options options = {};
     // Rows go straight to disk in order: the memory stays flat for long lists.
@@ -111,10 +113,12 @@ lxw_error Build(const QByteArray &file, const QByteArray &tmpdir, const Table &t
             const auto at = lxw_row_t(r + 1);
             for (qsizetype c = 0; c < row.size(); ++c) {
                 const Cell &cell = row[c];
-                if (IsNumber(cell))
+                if (IsNumber(cell)) {
                     keep(worksheet_write_number(sheet, at, lxw_col_t(c), *cell.number, nullptr));
-                else if (!cell.text.isEmpty())
+                } else if (!cell.text.isEmpty()) {
+                    *cut += cell.text.size() > kMaxCellText;
                     keep(worksheet_write_string(sheet, at, lxw_col_t(c), CellText(cell.text).constData(), nullptr));
+                }
             }
         }
     }
@@ -130,13 +134,16 @@ WriteResult Write(const QString &path, const Table &table, const QString &sheetN
     if (!work.isValid())
         return {false, work.errorString()};
     const QString built = work.filePath(QStringLiteral("book.xlsx"));
-    const lxw_error error = Build(QFile::encodeName(built), QFile::encodeName(work.path()), table, sheetName);
+    int cut = 0;
+    const lxw_error error = Build(QFile::encodeName(built), QFile::encodeName(work.path()), table, sheetName, &cut);
     if (error != LXW_NO_ERROR)
         return {false, QString::fromUtf8(lxw_strerror(error))};
     QFile in(built);
     if (!in.open(QIODevice::ReadOnly))
         return {false, in.errorString()};
-    return WriteBytes(path, in.readAll());
+    WriteResult written = WriteBytes(path, in.readAll());
+    written.cutCells = cut;
+    return written;
 }
 
 } // namespace Sheets::Xlsx

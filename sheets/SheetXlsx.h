@@ -10,7 +10,7 @@ namespace Sheets::Xlsx {
 // Writes path through a temporary file, so a failed write leaves neither a
 // half file nor a changed old one. Characters a sheet name may not hold
 // become "_"; the name is cut to 31 characters. Cells longer than 32,767
-// characters (the format's limit) are cut.
+// characters (the format's limit) are cut, and counted in cutCells.
 WriteResult Write(const QString &path, const Table &table, const QString &sheetName);
 
 } // namespace Sheets::Xlsx

@@ -309,6 +309,15 @@ std::optional<TableExport::Target> ChooseExport(Form1 &form, Platform &platform,
     return TableExport::Target{chosen, TableExport::FormatOfPath(chosen), false};
 }
 
+// What the status line says of a done export: a workbook cell holds at
+// most 32767 characters, and longer ones were cut.
+QString Exported(const QString &saved, const Sheets::WriteResult &written)
+{
+    if (written.cutCells == 0)
+        return saved;
+    return saved + QStringLiteral("；%1 个单元格超过 32767 个字符，已截断（CSV 文件保留全文）").arg(written.cutCells);
+}
+
 } // namespace
 
 void Form1::ExportBatch()
@@ -332,7 +341,7 @@ void Form1::ExportBatch()
     const Sheets::WriteResult written = TableExport::WriteBatch(*target, rows, checked);
     if (written.ok) {
         mBatchUnsaved = false; // an export is a save
-        Note(ExportedMessage(target->path, int(rows.size()), replaced));
+        Note(Exported(ExportedMessage(target->path, int(rows.size()), replaced), written));
     } else
         Notify(QStringLiteral("导出失败：%1\n原因：%2").arg(target->path, written.error));
 }
@@ -354,7 +363,7 @@ void Form1::ExportKeywords()
         TableExport::WriteKeywords(*target, mKeywordsSorted->DisplayRows(), false, QDateTime::currentDateTime());
     if (written.ok) {
         mKeywordsUnsaved = false;
-        Note(ExportedMessage(target->path, int(mKeywords->rows().size()), replaced));
+        Note(Exported(ExportedMessage(target->path, int(mKeywords->rows().size()), replaced), written));
     } else
         Notify(QStringLiteral("导出失败：%1\n原因：%2").arg(target->path, written.error));
 }

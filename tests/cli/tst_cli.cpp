@@ -106,6 +106,8 @@ private Q_SLOTS:
                                         << "pdf";
         QTest::newRow("rest too long") << QStringList{"batch", "LIST", "--rest-seconds", "66"} << "C.UTF-8"
                                        << "0 to 65";
+        QTest::newRow("rows per rest below 0") << QStringList{"batch", "LIST", "--rest-every", "-5"} << "C.UTF-8"
+                                               << "--rest-every takes 0 to 32767 rows";
         QTest::newRow("no folder for the table")
             << QStringList{"batch", "LIST", "--out", "/nonexistent/t.txt"} << "C.UTF-8"
             << "no folder";

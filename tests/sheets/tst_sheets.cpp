@@ -110,13 +110,18 @@ private slots:
                           {{{"1,234", 1234.0}, {"say \"hi\"", {}}, {"a|b", {}}},
                            {{"-3", -3.0}, {"两行\r\n文字", {}}, {"=HYPERLINK(\"x\")", {}}},
                            {{"12.5", 12.5}, {"-1+2", {}}, {"@SUM(A1)", {}}},
-                           {{"\tx", {}}, {"+5", {}}, {"", {}}}}};
+                           {{"\tx", {}}, {"+5", {}}, {"", {}}},
+                           {{"\n=1+1", {}}, {"\r\r@A1", {}}, {QString(40000, 'x'), {}}}}};
         QCOMPARE(Csv::Encode(table), QByteArray("\xEF\xBB\xBF"
                                                 "序号,\"名,称\",备注\r\n"
                                                 "1234,\"say \"\"hi\"\"\",\"a|b\"\r\n"
                                                 "-3,\"两行\r\n文字\",\"'=HYPERLINK(\"\"x\"\")\"\r\n"
                                                 "12.5,'-1+2,'@SUM(A1)\r\n"
-                                                "'\tx,'+5,\r\n"));
+                                                "'\tx,'+5,\r\n"
+                                                "\"'\n=1+1\",\"'\r\r@A1\",") +
+                                         QByteArray(40000, 'x') + "\r\n"); // kept whole
+        QTemporaryDir dir;
+        QCOMPARE(Xlsx::Write(dir.filePath("t.xlsx"), table, "s").cutCells, 1); // a workbook's cell holds 32,767
     }
 
     // Read back after failed writes (too wide a table over it, a missing folder) that must leave nothing behind.
