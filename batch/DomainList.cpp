@@ -22,6 +22,18 @@ class Text
 // character, so a line of more bytes than this is too long unread.
 constexpr qsizetype kMaxLineBytes = qsizetype(kMaxLineLength) * 4;
 
+// Characters as the user counts them: a character beyond the 16-bit range
+// (most new Chinese characters, emoji) is one, not two.
+bool TooLong(QStringView line)
+{
+    if (line.size() <= kMaxLineLength)
+        return false;
+    qsizetype characters = line.size();
+    for (const QChar c : line)
+        characters -= c.isLowSurrogate();
+    return characters > kMaxLineLength;
+}
+
 ushort Unit(char c)
 {
     return uchar(c);
@@ -57,7 +69,7 @@ public:
     bool Take(QStringView line)
     {
         ++mNumber;
-        if (line.size() > kMaxLineLength) {
+        if (TooLong(line)) {
             ++mImport.skippedLong;
             return true;
         }
@@ -126,7 +138,7 @@ QList<Row> RowsFromPieces(const QStringList &pieces, int *skippedLong)
 {
     QList<Row> rows;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
-        if (pieces[i].size() > kMaxLineLength) {
+        if (TooLong(pieces[i])) {
             if (skippedLong)
                 ++*skippedLong;
         } else if (HasDot(pieces[i])) {

@@ -43,6 +43,9 @@ private Q_SLOTS:
             fits + "\nx" + fits + "\n" + QByteArray(9000, '.') + "\nlast.t",
             "1:" + fits + "|4:last.t|2 lines too long to be domains were skipped (at most 2048 characters a line)");
         row("2048 GBK characters in 4096 bytes fit", wide, "1:" + QString(2044, QChar(0x4F8B)) + ".com");
+        const QString astral = QString::fromUcs4(U"\U0002A6A5").repeated(2044) + ".com";
+        row("2048 characters of 4 bytes fit, 2049 do not", (astral + "\nx" + astral).toUtf8(),
+            "1:" + astral + "|1 lines too long to be domains were skipped (at most 2048 characters a line)");
         row("UTF-8 with BOM", "\xEF\xBB\xBF例子.中国\n", "1:例子.中国");
         row("UTF-16 with BOM", QByteArray("\xFF\xFEx\0.\0t\0\r\0\n\0y\0.\0t\0", 18), "1:x.t|2:y.t");
         row("GBK, a stray byte", gbk("甲.cn\n乙.cn\n") + "\x80z.cn", "1:甲.cn|2:乙.cn|3:\uFFFDz.cn");
