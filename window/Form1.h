@@ -175,6 +175,8 @@ public:
     static QString SavedMessage(const QString &path, int lines);
     // What an export says: a spreadsheet is written whole, never appended to.
     static QString ExportedMessage(const QString &path, int rows, bool replaced);
+    // A run's time: "5 秒", "2 分 05 秒", "1 小时 02 分 05 秒".
+    static QString Took(qint64 ms);
     static const QString kNothingToSave;
 
     // ---- start-up, close, path boxes ----

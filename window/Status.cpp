@@ -12,10 +12,7 @@
 #include <QStyle>
 #include <QToolButton>
 
-namespace {
-
-// "5 秒", "2 分 05 秒", "1 小时 02 分 05 秒".
-QString Took(qint64 ms)
+QString Form1::Took(qint64 ms)
 {
     const qint64 seconds = ms / 1000;
     const qint64 h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
@@ -28,6 +25,8 @@ QString Took(qint64 ms)
         return QStringLiteral("%1 分 %2 秒").arg(m).arg(s, 2, 10, QLatin1Char('0'));
     return QStringLiteral("%1 秒").arg(s);
 }
+
+namespace {
 
 // "：why" after a failure, when there is something to say.
 QString Because(const QString &why)

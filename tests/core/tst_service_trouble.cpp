@@ -122,16 +122,18 @@ private Q_SLOTS:
         QVERIFY(WaitUntil([&] { return run->confirmedRows() == 2; }));
     }
 
-    // Blocks in a row double the next rests, up to the longest in the list;
-    // a run without the pause reads them as failures and goes on.
+    // Blocks in a row double the next rests, up to the longest in the list; blocks with a page read between them are
+    // no streak. A run without the pause reads them as failures and goes on.
     void blocksInARowLengthenRests()
     {
         run->SetPauseOnBlock(false);
-        const QStringList domains = serve(12);
+        const QStringList domains = serve(16);
         for (int i = 0; i < 3; ++i)
             for (const char *op : {"site:", "domain:"})
                 server->route("/s?wd=" + QString(op) + domains[i], Page(Gbk("百度安全验证")));
-        run->SetPacing("4", "10");
+        for (const int i : {0, 2, 4})
+            server->route("/baidu/" + domains[i] + "/", Page("", 429));
+        run->SetPacing("7", "10");
         run->Start();
         QVERIFY(WaitUntil([&] { return run->resting(); }));
         QVERIFY(!run->paused() || run->pauseReason().isEmpty());
@@ -140,12 +142,14 @@ private Q_SLOTS:
         now += 40000;
         QVERIFY(WaitUntil([&] { return !run->resting(); }) && WaitUntil([&] { return run->resting(); }));
         QCOMPARE(run->restSecondsLeft(), 59);
-        // A new run asks at the pace typed again.
+        // A new run asks at the pace typed again; a rest typed longer than the list's longest is not cut to it.
         now += 59000;
         QVERIFY(WaitUntil([&] { return !run->resting(); }));
         run->Stop();
+        run->SetPacing("4", "62");
         run->Start();
         QCOMPARE(run->restFactor(), 1);
+        QVERIFY(WaitUntil([&] { return run->resting(); }) && run->restSecondsLeft() == 62);
     }
 
     // Pages without any marker read as before ("0"), but the row is marked,

@@ -243,6 +243,7 @@ private Q_SLOTS:
         QVERIFY(f->StatusText().startsWith("已暂停；") && !f->Command9->isEnabled());
         f->Command3->click();
         QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已完成，用时 "); }));
+        QCOMPARE(Form1::Took(5999) + Form1::Took(125000) + Form1::Took(90061000), "5 秒2 分 05 秒25 小时 01 分 01 秒");
         QCOMPARE(f->Label2->text(), "4");
         QVERIFY(!f->Check1->isChecked() && !f->Check2->isChecked() && f->StatusText().endsWith("共 4 条，失败 4 项"));
         QVERIFY(f->Command3->isEnabled() && !f->Command9->isEnabled() && !f->Command10->isEnabled());
@@ -838,6 +839,7 @@ private Q_SLOTS:
         f->Text2->setText("/data/网址.txt");
         f->Text4->setText("7");
         f->Combo1->setEditText("3");
+        f->Check3->setChecked(true);
         f->Check5->setChecked(true);
         f->pauseOnBlockBox()->setChecked(false);
         QVERIFY(!f->batch().pauseOnBlock());
@@ -846,7 +848,7 @@ private Q_SLOTS:
         f.reset(); // killed: no close
         QVERIFY(Reopen());
         QCOMPARE(f->Text2->text() + f->Text4->text() + f->Combo1->currentText(), "/data/网址.txt73");
-        QVERIFY(f->Check5->isChecked() && !f->Check3->isChecked() && f->batchShown());
+        QVERIFY(f->Check5->isChecked() && f->Check3->isChecked() && f->batchShown());
         QVERIFY(!f->pauseOnBlockBox()->isChecked() && !f->batch().pauseOnBlock());
         QCOMPARE(f->Text5->text(), "kept.com");
         f->Text1->setPlainText("x.com\ny.com");
