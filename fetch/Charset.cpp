@@ -574,9 +574,4 @@ QByteArray EncodeAnsi(const QString &text)
     return bytes;
 }
 
-bool QtCovers()
-{
-    return QStringDecoder("UTF-8").isValid() && QStringDecoder("GB18030").isValid() && QStringEncoder("GBK").isValid();
-}
-
 } // namespace Charset

@@ -58,8 +58,4 @@ std::optional<QString> DecodePage(const QByteArray &body, const QByteArray &cont
 // GBK bytes; a character GBK lacks becomes "?" (one per code point).
 QByteArray EncodeAnsi(const QString &text);
 
-// Whether Qt's own converters cover UTF-8, GB18030 and GBK; when not, the
-// system's stand in (iconv, or Windows' code pages 54936 and 936).
-bool QtCovers();
-
 } // namespace Charset

@@ -94,6 +94,8 @@ const std::vector<Step> &Steps()
           QStringLiteral("ALTER TABLE run_rows ADD COLUMN done INTEGER NOT NULL DEFAULT 0"),
           QStringLiteral("ALTER TABLE run_rows ADD COLUMN claimed_by TEXT"),
           QStringLiteral("ALTER TABLE run_rows ADD COLUMN claimed_at BIGINT"),
+          // Runs from before count their complete rows as done: the list of
+          // recent runs tells what each has left.
           QStringLiteral("UPDATE run_rows SET done = 1 WHERE ") + RowComplete(),
           QStringLiteral("CREATE INDEX run_rows_open ON run_rows (run, row_index) WHERE done = 0")},
          nullptr},

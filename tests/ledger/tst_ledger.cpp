@@ -104,7 +104,8 @@ INSERT INTO runs VALUES (1, 0, 9, 'typed'), (2, 10, 19, 'typed'), (3, 20, NULL, 
 INSERT INTO run_rows VALUES (1, 0, 1, 'x.com'), (1, 1, 2, 'a.com'), (2, 0, 1, 'x.com'), (2, 1, 2, 'a.com'),
   (3, 0, 1, 'x.com'), (3, 1, 2, 'a.com');
 INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 1, 0, '2', 1, 11), (2, 1, 4, '失败', 2, 12),
-  (2, 1, 1, '...', 0, 13), (2, 0, 1, '...', 0, 14), (3, 1, 0, '3', 1, 21); PRAGMA user_version = 1)")
+  (2, 1, 1, '...', 0, 13), (2, 0, 1, '...', 0, 14), (3, 1, 0, '3', 1, 21),
+  (1, 1, 1, '5', 1, 3), (1, 1, 2, '6', 1, 4), (1, 1, 3, '7', 1, 5), (1, 1, 5, '8', 1, 6); PRAGMA user_version = 1)")
                        .split(';'));
         auto ledger = Open();
         QCOMPARE(mStatus, Ledger::OpenStatus::Ok);
@@ -115,6 +116,8 @@ INSERT INTO figures VALUES (1, 1, 0, '1', 1, 1), (1, 1, 4, '失败', 2, 2), (2, 
         QCOMPARE(history[1].time.toMSecsSinceEpoch(), 12); // the last figure landed; a pending one never lands
         QCOMPARE(ledger->PreviousCheck("a.com", 3).value_or(Check()).figures[Weight].text, "2");
         QVERIFY(ledger->PreviousCheck("a.com", 2).value_or(Check()).run == 1 && !ledger->PreviousCheck("a.com", 1));
+        const QList<RunSummary> runs = ledger->RecentRuns(0);
+        QVERIFY(runs.size() == 3 && runs[2].id == 1 && runs[2].left == 1 && runs[1].left == 2 && runs[2].failed == 1);
         QCOMPARE(ledger->BeginRun("typed", Rows({"c.com"})), 4);
 
         const Site::KeywordRow keyword{4, {"seo", "3", "120", "约5", "标题"}};
