@@ -109,7 +109,7 @@ QT_CONFIGURE=(-xplatform win32-g++ -release -shared -nomake examples -nomake tes
 # With -no-feature-direct2d, 6.4.2's Windows platform plugin still refers
 # to the DirectWrite font database, which Gui then leaves out.
 QT_PATCH='qwindowsintegration.cpp: directwrite3 && direct2d'
-LIBS_CMAKE="xlsxwriter: static, mingw zlib; libxml2: static, html xpath tree output, no iconv/icu/lzma/zlib/http/ftp/threads"
+LIBS_CMAKE="xlsxwriter: static, mingw zlib; libxml2: static, html xpath tree output, no iconv/icu/lzma/zlib/http/ftp; threads (without them 2.9.14 does not build against the posix mingw)"
 key() { printf '%s\n' "$@" | sha256sum | cut -c1-12; }
 QT_KEY=$(key "$QTBASE_V" "$SQLITE_V" "$MINGW_V" "$HOSTQT_V" "${QT_CONFIGURE[*]}" "$QT_PATCH")
 LIBS_KEY=$(key "$XLSX_V" "$XML2_V" "$MINGW_V" "$ZLIB_V" "$LIBS_CMAKE")
@@ -200,7 +200,7 @@ if [ ! -f "$LIBS/.complete" ]; then
     $NICE cmake -S "$XML2SRC" -B "$CACHE/build-libs/libxml2" "${cross[@]}" \
         -DLIBXML2_WITH_ICONV=OFF -DLIBXML2_WITH_ICU=OFF -DLIBXML2_WITH_LZMA=OFF \
         -DLIBXML2_WITH_ZLIB=OFF -DLIBXML2_WITH_HTTP=OFF -DLIBXML2_WITH_FTP=OFF \
-        -DLIBXML2_WITH_THREADS=OFF -DLIBXML2_WITH_PYTHON=OFF -DLIBXML2_WITH_PROGRAMS=OFF \
+        -DLIBXML2_WITH_THREADS=ON -DLIBXML2_WITH_PYTHON=OFF -DLIBXML2_WITH_PROGRAMS=OFF \
         -DLIBXML2_WITH_TESTS=OFF -DLIBXML2_WITH_MODULES=OFF -DLIBXML2_WITH_CATALOG=OFF \
         -DLIBXML2_WITH_DEBUG=OFF > /dev/null
     $NICE cmake --build "$CACHE/build-libs/libxml2" --parallel "$JOBS" > /dev/null
