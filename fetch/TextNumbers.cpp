@@ -13,6 +13,17 @@
 
 namespace TextNumbers {
 
+static double CStrtod(const char *digits)
+{
+#ifdef Q_OS_WIN
+    static const _locale_t c = _create_locale(LC_ALL, "C");
+    return _strtod_l(digits, nullptr, c);
+#else
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return strtod_l(digits, nullptr, c);
+#endif
+}
+
 double Val(const QString &text)
 {
     QByteArray digits;
@@ -64,8 +75,7 @@ double Val(const QString &text)
     // Out of a double's range, where Qt gives up both ways: the C library
     // reads an overflow as infinity and an underflow as zero, with its sign,
     // in its own "C" locale, so the decimal point is always a point.
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
-    return strtod_l(digits.constData(), nullptr, c);
+    return CStrtod(digits.constData());
 }
 
 bool LocaleToDouble(const QString &text, double *out)

@@ -190,6 +190,9 @@ private Q_SLOTS:
     // SIGTERM (logout, shutdown) ends the window as a close would: a normal exit, the settings kept.
     void windowEndsOnSigterm()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows has no SIGTERM; a logoff closes the window as the user would");
+#else
         QProcess window;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", dir->path());
@@ -203,6 +206,7 @@ private Q_SLOTS:
         ::kill(pid_t(window.processId()), SIGTERM);
         QCOMPARE(finish(window), 0);
         QVERIFY(QFile::exists(path("config/Morvane/Morvane.conf")));
+#endif
     }
 
     // Ctrl+C stops the chains; the table and the ledger hold the same

@@ -10,7 +10,11 @@
 
 #include <utility>
 
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
 #include <sys/socket.h>
+#endif
 #include <zlib.h>
 
 void TestServer::TrustTestCertificate()
@@ -111,7 +115,12 @@ void TestServer::answer(QTcpSocket *socket, Reply reply)
         return QTimer::singleShot(delay, socket, [this, socket, reply] { answer(socket, reply); });
     if (reply.reset) { // linger 0: abort() sends RST instead of FIN
         const linger now{1, 0};
+#ifdef Q_OS_WIN
+        setsockopt(SOCKET(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char *>(&now),
+                   sizeof now);
+#else
         setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+#endif
         return socket->abort();
     }
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\nConnection: close\r\n";
