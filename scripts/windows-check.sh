@@ -72,9 +72,9 @@ open_window() { # open_window EXE: starts the program and waits for its window
     window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Morvane ' | head -n1)
     sleep 3 # the window settles where it fits the screen
 }
-close_window() {
-    xdotool windowclose "$window" 2> /dev/null || true
-    wineserver -w
+close_window() { # as a user closes it: Wine ignores an X window simply destroyed
+    xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4 2> /dev/null || true
+    timeout 60 wineserver -w || { echo "      the window did not close: stopped"; wineserver -k; }
 }
 click() {
     xdotool mousemove --window "$window" "$1" "$2" click 1
