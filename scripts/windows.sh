@@ -240,8 +240,13 @@ cp /usr/share/qt6/translations/qtbase_zh_CN.qm /usr/share/qt6/translations/qt_zh
 stage "morvane build"
 VERSION=$(sed -n 's/^project(Morvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 DLL_DIRS=("$QT/bin" "$MINGW_RT1" "$MINGW_RT2" "$MINGW_SYSROOT/lib")
-winepath=""
-for d in "${DLL_DIRS[@]}"; do winepath+="${winepath:+\\;}Z:$d"; done
+# The tests find every DLL in one folder: a list in WINEPATH does not
+# survive CTest's environment lists. The mingw runtime and zlib go beside
+# Qt's own DLLs, where Qt still finds its plugins.
+for d in "${DLL_DIRS[@]:1}"; do
+    for f in "$d"/*.dll; do [ -e "$f" ] && cp -u "$f" "$QT/bin/"; done
+done
+winepath="Z:$QT/bin"
 # Wine hands a WINEQT_X variable to the program as QT_X; QtTest reports to
 # standard error only when told. The offscreen platform reads fonts from a
 # folder; Chinese Windows' code page (936) is what the program meets there.
