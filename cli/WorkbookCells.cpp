@@ -4,10 +4,11 @@
 #include "SheetTable.h"
 
 #include <QFile>
-#include <QHash>
 #include <QXmlStreamReader>
 
-#include <zlib.h>
+#include <unzip.h>
+
+#include <algorithm>
 
 namespace WorkbookCells {
 
@@ -15,50 +16,55 @@ namespace {
 
 constexpr qint64 kMaxBytes = 256 * 1024 * 1024;
 
-quint32 U16(const QByteArray &zip, qsizetype at)
+// minizip reads the file through Qt, so a path in any script opens on
+// every system; the "path" minizip is given is the open file itself.
+voidpf OpenDevice(voidpf, const void *device, int)
 {
-    return quint32(uchar(zip[at])) | quint32(uchar(zip[at + 1])) << 8;
+    return const_cast<void *>(device);
 }
 
-quint32 U32(const QByteArray &zip, qsizetype at)
+uLong ReadDevice(voidpf, voidpf device, void *buffer, uLong size)
 {
-    return U16(zip, at) | U16(zip, at + 2) << 16;
+    return uLong(std::max<qint64>(0, static_cast<QIODevice *>(device)->read(static_cast<char *>(buffer), size)));
 }
 
-// The members of a zip file, by name, through its central directory.
-QHash<QString, QByteArray> Members(const QByteArray &zip)
+uLong WriteNothing(voidpf, voidpf, const void *, uLong)
 {
-    QHash<QString, QByteArray> members;
-    const qsizetype end = zip.lastIndexOf(QByteArrayLiteral("PK\x05\x06"));
-    if (end < 0 || end + 22 > zip.size())
-        return members;
-    qsizetype at = U32(zip, end + 16);
-    for (quint32 n = U16(zip, end + 10); n > 0; --n) {
-        if (at + 46 > zip.size() || U32(zip, at) != 0x02014b50)
-            break;
-        const quint32 method = U16(zip, at + 10), packedSize = U32(zip, at + 20), size = U32(zip, at + 24);
-        const quint32 nameLength = U16(zip, at + 28), local = U32(zip, at + 42);
-        const QString name = QString::fromUtf8(zip.mid(at + 46, nameLength));
-        at += 46 + nameLength + U16(zip, at + 30) + U16(zip, at + 32);
-        if (qsizetype(local) + 30 > zip.size() || size > kMaxBytes)
-            continue;
-        const QByteArray packed = zip.mid(local + 30 + U16(zip, local + 26) + U16(zip, local + 28), packedSize);
-        if (method == 0) {
-            members.insert(name, packed);
-            continue;
-        }
-        QByteArray data(qsizetype(size), Qt::Uninitialized);
-        z_stream s{};
-        s.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(packed.constData()));
-        s.avail_in = uInt(packed.size());
-        s.next_out = reinterpret_cast<Bytef *>(data.data());
-        s.avail_out = uInt(data.size());
-        const bool whole = method == 8 && inflateInit2(&s, -MAX_WBITS) == Z_OK && inflate(&s, Z_FINISH) == Z_STREAM_END;
-        inflateEnd(&s);
-        if (whole)
-            members.insert(name, data);
-    }
-    return members;
+    return 0;
+}
+
+ZPOS64_T TellDevice(voidpf, voidpf device)
+{
+    return ZPOS64_T(static_cast<QIODevice *>(device)->pos());
+}
+
+long SeekDevice(voidpf, voidpf device, ZPOS64_T offset, int origin)
+{
+    auto *d = static_cast<QIODevice *>(device);
+    const qint64 base = origin == ZLIB_FILEFUNC_SEEK_CUR ? d->pos() : origin == ZLIB_FILEFUNC_SEEK_END ? d->size() : 0;
+    return d->seek(base + qint64(offset)) ? 0 : -1;
+}
+
+int NoError(voidpf, voidpf)
+{
+    return 0;
+}
+
+// The member of this name unpacked, its checksum checked; "" when it is
+// missing, damaged or too large.
+QByteArray Member(unzFile zip, const char *name)
+{
+    unz_file_info64 info{};
+    if (unzLocateFile(zip, name, 1) != UNZ_OK ||
+        unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
+        info.uncompressed_size > quint64(kMaxBytes) || unzOpenCurrentFile(zip) != UNZ_OK)
+        return {};
+    QByteArray data(qsizetype(info.uncompressed_size), Qt::Uninitialized);
+    const int read = data.isEmpty() ? 0 : unzReadCurrentFile(zip, data.data(), unsigned(data.size()));
+    const bool whole = read == data.size() && unzCloseCurrentFile(zip) == UNZ_OK;
+    if (!whole)
+        unzCloseCurrentFile(zip);
+    return whole ? data : QByteArray();
 }
 
 // "C12" -> 2; -1 when it names no column.
@@ -97,20 +103,24 @@ std::optional<QList<QStringList>> FirstSheet(const QString &path, QString *error
         *error = file.isOpen() ? Cli::Text::tr("too large") : file.errorString();
         return std::nullopt;
     }
-    const QHash<QString, QByteArray> members = Members(file.readAll());
-    if (!members.contains(QStringLiteral("xl/worksheets/sheet1.xml"))) {
+    zlib_filefunc64_def io{OpenDevice, ReadDevice, WriteNothing, TellDevice, SeekDevice, NoError, NoError, nullptr};
+    unzFile zip = unzOpen2_64(&file, &io);
+    const QByteArray sheet = zip ? Member(zip, "xl/worksheets/sheet1.xml") : QByteArray();
+    QXmlStreamReader strings(zip ? Member(zip, "xl/sharedStrings.xml") : QByteArray());
+    if (zip)
+        unzClose(zip);
+    if (sheet.isEmpty()) {
         *error = Cli::Text::tr("not a workbook Morvane wrote");
         return std::nullopt;
     }
     QStringList shared;
-    QXmlStreamReader strings(members.value(QStringLiteral("xl/sharedStrings.xml")));
     while (!strings.atEnd()) {
         if (strings.readNext() == QXmlStreamReader::StartElement && strings.name() == QLatin1String("si"))
             shared << TextOf(strings);
     }
 
     QList<QStringList> rows;
-    QXmlStreamReader xml(members.value(QStringLiteral("xl/worksheets/sheet1.xml")));
+    QXmlStreamReader xml(sheet);
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;

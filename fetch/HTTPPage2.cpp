@@ -1,6 +1,7 @@
 #include "HTTPPage2.h"
 
 #include "Charset.h"
+#include "Inflate.h"
 #include "Markers.h"
 #include "NetworkSettings.h"
 #include "TextNumbers.h"
@@ -12,8 +13,6 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-
-#include <zlib.h>
 
 #include <array>
 #include <optional>
@@ -64,45 +63,6 @@ bool HasDotStep(const QString &url)
     return false;
 }
 
-// One content coding undone; nullopt when the stream is damaged, cut short,
-// followed by anything but another gzip member, or unpacks past the limit.
-std::optional<QByteArray> Inflate(const QByteArray &packed, bool gzip)
-{
-    int windowBits = gzip ? 15 + 16 : 15;
-    // "deflate" means the zlib wrapper, but some servers send the bare
-    // stream, and browsers take both.
-    const auto b0 = packed.size() > 1 ? uchar(packed[0]) : 0, b1 = packed.size() > 1 ? uchar(packed[1]) : 0;
-    if (!gzip && ((b0 & 0x0F) != 8 || ((b0 << 8) | b1) % 31 != 0))
-        windowBits = -15;
-    z_stream z{};
-    if (inflateInit2(&z, windowBits) != Z_OK)
-        return std::nullopt;
-    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(packed.constData()));
-    z.avail_in = uInt(packed.size()); // the reply's buffer holds far less than 4 GiB
-    QByteArray out;
-    std::array<char, 1 << 16> chunk;
-    bool whole = false;
-    while (out.size() <= HTTPPage2::MaxBodyBytes) {
-        z.next_out = reinterpret_cast<Bytef *>(chunk.data());
-        z.avail_out = uInt(chunk.size());
-        const int rc = inflate(&z, Z_NO_FLUSH);
-        out.append(chunk.data(), qsizetype(chunk.size() - z.avail_out));
-        if (rc == Z_STREAM_END && z.avail_in == 0) {
-            whole = true;
-            break;
-        }
-        // A gzip body may hold several members, one after another.
-        if (rc == Z_STREAM_END && (!gzip || inflateReset(&z) != Z_OK))
-            break;
-        if (rc != Z_OK && rc != Z_STREAM_END)
-            break; // damaged, or the input ended inside the stream
-    }
-    inflateEnd(&z);
-    if (!whole || out.size() > HTTPPage2::MaxBodyBytes)
-        return std::nullopt;
-    return out;
-}
-
 // The body as the server meant it: its content codings (a comma-separated
 // list, the last applied last) undone in reverse order.
 std::optional<QByteArray> Unpack(QByteArray body, const QByteArray &codings)
@@ -114,7 +74,15 @@ std::optional<QByteArray> Unpack(QByteArray body, const QByteArray &codings)
             continue;
         if (coding != "gzip" && coding != "x-gzip" && coding != "deflate")
             return std::nullopt; // not one we asked for
-        std::optional<QByteArray> unpacked = Inflate(body, coding != "deflate");
+        // "deflate" means the zlib wrapper, but some servers send the bare
+        // stream, and browsers take both.
+        Inflate::Wrapper wrapper = Inflate::Wrapper::Gzip;
+        if (coding == "deflate") {
+            const auto b0 = body.size() > 1 ? uchar(body[0]) : 0, b1 = body.size() > 1 ? uchar(body[1]) : 0;
+            const bool zlib = (b0 & 0x0F) == 8 && ((b0 << 8) | b1) % 31 == 0;
+            wrapper = zlib ? Inflate::Wrapper::Zlib : Inflate::Wrapper::Raw;
+        }
+        std::optional<QByteArray> unpacked = Inflate::Unpack(body, wrapper, HTTPPage2::MaxBodyBytes);
         if (!unpacked)
             return std::nullopt;
         body = std::move(*unpacked);

@@ -7,7 +7,7 @@
 #   bash scripts/windows.sh --cache   only the packages and the cached libraries
 #
 # The cross-built Qt (qtbase 6.4.2, the same version as the host's moc, rcc
-# and uic) and the static libxlsxwriter and libxml2 are kept in
+# and uic) and the static libxlsxwriter, libxml2 and minizip are kept in
 # $MORVANE_WINDOWS_CACHE (default ~/.cache/morvane-windows), each in a folder
 # named by a hash of the Debian source versions, the compiler and the
 # configure line; a change to any of them builds a new folder. The first run
@@ -109,7 +109,7 @@ QT_CONFIGURE=(-xplatform win32-g++ -release -shared -nomake examples -nomake tes
 # With -no-feature-direct2d, 6.4.2's Windows platform plugin still refers
 # to the DirectWrite font database, which Gui then leaves out.
 QT_PATCH='qwindowsintegration.cpp: directwrite3 && direct2d'
-LIBS_CMAKE="xlsxwriter: static, mingw zlib; libxml2: static, html xpath tree output, no iconv/icu/lzma/zlib/http/ftp; threads (without them 2.9.14 does not build against the posix mingw)"
+LIBS_CMAKE="minizip: static ioapi.c unzip.c of zlib's source; xlsxwriter: static, mingw zlib; libxml2: static, html xpath tree output, no iconv/icu/lzma/zlib/http/ftp; threads (without them 2.9.14 does not build against the posix mingw)"
 key() { printf '%s\n' "$@" | sha256sum | cut -c1-12; }
 QT_KEY=$(key "$QTBASE_V" "$SQLITE_V" "$MINGW_V" "$HOSTQT_V" "${QT_CONFIGURE[*]}" "$QT_PATCH")
 LIBS_KEY=$(key "$XLSX_V" "$XML2_V" "$MINGW_V" "$ZLIB_V" "$LIBS_CMAKE")
@@ -185,9 +185,9 @@ if [ ! -f "$QT/.complete" ]; then
     du -sh "$QT" | tee -a "$TIMINGS"
 fi
 
-# ------------------------------------------------------------ libxlsxwriter, libxml2 (static)
+# ------------------------------------------------------------ libxlsxwriter, libxml2, minizip (static)
 if [ ! -f "$LIBS/.complete" ]; then
-    stage "libxlsxwriter, libxml2"
+    stage "libxlsxwriter, libxml2, minizip"
     XLSXSRC=$(fetch_source libxlsxwriter "$XLSX_V")
     XML2SRC=$(fetch_source libxml2 "$XML2_V")
     rm -rf "$LIBS" "$CACHE/build-libs"
@@ -205,6 +205,18 @@ if [ ! -f "$LIBS/.complete" ]; then
         -DLIBXML2_WITH_DEBUG=OFF > /dev/null
     $NICE cmake --build "$CACHE/build-libs/libxml2" --parallel "$JOBS" > /dev/null
     cmake --install "$CACHE/build-libs/libxml2" > /dev/null
+    # minizip reads shard workbooks back (morvane merge); Morvane gives it
+    # its own file functions, so neither iowin32.c nor zip.c is needed.
+    ZLIBSRC=$(zlib_source)
+    mkdir -p "$CACHE/build-libs/minizip" "$LIBS/include/minizip" "$LIBS/lib/pkgconfig"
+    for c in ioapi unzip; do
+        $NICE x86_64-w64-mingw32-gcc-posix -O2 -c "$ZLIBSRC/contrib/minizip/$c.c" -o "$CACHE/build-libs/minizip/$c.o"
+    done
+    x86_64-w64-mingw32-ar rcs "$LIBS/lib/libminizip.a" "$CACHE/build-libs/minizip/"*.o
+    cp "$ZLIBSRC/contrib/minizip/ioapi.h" "$ZLIBSRC/contrib/minizip/unzip.h" "$LIBS/include/minizip/"
+    printf '%s\n' "prefix=$LIBS" 'Name: minizip' "Description: zip reading, from zlib's contrib/minizip" \
+        "Version: ${ZLIB_V%%+*}" 'Libs: -L${prefix}/lib -lminizip -lz' 'Cflags: -I${prefix}/include/minizip' \
+        > "$LIBS/lib/pkgconfig/minizip.pc"
     rm -rf "$CACHE/build-libs"
     touch "$LIBS/.complete"
 fi

@@ -1,5 +1,6 @@
 // The spreadsheet exports: which figures become numbers, the CSV bytes Excel reads, the workbook read from its zip.
 
+#include "Inflate.h"
 #include "SheetCsv.h"
 #include "SheetXlsx.h"
 #include "TableExport.h"
@@ -7,8 +8,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <zlib.h>
 
 #ifdef Q_OS_LINUX
 #include <sys/mount.h>
@@ -19,24 +18,18 @@ using namespace Sheets;
 
 namespace {
 
-// One deflated member of a zip file: its bytes follow the local header, the name and the extra field; the
-// stream's own end marks where they stop, so no sizes are read.
+// One deflated member of a zip file: its bytes follow the local header, the name and the extra field, as many as
+// the local header says (the writer fills in the sizes).
 QByteArray ZipEntry(const QString &path, const QByteArray &name)
 {
     QFile file(path);
-    QByteArray zip = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), plain(1 << 20, '\0');
+    const QByteArray zip = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     const qsizetype at = zip.indexOf(name) - 30;
     if (at < 0)
         return {};
-    const qsizetype from = at + 30 + name.size() + uchar(zip[at + 28]);
-    z_stream s{};
-    s.next_in = reinterpret_cast<Bytef *>(zip.data() + from);
-    s.avail_in = uInt(zip.size() - from);
-    s.next_out = reinterpret_cast<Bytef *>(plain.data());
-    s.avail_out = uInt(plain.size());
-    const bool whole = inflateInit2(&s, -MAX_WBITS) == Z_OK && inflate(&s, Z_FINISH) == Z_STREAM_END;
-    inflateEnd(&s);
-    return whole ? plain.left(qsizetype(s.total_out)) : QByteArray();
+    const auto u16 = [&zip](qsizetype i) { return qsizetype(uchar(zip[i])) | qsizetype(uchar(zip[i + 1])) << 8; };
+    const QByteArray packed = zip.mid(at + 30 + name.size() + u16(at + 28), u16(at + 18) | u16(at + 20) << 16);
+    return Inflate::Unpack(packed, Inflate::Wrapper::Raw, 1 << 20).value_or(QByteArray());
 }
 
 Batch::Row MakeRow(int number, const QString &domain, const QStringList &texts)
