@@ -7,6 +7,7 @@
 #include "Ledger.h"
 #include "ListFile.h"
 #include "RulesCheck.h"
+#include "RunLoop.h"
 #include "RunPacing.h"
 #include "RunRecorder.h"
 #include "SiteScan.h"
@@ -71,6 +72,14 @@ void QuitWhenSettled(QEventLoop &loop)
         loop.quit();
     });
     poll->start(HTTPPage2::PollMilliseconds);
+}
+
+void CatchInterrupts(Interrupts *interrupts, QObject *context, const std::function<void()> &stop)
+{
+    if (!interrupts)
+        return;
+    QObject::connect(interrupts, &Interrupts::interrupted, context, stop);
+    interrupts->Catch();
 }
 
 QString Stopping(bool stored)
@@ -171,6 +180,11 @@ bool Written(const Sheets::WriteResult &result, const QString &path)
                  .arg(result.cutCells)
                  .arg(path));
     return result.ok;
+}
+
+QString ListSource(const QString &list)
+{
+    return list == QLatin1String("-") ? QStringLiteral("typed") : QFileInfo(list).absoluteFilePath();
 }
 
 QString ReadBatchList(const BatchOptions &options, QList<DomainList::Row> *rows)
@@ -322,35 +336,14 @@ int CheckRules(const Config &config, const RulesCheckOptions &options)
 
 } // namespace Cli
 
-namespace {
-
-using Cli::QuitWhenSettled;
 using Cli::Refuse;
-
-// Caught only once the run is on: reading a list from a terminal still
-// ends with one Ctrl+C, as usual.
-template <typename Command> void CatchInterrupts(Interrupts *interrupts, Command *command, void (Command::*stop)())
-{
-    if (!interrupts)
-        return;
-    QObject::connect(interrupts, &Interrupts::interrupted, command, stop);
-    interrupts->Catch();
-}
-
-} // namespace
 
 BatchCommand::BatchCommand(const Config &config, Cli::BatchOptions options, Interrupts *interrupts, QObject *parent)
     : QObject(parent), mConfig(config), mOptions(std::move(options)), mInterrupts(interrupts)
 {
 }
 
-BatchCommand::~BatchCommand()
-{
-    // The recorder and the wait refer to the run, the recorder to the ledger.
-    mNetworkWait.reset();
-    mRecorder.reset();
-    mRun.reset();
-}
+BatchCommand::~BatchCommand() = default;
 
 int BatchCommand::Run()
 {
@@ -362,21 +355,10 @@ int BatchCommand::Run()
         domains << row.domain;
     if (const int repeated = DomainList::DuplicateHosts(domains); repeated > 0)
         Cli::Tell(Cli::Text::tr("duplicate hosts in the list: %1 rows (each is checked)").arg(repeated));
-    if (mOptions.shard) {
-        mMark = Shards::MarkOf(*mOptions.shard, domains);
-        domains.clear();
-        QList<DomainList::Row> taken;
-        for (const DomainList::Row &row : rows) {
-            if (mOptions.shard->Takes(row.number))
-                taken << row;
-        }
-        rows = taken;
-        for (const DomainList::Row &row : rows)
-            domains << row.domain;
-        // A shard of more machines than the list has rows: its table is empty.
-        if (rows.isEmpty())
-            return Cli::Written(WriteTable(), mOptions.out.path) ? Cli::kAllFetched : Cli::kBadInput;
-    }
+    TakeShard(&rows, &domains);
+    // A shard of more machines than the list has rows: its table is empty.
+    if (mMark && rows.isEmpty())
+        return Cli::WriteRows(mOptions.out, mMark, {}, {}) ? Cli::kAllFetched : Cli::kBadInput;
     const bool stored = mOptions.resume || mOptions.retryFailed;
     QString refusal;
     mLedger = Cli::OpenLedger(mOptions.ledgerPath,
@@ -387,87 +369,51 @@ int BatchCommand::Run()
     if (!refusal.isEmpty())
         return Refuse(refusal);
 
-    mRun = std::make_unique<BatchRun>(mConfig, HTTPPage2::SharedManager());
+    mLoop = std::make_unique<Cli::RunLoop>(
+        mConfig, mOptions, Ledger::DiagnosticsFolder(mOptions.ledgerPath), [this] { return StatusLine(); },
+        mLedger ? Cli::Text::tr("--resume goes on from here") : QString());
+    BatchRun &run = mLoop->run();
     if (mLedger) {
-        mRecorder = std::make_unique<RunRecorder>(*mLedger, *mRun, nullptr);
+        mRecorder = std::make_unique<RunRecorder>(*mLedger, run, nullptr);
         // A full disk or a lost server: the figures wait in memory, and the user hears of it.
-        connect(mLedger.get(), &Ledger::writeFailed, this, [this](const QString &message) {
-            if (mProgress)
-                mProgress->Say(message);
-            else
-                Cli::Tell(message);
-        });
+        connect(mLedger.get(), &Ledger::writeFailed, mLoop.get(), &Cli::RunLoop::Say);
     }
-    mRun->SetPacing(mOptions.rowsPerStretch, mOptions.restSeconds);
-    mRun->SetPauseOnBlock(mOptions.pauseOnBlock);
-    mRun->SetDiagnosticsFolder(Ledger::DiagnosticsFolder(mOptions.ledgerPath));
     mChecked = QList<QDateTime>(rows.size());
     if (stored) {
         if (const QString why = RestoreStored(domains); !why.isEmpty())
             return Refuse(why);
     } else {
-        mRun->Load(rows, mOptions.list == QLatin1String("-") ? QStringLiteral("typed")
-                                                             : QFileInfo(mOptions.list).absoluteFilePath());
+        run.Load(rows, Cli::ListSource(mOptions.list));
     }
-    connect(mRun.get(), &BatchRun::figureChanged, this, [this](int row, int figure) {
-        if (mRun->rows().at(row).state(figure) != Batch::CellState::Pending)
+    connect(&run, &BatchRun::figureChanged, this, [this, &run](int row, int figure) {
+        if (run.rows().at(row).state(figure) != Batch::CellState::Pending)
             mChecked[row] = QDateTime::currentDateTime();
     });
-    connect(mRun.get(), &BatchRun::completed, this, [this] {
-        mFinished = true;
-        mLoop.quit();
+    connect(&run, &BatchRun::completed, this, [this] { mLoop->Quit(Cli::RunLoop::End::Complete); });
+    mLoop->Exec(mInterrupts, run.confirmedRows(), [this, &run] {
+        // Nothing pending (a finished run retried without failures) completes at once.
+        if (!mOptions.retryFailed || run.RetryFailed() == 0)
+            run.Start();
     });
-
-    mProgress = std::make_unique<ProgressLine>([this] { return StatusLine(); }, !mOptions.quiet);
-    connect(mRun.get(), &BatchRun::warning, mProgress.get(), &ProgressLine::Say);
-    // A block or changed pages, or a network that stays away: no one is
-    // there to press Start, so the run ends with what it has, for --resume
-    // to go on later.
-    const auto stopItself = [this](const QString &reason) {
-        if (mInterrupted || mFinished)
-            return;
-        mInterrupted = mPausedItself = true;
-        // Without a ledger nothing is stored, and --resume has nothing to go on from.
-        mProgress->Say(mLedger ? Cli::PausedItself(reason, Cli::Text::tr("--resume goes on from here"))
-                               : Cli::Text::tr("%1: the run stops here; the figures so far are written, but with no "
-                                               "ledger --resume cannot go on from them")
-                                     .arg(reason));
-        mRun->Stop();
-        QuitWhenSettled(mLoop);
-    };
-    mNetworkWait = std::make_unique<Cli::NetworkWait>(
-        *mRun, mOptions.networkWaitSeconds, [this](const QString &message) { mProgress->Say(message); }, stopItself);
-    connect(mRun.get(), &BatchRun::pausedByItself, this, [this, stopItself] {
-        if (!mInterrupted && !mFinished && !mNetworkWait->Takes())
-            stopItself(mNetworkWait->Reason());
-    });
-    mRate.Start(mRun->confirmedRows());
-    mProgress->Start();
-    CatchInterrupts(mInterrupts, this, &BatchCommand::Interrupt);
-    // Nothing pending (a finished run retried without failures) completes at once.
-    if (!mOptions.retryFailed || mRun->RetryFailed() == 0)
-        mRun->Start();
-    if (!mFinished && !mInterrupted)
-        mLoop.exec();
-    mRun->Stop();
-    mProgress->Finish();
-    Cli::TellUnread(*mRun);
     if (mLedger && !mLedger->Flush())
         Cli::Tell(Cli::Unstored(mLedger->pendingWrites()));
-
-    if (!Cli::Written(WriteTable(), mOptions.out.path))
-        return Cli::kBadInput;
-    if (mPausedItself)
-        return Cli::kPausedItself;
-    return mInterrupted ? Cli::kInterrupted : mRun->failedCells() > 0 ? Cli::kSomeFailed : Cli::kAllFetched;
+    return mLoop->Finish(mOptions.out, mMark, run.rows(), mChecked);
 }
 
-Sheets::WriteResult BatchCommand::WriteTable() const
+void BatchCommand::TakeShard(QList<DomainList::Row> *rows, QStringList *domains)
 {
-    const QList<Batch::Row> rows = mRun ? mRun->rows() : QList<Batch::Row>();
-    if (mMark)
-        return Shards::Write(mOptions.out, *mMark, rows, mChecked);
-    return TableExport::WriteBatch(mOptions.out, rows, mChecked);
+    if (!mOptions.shard)
+        return;
+    mMark = Shards::MarkOf(*mOptions.shard, *domains);
+    domains->clear();
+    QList<DomainList::Row> taken;
+    for (const DomainList::Row &row : qAsConst(*rows)) {
+        if (mOptions.shard->Takes(row.number)) {
+            taken << row;
+            *domains << row.domain;
+        }
+    }
+    *rows = taken;
 }
 
 QString BatchCommand::RestoreStored(const QStringList &domains)
@@ -478,31 +424,16 @@ QString BatchCommand::RestoreStored(const QStringList &domains)
     if (mOptions.resume && last->finished.isValid())
         return Cli::Text::tr("the last run of this list is finished: nothing to resume");
     mRecorder->Restore(*last);
-    // The ledger keeps no time per row; rows brought back date from their run's start.
-    for (int i = 0; i < last->rows.size() && i < mChecked.size(); ++i) {
-        for (const Batch::Figure &f : last->rows[i].figures()) {
-            if (f.state != Batch::CellState::Pending)
-                mChecked[i] = last->started.toLocalTime();
-        }
-    }
+    Cli::DateStored(*last, &mChecked);
     return {};
-}
-
-void BatchCommand::Interrupt()
-{
-    if (!mRun || mInterrupted || mFinished)
-        return;
-    mInterrupted = true;
-    mProgress->Say(Cli::Stopping(mLedger != nullptr));
-    mRun->Stop();
-    QuitWhenSettled(mLoop);
 }
 
 QString BatchCommand::StatusLine() const
 {
-    const int done = mRun->confirmedRows();
-    return Progress::BatchLine(done, int(mRun->rows().size()), mRun->failedCells(), mRate.RowsPerMinute(done),
-                               mRun->restSecondsLeft());
+    const BatchRun &run = mLoop->run();
+    const int done = run.confirmedRows();
+    return Progress::BatchLine(done, int(run.rows().size()), run.failedCells(), mLoop->RowsPerMinute(done),
+                               run.restSecondsLeft());
 }
 
 SiteCommand::SiteCommand(const Config &config, Cli::SiteOptions options, Interrupts *interrupts, QObject *parent)
@@ -538,7 +469,7 @@ int SiteCommand::Run()
 
     mProgress = std::make_unique<ProgressLine>([this] { return StatusLine(); }, !mOptions.quiet);
     mProgress->Start();
-    CatchInterrupts(mInterrupts, this, &SiteCommand::Interrupt);
+    Cli::CatchInterrupts(mInterrupts, this, [this] { Interrupt(); });
     mScan->Start(mOptions.domain);
     if (mScan->running())
         mLoop.exec();

@@ -31,10 +31,17 @@ struct RunSummary;
 
 namespace Cli {
 
+class RunLoop;
+
 enum ExitCode { kAllFetched = 0, kSomeFailed = 1, kBadInput = 2, kPausedItself = 3, kInterrupted = 130 };
 
 // What is said when a run stopped itself: why, and how to go on.
 QString PausedItself(const QString &reason, const QString &goOn);
+
+// From now on hands Ctrl+C to stop, when interrupts are given. Caught
+// only once a run is on: reading a list from a terminal still ends with
+// one Ctrl+C, as usual.
+void CatchInterrupts(Interrupts *interrupts, QObject *context, const std::function<void()> &stop);
 
 // What is said at the first Ctrl+C; stored: whether a ledger keeps the figures.
 QString Stopping(bool stored);
@@ -108,6 +115,10 @@ struct SiteOptions : RunOptions
     bool compare = false; // with the domain's last stored scan
 };
 
+// Where a run's list came from, as the ledger keeps it: "typed" for
+// standard input, else the file's whole path.
+QString ListSource(const QString &list);
+
 // The list of a batch run, read and checked with the run's other
 // options; the refusal, or "" with *rows set.
 QString ReadBatchList(const BatchOptions &options, QList<DomainList::Row> *rows);
@@ -160,39 +171,31 @@ class BatchCommand final : public QObject
 
 public:
     // Ctrl+C and SIGTERM are caught through interrupts, when given, once
-    // the run starts.
+    // the run starts: the chains stop, the answers on their way land, then
+    // the figures so far are stored and written.
     BatchCommand(const Config &config, Cli::BatchOptions options, Interrupts *interrupts = nullptr,
                  QObject *parent = nullptr);
     ~BatchCommand() override;
 
     // Runs to the end and returns the exit code.
     int Run();
-    // Ctrl+C: the chains stop, the answers on their way land, then the
-    // figures so far are stored and written.
-    void Interrupt();
 
 private:
+    // Only the shard's rows, when one is asked for; the mark of its table.
+    void TakeShard(QList<DomainList::Row> *rows, QStringList *domains);
     // The stored run this start continues, or "" with the run restored.
     QString RestoreStored(const QStringList &domains);
-    Sheets::WriteResult WriteTable() const;
     QString StatusLine() const;
 
     Config mConfig;
     Cli::BatchOptions mOptions;
     Interrupts *mInterrupts;
-    QEventLoop mLoop;
     // Declared in the order they are needed; the recorder goes first.
     std::unique_ptr<Ledger> mLedger;
-    std::unique_ptr<BatchRun> mRun;
+    std::unique_ptr<Cli::RunLoop> mLoop;
     std::unique_ptr<RunRecorder> mRecorder;
     QList<QDateTime> mChecked; // when each row's last figure landed
     std::optional<Shards::Mark> mMark;
-    Progress::RateMeter mRate;
-    std::unique_ptr<ProgressLine> mProgress;
-    std::unique_ptr<Cli::NetworkWait> mNetworkWait;
-    bool mFinished = false;
-    bool mInterrupted = false;
-    bool mPausedItself = false;
 };
 
 class SiteCommand final : public QObject

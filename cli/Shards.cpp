@@ -208,6 +208,43 @@ Table Read(const QString &path)
     return table;
 }
 
+namespace {
+
+// The shards' rows sorted into the list's order, or why they do not make
+// the list their marks name.
+QString InListOrder(const Mark &mark, QList<Batch::Row> *shardRows, QList<QDateTime> *shardChecked)
+{
+    QList<int> order(shardRows->size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [shardRows](int a, int b) { return (*shardRows)[a].number < (*shardRows)[b].number; });
+    QList<Batch::Row> rows;
+    QList<QDateTime> checked;
+    for (int i : order) {
+        if (!rows.isEmpty() && rows.last().number == (*shardRows)[i].number)
+            return Cli::Text::tr("row %1 is in the shards twice").arg(rows.last().number);
+        rows << (*shardRows)[i];
+        checked << shardChecked->value(i);
+    }
+    if (rows.size() != mark.rows)
+        return Cli::Text::tr("the shards hold %1 rows of the list's %2: one is cut short")
+            .arg(rows.size())
+            .arg(mark.rows);
+    // The marks name the list by its key: rows whose domains make another
+    // list were changed after their run wrote them.
+    QStringList domains;
+    for (const Batch::Row &row : rows)
+        domains << row.domain();
+    if (MarkOf(mark.shard, domains).list != mark.list)
+        return Cli::Text::tr("the rows of the shards are not those of the list their marks name: a domain "
+                             "was changed after the run");
+    *shardRows = rows;
+    *shardChecked = checked;
+    return {};
+}
+
+} // namespace
+
 Merged Merge(const QStringList &paths)
 {
     Merged merged;
@@ -266,32 +303,7 @@ Merged Merge(const QStringList &paths)
                           ? Cli::Text::tr("shards %1 are missing").arg(missing.join(QStringLiteral(", ")))
                           : Cli::Text::tr("shard %1 is missing").arg(missing[0]));
 
-    QList<int> order(merged.rows.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&merged](int a, int b) { return merged.rows[a].number < merged.rows[b].number; });
-    QList<Batch::Row> rows;
-    QList<QDateTime> checked;
-    for (int i : order) {
-        if (!rows.isEmpty() && rows.last().number == merged.rows[i].number)
-            return refuse(Cli::Text::tr("row %1 is in the shards twice").arg(rows.last().number));
-        rows << merged.rows[i];
-        checked << merged.checked.value(i);
-    }
-    if (rows.size() != first->rows)
-        return refuse(Cli::Text::tr("the shards hold %1 rows of the list's %2: one is cut short")
-                          .arg(rows.size())
-                          .arg(first->rows));
-    // The marks name the list by its key: rows whose domains make another
-    // list were changed after their run wrote them.
-    QStringList domains;
-    for (const Batch::Row &row : rows)
-        domains << row.domain();
-    if (MarkOf(first->shard, domains).list != first->list)
-        return refuse(Cli::Text::tr("the rows of the shards are not those of the list their marks name: a domain "
-                                    "was changed after the run"));
-    merged.rows = rows;
-    merged.checked = checked;
+    merged.refusal = InListOrder(*first, &merged.rows, &merged.checked);
     return merged;
 }
 

@@ -6,7 +6,6 @@
 #include "Ledger.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSysInfo>
 
@@ -24,11 +23,7 @@ SharedRunCommand::SharedRunCommand(const Config &config, Cli::BatchOptions optio
     connect(&mAgain, &QTimer::timeout, this, &SharedRunCommand::ClaimMore);
 }
 
-SharedRunCommand::~SharedRunCommand()
-{
-    mNetworkWait.reset(); // it refers to the run
-    mRun.reset();
-}
+SharedRunCommand::~SharedRunCommand() = default;
 
 int SharedRunCommand::Run()
 {
@@ -44,57 +39,31 @@ int SharedRunCommand::Run()
     if (const QString why = Begin(list); !why.isEmpty())
         return Cli::Refuse(why);
 
-    mRun = std::make_unique<BatchRun>(mConfig, HTTPPage2::SharedManager());
-    mRun->SetPacing(mOptions.rowsPerStretch, mOptions.restSeconds);
-    mRun->SetPauseOnBlock(mOptions.pauseOnBlock);
-    mRun->SetDiagnosticsFolder(Ledger::DiagnosticsFolder(QString()));
-    connect(mRun.get(), &BatchRun::figureChanged, this, &SharedRunCommand::Landed);
-    const auto stopItself = [this](const QString &reason) {
-        if (mEnd != End::Running)
-            return;
-        // The claim is given back at the end: the other machines take the rows on.
-        mEnd = End::PausedItself;
-        mProgress->Say(Cli::PausedItself(reason, Cli::Text::tr("the same command takes the run up again")));
-        mRun->Stop();
-        mAgain.stop();
-        Cli::QuitWhenSettled(mLoop);
-    };
-    mNetworkWait = std::make_unique<Cli::NetworkWait>(
-        *mRun, mOptions.networkWaitSeconds, [this](const QString &message) { mProgress->Say(message); }, stopItself);
-    connect(mRun.get(), &BatchRun::pausedByItself, this, [this, stopItself] {
-        if (mEnd == End::Running && !mNetworkWait->Takes())
-            stopItself(mNetworkWait->Reason());
-    });
+    // The claim is given back at the end of a run that stopped itself: the
+    // other machines take the rows on.
+    mLoop = std::make_unique<Cli::RunLoop>(
+        mConfig, mOptions, Ledger::DiagnosticsFolder(QString()), [this] { return StatusLine(); },
+        Cli::Text::tr("the same command takes the run up again"));
+    connect(&mLoop->run(), &BatchRun::figureChanged, this, &SharedRunCommand::Landed);
     // Not from inside the watcher's tick that completed the handful.
-    connect(mRun.get(), &BatchRun::completed, this, &SharedRunCommand::ClaimMore, Qt::QueuedConnection);
-    mProgress = std::make_unique<ProgressLine>([this] { return StatusLine(); }, !mOptions.quiet);
-    connect(mRun.get(), &BatchRun::warning, mProgress.get(), &ProgressLine::Say);
+    connect(&mLoop->run(), &BatchRun::completed, this, &SharedRunCommand::ClaimMore, Qt::QueuedConnection);
     connect(mLedger.get(), &Ledger::writeFailed, this, [this](const QString &message) {
-        mProgress->Say(message);
+        mLoop->Say(message);
         if (!mLostFor.isValid())
             mLostFor.start();
     });
     connect(mLedger.get(), &Ledger::writesResumed, this, [this] {
-        mProgress->Say(Cli::Text::tr("the ledger answers again: the figures kept meanwhile are stored"));
+        mLoop->Say(Cli::Text::tr("the ledger answers again: the figures kept meanwhile are stored"));
         mLostFor.invalidate();
     });
-    if (mInterrupts) {
-        connect(mInterrupts, &Interrupts::interrupted, this, &SharedRunCommand::Interrupt);
-        mInterrupts->Catch();
-    }
-    mRate.Start(CoveredDone());
-    mProgress->Start();
-    mRenew.start();
-    ClaimMore();
-    if (mEnd == End::Running)
-        mLoop.exec();
-    mRun->Stop();
+    const Cli::RunLoop::End end = mLoop->Exec(mInterrupts, CoveredDone(), [this] {
+        mRenew.start();
+        ClaimMore();
+    });
     mRenew.stop();
     mAgain.stop();
-    mProgress->Finish();
-    Cli::TellUnread(*mRun);
 
-    if (mEnd != End::LedgerLost && mLedger->Release(mRunId, mOwner)) {
+    if (end != Cli::RunLoop::End::LedgerLost && mLedger->Release(mRunId, mOwner)) {
         const StoredRun now = mLedger->LoadRun(mRunId);
         Take(now);
         if (now.id && std::all_of(mRows.cbegin(), mRows.cend(), [](const Batch::Row &r) { return r.complete(); }))
@@ -102,30 +71,15 @@ int SharedRunCommand::Run()
     }
     if (mLedger->pendingWrites() > 0)
         Cli::Tell(Cli::Unstored(mLedger->pendingWrites()));
-
     QList<Batch::Row> rows;
     QList<QDateTime> checked;
-    int failed = 0, left = 0;
-    for (int i = 0; i < mRows.size(); ++i) {
-        if (!Covers(i))
-            continue;
+    for (const int i : Covered()) {
         rows << mRows[i];
         checked << mChecked[i];
-        left += !mRows[i].complete();
-        for (const Batch::Figure &f : mRows[i].figures())
-            failed += f.state == Batch::CellState::Failed;
     }
-    const Sheets::WriteResult written =
-        mOptions.out.path.isEmpty() ? Sheets::WriteResult{true, {}}
-        : mOptions.shard ? Shards::Write(mOptions.out, Shards::MarkOf(*mOptions.shard, mDomains), rows, checked)
-                         : TableExport::WriteBatch(mOptions.out, rows, checked);
-    if (!Cli::Written(written, mOptions.out.path) || mEnd == End::LedgerLost)
-        return Cli::kBadInput;
-    if (mEnd == End::Interrupted)
-        return Cli::kInterrupted;
-    if (mEnd == End::PausedItself)
-        return Cli::kPausedItself;
-    return failed > 0 || left > 0 ? Cli::kSomeFailed : Cli::kAllFetched;
+    const std::optional<Shards::Mark> mark =
+        mOptions.shard ? std::optional(Shards::MarkOf(*mOptions.shard, mDomains)) : std::nullopt;
+    return mLoop->Finish(mOptions.out, mark, rows, checked);
 }
 
 QString SharedRunCommand::Begin(const QList<DomainList::Row> &list)
@@ -138,8 +92,7 @@ QString SharedRunCommand::Begin(const QList<DomainList::Row> &list)
         rows << row;
         mDomains << r.domain;
     }
-    mSource =
-        mOptions.list == QLatin1String("-") ? QStringLiteral("typed") : QFileInfo(mOptions.list).absoluteFilePath();
+    mSource = Cli::ListSource(mOptions.list);
     // A container restarted in its pod has the host name and often the pid
     // of the one that died: the random part keeps the two apart, so the new
     // one never renews the dead one's claims.
@@ -170,7 +123,7 @@ QString SharedRunCommand::Begin(const QList<DomainList::Row> &list)
 
 void SharedRunCommand::ClaimMore()
 {
-    if (mEnd != End::Running)
+    if (mLoop->end() != Cli::RunLoop::End::Running)
         return;
     const Shards::Shard shard = mOptions.shard.value_or(Shards::Shard());
     const std::optional<QList<int>> claimed =
@@ -181,9 +134,8 @@ void SharedRunCommand::ClaimMore()
         if (now.id) {
             mLostFor.invalidate();
             Take(now);
-            if (CoveredComplete()) {
-                mEnd = End::Complete;
-                mLoop.quit();
+            if (CoveredDone() == Covered().size()) {
+                mLoop->Quit(Cli::RunLoop::End::Complete);
             } else {
                 mAgain.start();
             }
@@ -200,13 +152,13 @@ void SharedRunCommand::ClaimMore()
     QList<Batch::Row> rows;
     for (const int row : qAsConst(mClaimed))
         rows << mRows.value(row);
-    mRun->Restore(rows, mSource);
-    mRun->Start();
+    mLoop->run().Restore(rows, mSource);
+    mLoop->run().Start();
 }
 
 void SharedRunCommand::Landed(int row, int figure)
 {
-    const Batch::Figure f = mRun->rows().at(row).figure(figure);
+    const Batch::Figure f = mLoop->run().rows().at(row).figure(figure);
     if (f.state == Batch::CellState::Pending || row >= mClaimed.size())
         return;
     const int at = mClaimed[row];
@@ -219,75 +171,51 @@ bool SharedRunCommand::GaveUp()
 {
     if (!mLostFor.isValid()) {
         mLostFor.start();
-        mProgress->Say(Cli::Text::tr("the ledger does not answer; trying again for %1 s").arg(mOptions.claimSeconds));
+        mLoop->Say(Cli::Text::tr("the ledger does not answer; trying again for %1 s").arg(mOptions.claimSeconds));
     }
     if (mLostFor.elapsed() < qint64(mOptions.claimSeconds) * 1000)
         return false;
     // By now this machine's claims have lapsed and others may take its rows.
-    mProgress->Say(Cli::Text::tr("the ledger has not answered for %1 s: stopping").arg(mOptions.claimSeconds));
-    mEnd = End::LedgerLost;
-    mLoop.quit();
+    mLoop->Say(Cli::Text::tr("the ledger has not answered for %1 s: stopping").arg(mOptions.claimSeconds));
+    mLoop->Quit(Cli::RunLoop::End::LedgerLost);
     return true;
 }
 
 void SharedRunCommand::Take(const StoredRun &stored)
 {
-    const QDateTime started = stored.started.toLocalTime();
     for (int i = 0; i < stored.rows.size() && i < mRows.size(); ++i) {
         for (int f = 0; f < Batch::FigureCount; ++f) {
             const Batch::Figure theirs = stored.rows[i].figure(f);
-            if (theirs.state == Batch::CellState::Pending)
-                continue; // what landed here and is not stored yet stays
-            mRows[i].setFigure(f, theirs);
-            if (!mChecked[i].isValid())
-                mChecked[i] = started;
+            // What landed here and is not stored yet stays.
+            if (theirs.state != Batch::CellState::Pending)
+                mRows[i].setFigure(f, theirs);
         }
     }
+    Cli::DateStored(stored, &mChecked);
 }
 
-bool SharedRunCommand::Covers(int row) const
+QList<int> SharedRunCommand::Covered() const
 {
-    return !mOptions.shard || mOptions.shard->Takes(mRows[row].number);
+    QList<int> covered;
+    for (int i = 0; i < mRows.size(); ++i) {
+        if (!mOptions.shard || mOptions.shard->Takes(mRows[i].number))
+            covered << i;
+    }
+    return covered;
 }
 
 int SharedRunCommand::CoveredDone() const
 {
-    int done = 0;
-    for (int i = 0; i < mRows.size(); ++i)
-        done += Covers(i) && mRows[i].complete();
-    return done;
-}
-
-bool SharedRunCommand::CoveredComplete() const
-{
-    for (int i = 0; i < mRows.size(); ++i) {
-        if (Covers(i) && !mRows[i].complete())
-            return false;
-    }
-    return true;
-}
-
-void SharedRunCommand::Interrupt()
-{
-    if (!mRun || mEnd != End::Running)
-        return;
-    mEnd = End::Interrupted;
-    mProgress->Say(Cli::Stopping(true));
-    mRun->Stop();
-    mAgain.stop();
-    Cli::QuitWhenSettled(mLoop);
+    const QList<int> covered = Covered();
+    return int(std::count_if(covered.cbegin(), covered.cend(), [this](int i) { return mRows[i].complete(); }));
 }
 
 QString SharedRunCommand::StatusLine() const
 {
+    QList<Batch::Row> rows;
+    for (const int i : Covered())
+        rows << mRows[i];
     const int done = CoveredDone();
-    int total = 0, failed = 0;
-    for (int i = 0; i < mRows.size(); ++i) {
-        if (!Covers(i))
-            continue;
-        ++total;
-        for (const Batch::Figure &f : mRows[i].figures())
-            failed += f.state == Batch::CellState::Failed;
-    }
-    return Progress::BatchLine(done, total, failed, mRate.RowsPerMinute(done), mRun ? mRun->restSecondsLeft() : 0);
+    return Progress::BatchLine(done, int(rows.size()), Cli::FailedCells(rows), mLoop->RowsPerMinute(done),
+                               mLoop->run().restSecondsLeft());
 }

@@ -7,7 +7,7 @@
 // claimer that fell silent are taken over once their claim times out, so
 // a machine that dies costs only that wait.
 
-#include "Commands.h"
+#include "RunLoop.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -26,14 +26,12 @@ public:
                      QObject *parent = nullptr);
     ~SharedRunCommand() override;
 
+    // Runs to the end and returns the exit code. At Ctrl+C the chains
+    // stop, the answers on their way land, the figures are stored and the
+    // rows still held are given back at once.
     int Run();
-    // Ctrl+C: the chains stop, the answers on their way land, the figures
-    // are stored and the rows still held are given back at once.
-    void Interrupt();
 
 private:
-    enum class End { Running, Complete, Interrupted, PausedItself, LedgerLost };
-
     QString Begin(const QList<DomainList::Row> &list);
     // Claims the next handful, or waits for the rows others hold.
     void ClaimMore();
@@ -42,18 +40,16 @@ private:
     bool GaveUp();
     // Figures the ledger holds join what this machine knows.
     void Take(const StoredRun &stored);
-    bool Covers(int row) const;
+    // The run's rows this machine covers: its shard's, or all.
+    QList<int> Covered() const;
     int CoveredDone() const;
-    bool CoveredComplete() const;
     QString StatusLine() const;
 
     Config mConfig;
     Cli::BatchOptions mOptions;
     Interrupts *mInterrupts;
-    QEventLoop mLoop;
     std::unique_ptr<Ledger> mLedger;
-    std::unique_ptr<BatchRun> mRun;
-    std::unique_ptr<Cli::NetworkWait> mNetworkWait;
+    std::unique_ptr<Cli::RunLoop> mLoop;
     qint64 mRunId = 0;
     QString mOwner;  // host, pid and a random part
     QString mSource; // where the list came from
@@ -65,7 +61,4 @@ private:
     QTimer mRenew;          // keeps the claims alive through slow pages and rests
     QTimer mAgain;          // the next claim after a wait
     QElapsedTimer mLostFor; // running while the ledger fails
-    Progress::RateMeter mRate;
-    std::unique_ptr<ProgressLine> mProgress;
-    End mEnd = End::Running;
 };
