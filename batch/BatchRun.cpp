@@ -1,5 +1,6 @@
 #include "BatchRun.h"
 
+#include "Clock.h"
 #include "Endpoints.h"
 #include "HTTPPage2.h"
 #include "Renew.h"
@@ -8,7 +9,6 @@
 #include "SearchCounts.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 
 #include <algorithm>
 #include <exception>
@@ -25,14 +25,6 @@ QString BatchRun::FormatChanged()
 }
 
 namespace {
-
-qint64 MonotonicMs()
-{
-    static QElapsedTimer since;
-    if (!since.isValid())
-        since.start();
-    return since.elapsed();
-}
 
 // What the user is told of a lost connection.
 QString FailureText(HTTPPage2::Failure failure)
@@ -56,13 +48,13 @@ QString FailureText(HTTPPage2::Failure failure)
 } // namespace
 
 BatchRun::BatchRun(const Config &config, QNetworkAccessManager *nam, QObject *parent)
-    : QObject(parent), mConfig(config), mNam(nam), mNow(MonotonicMs), mBacklinks{1,
-                                                                                 &pr2,
-                                                                                 &BatchRun::pr2_HttpEvent,
-                                                                                 &BatchRun::RequestBacklinkCount,
-                                                                                 "domain",
-                                                                                 Batch::Backlinks,
-                                                                                 Batch::BacklinkPage},
+    : QObject(parent), mConfig(config), mNam(nam), mBacklinks{1,
+                                                              &pr2,
+                                                              &BatchRun::pr2_HttpEvent,
+                                                              &BatchRun::RequestBacklinkCount,
+                                                              "domain",
+                                                              Batch::Backlinks,
+                                                              Batch::BacklinkPage},
       mIndexed{2,      &pr3,           &BatchRun::pr3_HttpEvent, &BatchRun::RequestIndexedCount,
                "site", Batch::Indexed, Batch::IndexedPage}
 {
@@ -71,11 +63,6 @@ BatchRun::BatchRun(const Config &config, QNetworkAccessManager *nam, QObject *pa
 }
 
 BatchRun::~BatchRun() = default;
-
-void BatchRun::SetClock(std::function<qint64()> nowMs)
-{
-    mNow = nowMs ? std::move(nowMs) : MonotonicMs;
-}
 
 void BatchRun::Load(const QList<DomainList::Row> &rows, const QString &source)
 {
@@ -290,15 +277,15 @@ int BatchRun::restSecondsLeft() const
 {
     if (!mRestUntil)
         return 0;
-    const qint64 left = *mRestUntil - mNow();
+    const qint64 left = *mRestUntil - Clock::elapsedMs();
     return left <= 0 ? 0 : int((left + 999) / 1000);
 }
 
 void BatchRun::Timer1_Timer()
 {
-    if (mNetwork.probeAt && mNow() >= *mNetwork.probeAt)
+    if (mNetwork.probeAt && Clock::elapsedMs() >= *mNetwork.probeAt)
         Probe();
-    if (mRestUntil && mNow() >= *mRestUntil) {
+    if (mRestUntil && Clock::elapsedMs() >= *mRestUntil) {
         Timer2_Timer();
         return;
     }
@@ -327,7 +314,7 @@ void BatchRun::Timer1_Timer()
         return;
     Pause();
     if (mRestMs) {
-        mRestUntil = mNow() + RestLength();
+        mRestUntil = Clock::elapsedMs() + RestLength();
         Q_EMIT stateChanged();
     }
     if (!rows)
@@ -519,7 +506,7 @@ void BatchRun::Heed(PageCheck::Verdict verdict, PageCheck::Service service, int 
     Streak &streak = mStreaks[int(service)];
     const QString name = PageCheck::ServiceName(service);
     if (verdict == Verdict::Blocked) {
-        mLastBlock = BlockNote{service, QDateTime::currentDateTime()};
+        mLastBlock = BlockNote{service, Clock::now()};
         // Every three in a row ask more gently again.
         if (++streak.blocks % kBlocksToSlow == 0)
             mRestFactor = std::min(mRestFactor * 2, 64);
@@ -544,7 +531,7 @@ void BatchRun::Heed(PageCheck::Verdict verdict, PageCheck::Service service, int 
     } else {
         ++mUnrecognised;
         r.unrecognised |= page;
-        mKeeper.Keep(service, r.domain(), fetcher ? fetcher->Body() : QByteArray(), QDateTime::currentDateTime());
+        mKeeper.Keep(service, r.domain(), fetcher ? fetcher->Body() : QByteArray(), Clock::now());
     }
     if (r.unrecognised != was || verdict == Verdict::Unrecognised)
         Q_EMIT rowMarked(row);
@@ -590,7 +577,7 @@ bool BatchRun::HoldForNetwork(int chain, const HTTPPage2 *fetcher)
     }
     mNetwork.failure = fetcher->failure();
     if (!mNetwork.lostAt.isValid())
-        mNetwork.lostAt = QDateTime::currentDateTime();
+        mNetwork.lostAt = Clock::now();
     // Once no chain has an answer on its way, none of them reached its service.
     const bool busy = std::any_of(std::begin(mNetwork.inFlight), std::end(mNetwork.inFlight), [](bool b) { return b; });
     if (!busy && !mNetwork.checking && !mNetwork.waiting && !(mHalted && !resting()))
@@ -641,7 +628,7 @@ int BatchRun::ServiceOf(int chain)
 void BatchRun::PauseForNetwork()
 {
     mNetwork.waiting = true;
-    mNetwork.probeAt = mNow() + kFirstProbeMs;
+    mNetwork.probeAt = Clock::elapsedMs() + kFirstProbeMs;
     PauseByItself(tr("the network is lost: %1 (since %2); the run goes on once it is back")
                       .arg(FailureText(mNetwork.failure), mNetwork.lostAt.toString(QStringLiteral("HH:mm:ss"))));
 }
@@ -672,7 +659,7 @@ void BatchRun::SendProbes(bool stats, bool search)
         }
     }
     if (!mNetwork.probing[0] && !mNetwork.probing[1])
-        mNetwork.probeAt = mNow() + kProbeMs; // no timer to poll with: try again later
+        mNetwork.probeAt = Clock::elapsedMs() + kProbeMs; // no timer to poll with: try again later
 }
 
 void BatchRun::StatsProbe_HttpEvent(const QString &)
@@ -712,14 +699,14 @@ void BatchRun::ProbeAnswered(int service)
         return;
     if (reached) {
         EndNetworkWait();
-        mNetwork.backAt = QDateTime::currentDateTime();
+        mNetwork.backAt = Clock::now();
         Q_EMIT networkBack();
         if (const QString refusal = Start(); !refusal.isEmpty())
             Q_EMIT warning(refusal);
         return;
     }
     if (settled)
-        mNetwork.probeAt = mNow() + kProbeMs;
+        mNetwork.probeAt = Clock::elapsedMs() + kProbeMs;
 }
 
 void BatchRun::EndNetworkWait()

@@ -33,9 +33,6 @@ public:
     BatchRun(const Config &config, QNetworkAccessManager *nam, QObject *parent = nullptr);
     ~BatchRun() override;
 
-    // The rest countdown's clock in milliseconds; tests may replace it.
-    void SetClock(std::function<qint64()> nowMs);
-
     // A new list: the rows of the old one are gone, and an answer still on
     // its way for one of them is not written into the new list. The source
     // says where it came from: "typed", or the list file's path.
@@ -209,7 +206,6 @@ private:
 
     Config mConfig;
     QNetworkAccessManager *mNam;
-    std::function<qint64()> mNow;
     QList<Batch::Row> mRows;
     QString mSource;
     quint32 mGeneration = 0;

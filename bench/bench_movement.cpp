@@ -7,6 +7,7 @@
 
 #include "KeywordMovement.h"
 #include "Ledger.h"
+#include "mock/MockClock.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -37,11 +38,11 @@ private:
     Year()
     {
         path = dir.filePath(QStringLiteral("ledger.sqlite"));
-        qint64 week = 0;
         {
             auto ledger = Ledger::Open(path);
-            ledger->SetClock([&week] { return QDateTime::fromMSecsSinceEpoch(1700000000000 + week * 604800000); });
-            for (week = 0; week < kScans; ++week) {
+            MockClock clock;
+            for (qint64 week = 0; week < kScans; ++week) {
+                clock.set(1700000000000 + week * 604800000);
                 for (int d = 0; d <= kOtherDomains; ++d) {
                     QList<Site::KeywordRow> rows(d == 0 ? kKeywords : 100);
                     for (int i = 0; i < rows.size(); ++i) {

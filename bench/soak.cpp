@@ -12,6 +12,7 @@
 
 #include "HTTPPage2.h"
 #include "XTimerSupport.h"
+#include "mock/MockClock.h"
 #include "support/TestServer.h"
 
 #include <QCoreApplication>
@@ -94,7 +95,8 @@ int Soak()
     // of a second, while answered fetches take a few milliseconds.
     QElapsedTimer real;
     real.start();
-    HTTPPage2::SetClock([&real] { return real.elapsed() / 40; });
+    MockClock fast;
+    fast.run(25);
 
     TestServer server;
     if (!server.start())

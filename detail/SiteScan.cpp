@@ -1,5 +1,6 @@
 #include "SiteScan.h"
 
+#include "Clock.h"
 #include "Endpoints.h"
 #include "HTTPPage2.h"
 #include "KeywordPages.h"
@@ -88,14 +89,14 @@ void SiteScan::RequestSiteOverview()
 bool SiteScan::Refuse(PageCheck::Verdict verdict, const HTTPPage2 *fetcher)
 {
     if (verdict == PageCheck::Verdict::Blocked) {
-        mBlockedAt = QDateTime::currentDateTime();
+        mBlockedAt = Clock::now();
         Finish(End::Blocked);
         return true;
     }
     if (verdict != PageCheck::Verdict::Unrecognised)
         return false;
-    mKeptPage = mKeeper.Keep(PageCheck::Service::Stats, mDomain, fetcher ? fetcher->Body() : QByteArray(),
-                             QDateTime::currentDateTime());
+    mKeptPage =
+        mKeeper.Keep(PageCheck::Service::Stats, mDomain, fetcher ? fetcher->Body() : QByteArray(), Clock::now());
     Finish(End::Unrecognised);
     return true;
 }

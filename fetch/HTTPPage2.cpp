@@ -1,6 +1,7 @@
 #include "HTTPPage2.h"
 
 #include "Charset.h"
+#include "Clock.h"
 #include "Inflate.h"
 #include "Markers.h"
 #include "NetworkSettings.h"
@@ -8,7 +9,6 @@
 #include "XTimer.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -22,17 +22,12 @@ namespace {
 
 int gLiveInstances = 0;
 int gLiveReplies = 0;
-std::function<qint64()> gClock;
 QString gUserAgent;
 
-qint64 MonotonicSeconds()
+// The limit counts whole seconds.
+qint64 NowSeconds()
 {
-    // elapsed(), not msecsSinceReference(): the latter is the fixed moment
-    // the timer was started, so the limit would never strike.
-    static QElapsedTimer since;
-    if (!since.isValid())
-        since.start();
-    return since.elapsed() / 1000;
+    return Clock::elapsedMs() / 1000;
 }
 
 bool IsHexDigit(QChar c)
@@ -169,16 +164,6 @@ QUrl HTTPPage2::MakeUrl(const QString &text)
     if (HasDotStep(safe))
         return QUrl();
     return QUrl(safe, QUrl::TolerantMode);
-}
-
-void HTTPPage2::SetClock(std::function<qint64()> clock)
-{
-    gClock = std::move(clock);
-}
-
-qint64 HTTPPage2::NowSeconds()
-{
-    return gClock ? gClock() : MonotonicSeconds();
 }
 
 int HTTPPage2::LiveInstances()

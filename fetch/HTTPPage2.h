@@ -91,10 +91,6 @@ public:
     // fails without sending anything.
     static QUrl MakeUrl(const QString &text);
 
-    // Clock in whole seconds; tests may replace it (nullptr restores).
-    static void SetClock(std::function<qint64()> clock);
-    static qint64 NowSeconds();
-
     // Leak accounting.
     static int LiveInstances();
     static int LiveReplies();

@@ -1,5 +1,6 @@
 #include "Ledger.h"
 
+#include "Clock.h"
 #include "LedgerSchema.h"
 
 #include <QDir>
@@ -34,8 +35,7 @@ bool PrepareFile(const QString &path, bool *fresh)
 // Moves a damaged file and its journal aside; the new name, or empty.
 QString MoveAside(const QString &path)
 {
-    const QString base =
-        path + QStringLiteral(".broken-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = path + QStringLiteral(".broken-") + Clock::now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = base;
     for (int n = 2; QFile::exists(target); ++n)
         target = base + QStringLiteral("-%1").arg(n);
@@ -287,14 +287,9 @@ Ledger::~Ledger()
     QSqlDatabase::removeDatabase(mConnection);
 }
 
-void Ledger::SetClock(Clock clock)
+qint64 Ledger::Now()
 {
-    mClock = std::move(clock);
-}
-
-qint64 Ledger::Now() const
-{
-    return mClock ? mClock().toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch();
+    return Clock::epochMs();
 }
 
 void Ledger::Schedule()

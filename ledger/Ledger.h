@@ -109,8 +109,6 @@ public:
     };
     Q_ENUM(OpenStatus)
 
-    using Clock = std::function<QDateTime()>;
-
     static constexpr int kSchemaVersion = 4;
     static constexpr int kFlushMs = 250;
     static constexpr int kRetryMs = 5000; // after a failed write
@@ -139,8 +137,6 @@ public:
                                         OpenStatus *status = nullptr);
     ~Ledger() override; // flushes what it can
 
-    // Tests and benchmarks pin the time figures land at.
-    void SetClock(Clock clock);
     // The Qt SQL connection, for diagnostics and tests.
     QString connectionName() const { return mConnection; }
 
@@ -247,7 +243,7 @@ private:
 
     Ledger(std::unique_ptr<QLockFile> lock, const QString &connection);
     static std::unique_ptr<Ledger> OpenServer(const QString &location, QString *message, OpenStatus *status);
-    qint64 Now() const;
+    static qint64 Now();
     void Schedule();
     // Reopens a server connection a failure left in doubt.
     bool Connected();
@@ -270,7 +266,6 @@ private:
     QString mConnection;
     QSqlDatabase mDb;
     QTimer mTimer;
-    Clock mClock;                       // empty: the system clock
     qint64 mNextRun = 1, mNextScan = 1; // SQLite only
     bool mServer = false;
     bool mReconnect = false;

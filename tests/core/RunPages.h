@@ -5,6 +5,7 @@
 #include "BatchRun.h"
 #include "Charset.h"
 #include "HTTPPage2.h"
+#include "mock/MockClock.h"
 #include "support/TestServer.h"
 #include "support/WaitUntil.h"
 
@@ -86,12 +87,13 @@ inline std::function<TestServer::Reply(const TestServer::Request &)> AllSites(co
     };
 }
 
-// A batch run against its own loopback server, its rests on a fake clock and none unless a case asks.
+// A batch run against its own loopback server, on a clock that stands still unless a case moves it, and no rests
+// unless a case asks.
 struct RunFixture
 {
     std::unique_ptr<TestServer> server;
     std::unique_ptr<BatchRun> run;
-    qint64 now = 0; // the rests' clock, in ms
+    MockClock clock;
 
     bool startRun(std::shared_ptr<const PageRules> rules = {})
     {
@@ -102,8 +104,8 @@ struct RunFixture
         config.statsHost = config.searchHost = server->hostPort();
         config.rules = std::move(rules);
         run = std::make_unique<BatchRun>(config, HTTPPage2::SharedManager());
-        now = 0;
-        run->SetClock([this] { return now; });
+        clock.run(0);
+        clock.set(0);
         run->SetPacing("0", "1");
         return started;
     }

@@ -46,11 +46,8 @@ class TestBatchRun final : public QObject, RunFixture
 private Q_SLOTS:
     void init()
     {
-        // One page-fetch second lasts 100 ms here, so time-outs come fast.
-        static QElapsedTimer clock;
-        clock.start();
-        HTTPPage2::SetClock([] { return clock.elapsed() / 100; });
         QVERIFY(startRun());
+        clock.run(10); // one second of the fetch limit lasts 100 ms here, so time-outs come fast
         // The mixed pages hold block pages: these runs read them as failures and go on.
         run->SetPauseOnBlock(false);
         want.clear();
@@ -58,7 +55,6 @@ private Q_SLOTS:
     void cleanup()
     {
         run.reset(); // before its server
-        HTTPPage2::SetClock(nullptr);
     }
 
     // Sorting changes what is shown and the save's order, never where a figure lands.
@@ -108,8 +104,8 @@ private Q_SLOTS:
 
     void restsOnTheClock()
     {
-        HTTPPage2::SetClock([] { return qint64(0); }); // no time-out, however slow the machine
-        load(serve("p%1.com", 20, 10, 10));            // ids 10, 20 ...: answered at once
+        clock.run(0);                       // no time-out, however slow the machine
+        load(serve("p%1.com", 20, 10, 10)); // ids 10, 20 ...: answered at once
         run->SetPacing("4", "2");
         QStringList restsAt;
         connect(run.get(), &BatchRun::stateChanged, this, [&] {
@@ -121,13 +117,13 @@ private Q_SLOTS:
         QVERIFY(run->halted() && run->paused() && run->restSecondsLeft() == 2);
         // Answers in flight may still land; after that nothing is sent.
         QVERIFY(quiet());
-        now += 1500;
+        clock.advance(1500);
         QVERIFY(quiet() && run->resting() && run->restSecondsLeft() == 1);
-        now += 500;
+        clock.advance(500);
         QVERIFY(WaitUntil([&] { return !run->resting(); }) && WaitUntil([&] { return run->resting(); }));
         // Read when the next rest begins: a rest of 0 seconds is no rest at all.
         run->SetPacing("2", "0");
-        now += 2000;
+        clock.advance(2000);
         QVERIFY(WaitUntil([&] { return run->confirmedRows() == 20; }) && !run->halted() && !run->paused());
         QCOMPARE(restsAt, (QStringList{"3", "7"})); // the first stretch is one row shorter
         // No row was asked for twice across the rests.
@@ -151,7 +147,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, kind);
         QFETCH(int, rows);
-        HTTPPage2::SetClock([] { return qint64(0); });
+        clock.run(0);
         const QStringList domains = serve("e%1.com", 2 * rows, 10, 10); // answered at once
         run->SetPacing("4", "1");
         load(domains.mid(0, rows));
@@ -185,10 +181,10 @@ private Q_SLOTS:
         while (completed.size() < claims) {
             QVERIFY(WaitUntil([&] { return run->resting() || completed.size() == claims; }));
             settled(); // or the next claim started meanwhile
-            now += 1000;
+            clock.advance(1000);
             QVERIFY(WaitUntil([&] { return !run->resting(); }));
         }
-        now += 60000;
+        clock.advance(60000);
         QVERIFY(settled() && completed.size() == claims && !run->resting() && !run->underway() && !run->pendingOnly());
         QCOMPARE(server->requestCount(), whole ? 3 * claims * rows : 3 * (rows - 1) - 1);
         for (int i = whole ? 0 : 2; i < rows; ++i)
@@ -200,7 +196,7 @@ private Q_SLOTS:
 
     void transitions()
     {
-        HTTPPage2::SetClock([] { return qint64(0); }); // nothing answers, nothing times out
+        clock.run(0); // nothing answers, nothing times out
         server->fallback = Page("silent");
         QSignalSpy warnings(run.get(), &BatchRun::warning);
         load({"a.com", "b.com", "c.com"});
@@ -229,7 +225,7 @@ private Q_SLOTS:
             freshStart();
             QVERIFY(WaitUntil([&] { return run->resting(); }));
             (run.get()->*press)();
-            now += 1000;
+            clock.advance(1000);
             QTest::qWait(30);
             QVERIFY(!run->resting() && run->halted());
         }
@@ -251,26 +247,26 @@ private Q_SLOTS:
     // there, and when they do not answer either, waits for it.
     void noTimerThenFetchLimit()
     {
-        qint64 seconds = 0;
-        HTTPPage2::SetClock([&] { return seconds; });
+        clock.run(0);
+        clock.set(0);
         server->fallback = Page("silent");
         load({"a.com"});
         XTimerSupport::SetPlatformStartFails(true);
         QVERIFY(run->Start().isEmpty());
         XTimerSupport::SetPlatformStartFails(false);
         QVERIFY(WaitUntil([&] { return server->requestCount() == 3; }));
-        seconds = 10; // no poll timer, no limit either
+        clock.set(10000); // no poll timer, no limit either
         QVERIFY(quiet(false) && figures(0) == QStringList(6, "..."));
 
         run->Stop();
-        seconds = 0;
+        clock.set(0);
         QVERIFY(run->Start().isEmpty());
-        seconds = 5;
+        clock.set(5000);
         QTest::qWait(50); // polls come and go; still within the limit
         QCOMPARE(figures(0), QStringList(6, "..."));
-        seconds = 6;
+        clock.set(6000);
         QVERIFY(WaitUntil([&] { return server->requestCount() == 8; })); // the front pages: "/" twice
-        seconds = 12;
+        clock.set(12000);
         QVERIFY(WaitUntil([&] { return run->waitingForNetwork(); }) && figures(0) == QStringList(6, "..."));
         QVERIFY2(run->pauseReason().startsWith("the network is lost: connection timed out (since "),
                  qPrintable(run->pauseReason()));

@@ -5,6 +5,7 @@
 #include "HTTPPage2.h"
 #include "Markers.h"
 #include "XTimerSupport.h"
+#include "mock/MockClock.h"
 #include "support/TestServer.h"
 
 #include <QtTest>
@@ -14,7 +15,6 @@ class FaultServer final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { HTTPPage2::SetClock(nullptr); }
 
     void fetch_data()
     {
@@ -76,9 +76,9 @@ private Q_SLOTS:
         QFETCH(int, jump);
         QFETCH(QString, text);
         QFETCH(HTTPPage2::Failure, failure);
-        qint64 now = 1000;
+        std::optional<MockClock> fake; // else the system's
         if (jump >= 0)
-            HTTPPage2::SetClock([&now] { return now; });
+            fake.emplace(1000 * 1000);
         TestServer server;
         QVERIFY(server.start());
         server.route("/case", reply);
@@ -105,7 +105,7 @@ private Q_SLOTS:
             QTRY_COMPARE(server.requestCount(), 1);
             QTest::qWait(200); // whatever the server sends at once is in
             QVERIFY(events.isEmpty());
-            now += jump;
+            fake->advance(jump * 1000);
         }
         QTRY_VERIFY_WITH_TIMEOUT(!events.isEmpty(), 30000);
         QTest::qWait(150 + reply.delayMs); // room for a second event, which must not come

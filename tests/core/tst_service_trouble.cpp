@@ -139,11 +139,11 @@ private Q_SLOTS:
         QVERIFY(!run->paused() || run->pauseReason().isEmpty());
         QVERIFY(run->restFactor() == 4 && run->restSecondsLeft() == 40); // six blocks: doubled twice
         run->SetPacing("4", "20");
-        now += 40000;
+        clock.advance(40000);
         QVERIFY(WaitUntil([&] { return !run->resting(); }) && WaitUntil([&] { return run->resting(); }));
         QCOMPARE(run->restSecondsLeft(), 59);
         // A new run asks at the pace typed again; a rest typed longer than the list's longest is not cut to it.
-        now += 59000;
+        clock.advance(59000);
         QVERIFY(WaitUntil([&] { return !run->resting(); }));
         run->Stop();
         run->SetPacing("4", "62");
@@ -208,11 +208,11 @@ private Q_SLOTS:
                  qPrintable(run->pauseReason()));
         QCOMPARE(run->failedCells(), 0);
         const int before = server->requestCount();
-        now += BatchRun::kFirstProbeMs; // the first probe: refused
+        clock.advance(BatchRun::kFirstProbeMs); // the first probe: refused
         QVERIFY(quiet(false) && run->waitingForNetwork());
         QVERIFY(server->start());
         QVERIFY(quiet(false) && server->requestCount() == before); // the next probe waits for its time
-        now += BatchRun::kProbeMs;
+        clock.advance(BatchRun::kProbeMs);
         QVERIFY(WaitUntil([&] { return run->confirmedRows() == 8; }));
         QCOMPARE(server->requests().at(before).path, "/");
         QVERIFY(back.size() == 1 && run->networkBackAt().isValid() && run->pauseReason().isEmpty());

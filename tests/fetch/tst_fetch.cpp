@@ -38,7 +38,6 @@ private Q_SLOTS:
     void init() { server.forgetRequests(); }
     void cleanup()
     {
-        HTTPPage2::SetClock(nullptr);
         SetPlatformStartFails(false);
         for (auto &timer : mTimers) {
             timer->Tick = nullptr;

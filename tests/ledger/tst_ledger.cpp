@@ -167,7 +167,7 @@ INSERT INTO scan_keywords VALUES (1, 1, 'seo', '5', '10', '0', 't'), (1, 2, 'gon
                            .arg(r.ranked ? r.rank : QString("-"), r.searchIndex);
         QCOMPARE(history.join(' '), "1000:5:10 2000:第1页 第2位:20 2000:-:");
         // A new scan comes after them all.
-        ledger->SetClock([] { return QDateTime::fromMSecsSinceEpoch(3000); });
+        MockClock clock(3000);
         const qint64 id = ledger->RecordSiteScan("a.com", {"6"}, {});
         QCOMPARE(id, 5);
         QCOMPARE(ledger->PreviousScan("a.com", id).value_or(StoredScan()).id, 4);
@@ -179,7 +179,7 @@ INSERT INTO scan_keywords VALUES (1, 1, 'seo', '5', '10', '0', 't'), (1, 2, 'gon
         QList<Row> rows = Rows(domains);
         rows[2].setFigure(Snapshot, {"2024-01-02", CellState::Done}); // known before the run began
         auto ledger = Open();
-        ledger->SetClock([] { return QDateTime::fromMSecsSinceEpoch(5000, Qt::UTC); });
+        MockClock clock(5000);
         QCOMPARE(mStatus, Ledger::OpenStatus::Fresh);
         QCOMPARE(Sql(mPath, {"SELECT version FROM schema_version"}).toInt(), Ledger::kSchemaVersion);
         QCOMPARE(Sql(mPath, {"PRAGMA journal_mode"}).toString(), "wal");

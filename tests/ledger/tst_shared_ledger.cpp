@@ -3,6 +3,7 @@
 
 #include "Ledger.h"
 #include "PgCluster.h"
+#include "mock/MockClock.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -72,9 +73,7 @@ private slots:
         QVERIFY2(b && (!server || mStatus == Ledger::OpenStatus::Ok), qPrintable(mMessage));
         if (server)
             QCOMPARE(Sql("SELECT version FROM schema_version").toInt(), Ledger::kSchemaVersion);
-        qint64 now = 1'700'000'000'000;
-        for (Ledger *l : {a.get(), b})
-            l->SetClock([&] { return QDateTime::fromMSecsSinceEpoch(now, Qt::UTC); });
+        MockClock clock(1'700'000'000'000);
 
         const qint64 run = a->BeginNamedRun("team", "list.txt", Rows(10));
         QVERIFY(b->BeginNamedRun("team", "other.txt", Rows(3)) == run && b->RunByName("team")->rows.size() == 10);
@@ -86,12 +85,12 @@ private slots:
             Land(*a, run, row);
         for (int row : {4, 5})
             Land(*b, run, row);
-        now += 50'000; // b is still heard of: a figure of its row 6 lands
+        clock.advance(50'000); // b is still heard of: a figure of its row 6 lands
         b->RecordFigure(run, 6, Batch::Weight, {"1", CellState::Done});
         QVERIFY(b->Flush());
-        now += 11'000;
+        clock.advance(11'000);
         QCOMPARE(*a->Claim(run, "a", 10, 60), QList<int>{});
-        now += 50'000; // then b falls silent for a minute: its rows are taken over
+        clock.advance(50'000); // then b falls silent for a minute: its rows are taken over
         QCOMPARE(*a->Claim(run, "a", 10, 60), (QList<int>{6, 7}));
         QVERIFY(a->Release(run, "a"));
         QCOMPARE(*b->Claim(run, "b", 10, 60), (QList<int>{6, 7}));

@@ -16,6 +16,7 @@
 #include "Texts.h"
 #include "core/RunPages.h"
 #include "mock/FakePlatform.h"
+#include "mock/MockClock.h"
 #include "support/SitePages.h"
 #include "support/TestProxy.h"
 #include "support/WaitUntil.h"
@@ -217,8 +218,7 @@ private Q_SLOTS:
     // run's clock. Closing asks only while a run is going or results would be lost.
     void batchRunThroughTheButtons()
     {
-        qint64 now = 0;
-        f->batch().SetClock([&now] { return now; });
+        MockClock clock; // the rests' and probes' clock
         server->handler = RunPages::AllSites(TestServer::page(SitePages::Overview("2", "9")));
         server->route("/baidu/b.com/", TestServer::page("")); // an empty answer: failed
         f->Command14->click();
@@ -237,7 +237,7 @@ private Q_SLOTS:
                      f->StatusText().contains(" 条，约剩 "),
                  qPrintable(f->StatusText()));
         QVERIFY(f->Command3->isEnabled() && f->Command9->isEnabled()); // 开始 goes on at once
-        now += 2500;
+        clock.advance(2500);
         QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("休息中，剩余 3 秒"); }));
         f->Command9->click(); // a pause drops the rest
         QVERIFY(f->StatusText().startsWith("已暂停；") && !f->Command9->isEnabled());
@@ -379,8 +379,7 @@ private Q_SLOTS:
     // on by itself.
     void networkLost()
     {
-        qint64 now = 0;
-        f->batch().SetClock([&now] { return now; });
+        MockClock clock; // the rests' and probes' clock
         server->handler = RunPages::AllSites(TestServer::page(SitePages::Overview("2", "9")));
         f->Command14->click();
         importList({"a.com", "b.com", "c.com"});
@@ -392,7 +391,7 @@ private Q_SLOTS:
                  qPrintable(f->StatusText()));
         QVERIFY(f->Command3->isEnabled() && f->Command9->isEnabled() && f->Command10->isEnabled());
         QVERIFY(server->start());
-        now += BatchRun::kFirstProbeMs;
+        clock.advance(BatchRun::kFirstProbeMs);
         QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已完成，用时 "); }));
         QVERIFY2(f->StatusText().endsWith("恢复，已自动继续") && f->StatusText().contains("失败 0 项；网络于 "),
                  qPrintable(f->StatusText()));
