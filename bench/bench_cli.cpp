@@ -12,6 +12,7 @@
 #include "SharedRun.h"
 #include "support/TestServer.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>

@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include "BatchRun.h"
+#include "Clock.h"
 #include "HTTPPage2.h"
 #include "Interrupts.h"
 #include "KeywordMovement.h"
@@ -387,7 +388,7 @@ int BatchCommand::Run()
     }
     connect(&run, &BatchRun::figureChanged, this, [this, &run](int row, int figure) {
         if (run.rows().at(row).state(figure) != Batch::CellState::Pending)
-            mChecked[row] = QDateTime::currentDateTime();
+            mChecked[row] = Clock::now();
     });
     connect(&run, &BatchRun::completed, this, [this] { mLoop->Quit(Cli::RunLoop::End::Complete); });
     mLoop->Exec(mInterrupts, run.confirmedRows(), [this, &run] {
@@ -488,7 +489,7 @@ int SiteCommand::Run()
     const bool compare = mOptions.compare && mScan->ended() == SiteScan::End::Done && mRecorder;
     const Sheets::WriteResult written =
         compare ? WriteComparison(read)
-                : TableExport::WriteKeywords(mOptions.out, read, mOptions.keywordsOnly, QDateTime::currentDateTime());
+                : TableExport::WriteKeywords(mOptions.out, read, mOptions.keywordsOnly, Clock::now());
     if (!Cli::Written(written, mOptions.out.path))
         return Cli::kBadInput;
     if (mInterrupted)
@@ -536,7 +537,7 @@ int SiteCommand::Run()
 
 Sheets::WriteResult SiteCommand::WriteComparison(const QList<Site::KeywordRow> &read) const
 {
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = Clock::now();
     const std::optional<StoredScan> before = mLedger->PreviousScan(mOptions.domain, mRecorder->lastScanId());
     const KeywordMovement::Comparison c =
         KeywordMovement::Compare(read, before ? before->keywords : QList<Site::KeywordRow>{});

@@ -3,7 +3,8 @@
 // place on a terminal, a plain line now and then when standard error is a
 // file or a pipe, so a log keeps readable lines.
 
-#include <QElapsedTimer>
+#include "Clock.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -28,7 +29,7 @@ public:
     double RowsPerMinute(int done) const;
 
 private:
-    QElapsedTimer mSince;
+    Stopwatch mSince;
     int mDoneAtStart = 0;
 };
 

@@ -163,7 +163,7 @@ void SharedRunCommand::Landed(int row, int figure)
         return;
     const int at = mClaimed[row];
     mRows[at].setFigure(figure, f);
-    mChecked[at] = QDateTime::currentDateTime();
+    mChecked[at] = Clock::now();
     mLedger->RecordFigure(mRunId, at, figure, f);
 }
 

@@ -7,9 +7,9 @@
 // claimer that fell silent are taken over once their claim times out, so
 // a machine that dies costs only that wait.
 
+#include "Clock.h"
 #include "RunLoop.h"
 
-#include <QElapsedTimer>
 #include <QTimer>
 
 struct StoredRun;
@@ -57,8 +57,8 @@ private:
     QStringList mDomains;    // the run's list
     QList<Batch::Row> mRows; // the run's rows as this machine knows them
     QList<QDateTime> mChecked;
-    QList<int> mClaimed;    // the run's row of each row of mRun
-    QTimer mRenew;          // keeps the claims alive through slow pages and rests
-    QTimer mAgain;          // the next claim after a wait
-    QElapsedTimer mLostFor; // running while the ledger fails
+    QList<int> mClaimed; // the run's row of each row of mRun
+    QTimer mRenew;       // keeps the claims alive through slow pages and rests
+    QTimer mAgain;       // the next claim after a wait
+    Stopwatch mLostFor;  // running while the ledger fails
 };
