@@ -10,6 +10,7 @@
 #include "HTTPPage2.h"
 #include "PageCheck.h"
 #include "PageKeeper.h"
+#include "TestSeam.h"
 
 #include <QDateTime>
 #include <QList>
@@ -74,8 +75,6 @@ public:
     // Answers this run that the rules could not read, and how many were kept.
     int unrecognisedPages() const { return mUnrecognised; }
     int keptPages() const { return mKeeper.kept(); }
-    // What the rests are multiplied by after blocks in a row (1, 2, 4 ...).
-    int restFactor() const { return mRestFactor; }
 
     // The network. A chain whose answer is a connection failure (refused,
     // reset, no route, no name, time-out) keeps its row, the figure still
@@ -104,7 +103,6 @@ public:
     bool halted() const { return mHalted; }
     bool paused() const { return mPaused; }
     bool resting() const { return mRestUntil.has_value(); }
-    bool watching() const { return Timer1.isActive(); }
     // Whole seconds left of the rest under way (0 when none).
     int restSecondsLeft() const;
     // Rows confirmed complete, in import order, as Label2 shows.
@@ -154,6 +152,12 @@ Q_SIGNALS:
     void networkBack();
 
 private:
+    friend struct TestSeam<BatchRun>;
+    // What the rests are multiplied by after blocks in a row (1, 2, 4 ...).
+    int restFactor() const { return mRestFactor; }
+    // Whether the completion watcher runs.
+    bool watching() const { return Timer1.isActive(); }
+
     // The two count chains are one machine with different parameters.
     struct Chain
     {

@@ -11,7 +11,7 @@
 // Exits non-zero when a check fails.
 
 #include "HTTPPage2.h"
-#include "XTimerSupport.h"
+#include "mock/FetchSeams.h"
 #include "mock/MockClock.h"
 #include "support/TestServer.h"
 
@@ -155,7 +155,7 @@ int Soak()
     }
     std::printf("events: never %d, more than once %d\n", never, twice);
     std::printf("left: fetchers %d, replies %d, running timers %d, open server connections %d\n",
-                HTTPPage2::LiveInstances(), HTTPPage2::LiveReplies(), XTimerSupport::RunningTimers(),
+                TestSeam<HTTPPage2>::LiveInstances(), HTTPPage2::LiveReplies(), Timers::RunningTimers(),
                 server.openConnections());
     std::printf("VmRSS after every 1,000 (kB):");
     for (const qint64 kb : rssSteps)
@@ -163,7 +163,7 @@ int Soak()
     std::printf("\nVmRSS after 1,000: %lld kB, at the end: %lld kB (%+.1f%%)\n", rssAt1000, rssEnd,
                 100.0 * double(rssEnd - rssAt1000) / double(rssAt1000));
     const bool ok = allCame && never == 0 && twice == 0 && rssEnd <= rssAt1000 * 11 / 10 &&
-                    HTTPPage2::LiveInstances() == 0 && HTTPPage2::LiveReplies() == 0;
+                    TestSeam<HTTPPage2>::LiveInstances() == 0 && HTTPPage2::LiveReplies() == 0;
     std::printf("%s\n", ok ? "PASS" : "FAIL");
     return ok ? 0 : 1;
 }

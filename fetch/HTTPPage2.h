@@ -12,6 +12,8 @@
 // HttpEvent: they make a new instance and release the old one with
 // deleteLater, so it can finish its own tick first.
 
+#include "TestSeam.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -91,14 +93,17 @@ public:
     // fails without sending anything.
     static QUrl MakeUrl(const QString &text);
 
-    // Leak accounting.
-    static int LiveInstances();
+    // Replies still open: the ones a run waits for before it ends.
     static int LiveReplies();
 
 Q_SIGNALS:
     void HttpEvent(const QString &HereReturnCode);
 
 private:
+    friend struct TestSeam<HTTPPage2>;
+    // Leak accounting.
+    static int LiveInstances();
+
     void Send(const QUrl &url);
     void xTimer1_Tick();
     // The redirect to follow now, or an empty URL.

@@ -110,15 +110,13 @@ qint32 StartPlatformTimer(qint32 interval)
 
 } // namespace
 
-namespace XTimerSupport {
-
-void StopPlatformTimer(qint32 id)
+void XTimerSupport::StopPlatformTimer(qint32 id)
 {
     if (PlatformTimers *host = HostSlot().data())
         host->stop(id);
 }
 
-qint32 AddTimer(const std::shared_ptr<XTimer> &timer, qint32 interval)
+qint32 XTimerSupport::AddTimer(const std::shared_ptr<XTimer> &timer, qint32 interval)
 {
     const qint32 id = StartPlatformTimer(interval);
     if (id == 0)
@@ -146,7 +144,7 @@ qint32 AddTimer(const std::shared_ptr<XTimer> &timer, qint32 interval)
     return id;
 }
 
-void RemoveTimer(const XTimer &timer)
+void XTimerSupport::RemoveTimer(const XTimer &timer)
 {
     const qint32 id = timer.TimerID();
     if (id == 0)
@@ -165,7 +163,7 @@ void RemoveTimer(const XTimer &timer)
     }
 }
 
-void TimerCallback(qint32 idEvent)
+void XTimerSupport::TimerCallback(qint32 idEvent)
 {
     const int count = Count();
     for (int i = 1; i <= count; ++i) {
@@ -200,12 +198,12 @@ void TimerCallback(qint32 idEvent)
     StopPlatformTimer(idEvent);
 }
 
-int TimerCount()
+int XTimerSupport::TimerCount()
 {
     return Count();
 }
 
-int RunningTimers()
+int XTimerSupport::RunningTimers()
 {
     int n = 0;
     for (int i = 1; i <= Count(); ++i)
@@ -213,7 +211,7 @@ int RunningTimers()
     return n;
 }
 
-int EntryIndexOf(const XTimer &timer)
+int XTimerSupport::EntryIndexOf(const XTimer &timer)
 {
     for (int i = 1; i <= Count(); ++i) {
         if (TimerTable()[i].ID != 0 && TimerTable()[i].Timer.get() == &timer)
@@ -222,21 +220,19 @@ int EntryIndexOf(const XTimer &timer)
     return 0;
 }
 
-void SetPlatformStartFails(bool fails)
+void XTimerSupport::SetPlatformStartFails(bool fails)
 {
     if (PlatformTimers *host = Host())
         host->failStarts = fails;
 }
 
-qint32 StartRawPlatformTimer(qint32 interval)
+qint32 XTimerSupport::StartRawPlatformTimer(qint32 interval)
 {
     return StartPlatformTimer(interval);
 }
 
-bool PlatformTimerIsRunning(qint32 id)
+bool XTimerSupport::PlatformTimerIsRunning(qint32 id)
 {
     PlatformTimers *host = HostSlot().data();
     return host && host->isRunning(id);
 }
-
-} // namespace XTimerSupport

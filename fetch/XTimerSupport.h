@@ -3,6 +3,8 @@
 // timers are the event loop's own (startTimer/killTimer on a hidden object),
 // so every callback arrives on the UI thread from its message loop.
 
+#include "TestSeam.h"
+
 #include <QString>
 
 #include <memory>
@@ -23,25 +25,28 @@ private:
     QString mDescription;
 };
 
-namespace XTimerSupport {
+class XTimerSupport final
+{
+public:
+    XTimerSupport() = delete;
 
-// 0x80047925 as a signed 32-bit value.
-constexpr qint32 NoTimerErrorNumber = qint32(0x80047925u);
+    // 0x80047925 as a signed 32-bit value.
+    static constexpr qint32 NoTimerErrorNumber = qint32(0x80047925u);
 
-qint32 AddTimer(const std::shared_ptr<XTimer> &timer, qint32 interval);
-void RemoveTimer(const XTimer &timer);
-void TimerCallback(qint32 idEvent);
-void StopPlatformTimer(qint32 id); // errors ignored
+    static qint32 AddTimer(const std::shared_ptr<XTimer> &timer, qint32 interval);
+    static void RemoveTimer(const XTimer &timer);
+    static void TimerCallback(qint32 idEvent);
+    static void StopPlatformTimer(qint32 id); // errors ignored
 
-// Inspection, for tests and the leak check.
-int TimerCount();
-int RunningTimers();
-int EntryIndexOf(const XTimer &timer); // 1-based, 0 when not in the table
-
-// Test hooks: make the platform refuse new timers; stop a platform timer
-// behind the table's back (to exercise callbacks for unknown identifiers).
-void SetPlatformStartFails(bool fails);
-qint32 StartRawPlatformTimer(qint32 interval);
-bool PlatformTimerIsRunning(qint32 id);
-
-} // namespace XTimerSupport
+private:
+    friend struct TestSeam<XTimerSupport>;
+    // Inspection, for tests and the leak check.
+    static int TimerCount();
+    static int RunningTimers();
+    static int EntryIndexOf(const XTimer &timer); // 1-based, 0 when not in the table
+    // Make the platform refuse new timers; stop a platform timer behind
+    // the table's back (to exercise callbacks for unknown identifiers).
+    static void SetPlatformStartFails(bool fails);
+    static qint32 StartRawPlatformTimer(qint32 interval);
+    static bool PlatformTimerIsRunning(qint32 id);
+};

@@ -22,6 +22,7 @@
 
 #include "BatchTypes.h"
 #include "SiteTypes.h"
+#include "TestSeam.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -137,9 +138,6 @@ public:
                                         OpenStatus *status = nullptr);
     ~Ledger() override; // flushes what it can
 
-    // The Qt SQL connection, for diagnostics and tests.
-    QString connectionName() const { return mConnection; }
-
     // Starts a run and writes its rows now (figures already set in rows are
     // kept too). The id is valid even if the write has to wait. On a server
     // the id comes from the server: 0 (and writeFailed) if it is unreachable.
@@ -216,6 +214,10 @@ signals:
     void writesResumed();
 
 private:
+    friend struct TestSeam<Ledger>;
+    // The Qt SQL connection, for tests that reach past the ledger.
+    QString connectionName() const { return mConnection; }
+
     struct NewRun
     {
         qint64 id;

@@ -4,7 +4,8 @@
 #include "BatchExport.h"
 #include "BatchModel.h"
 #include "RunPages.h"
-#include "XTimerSupport.h"
+#include "mock/BatchSeams.h"
+#include "mock/FetchSeams.h"
 
 #include <QtTest>
 
@@ -203,7 +204,7 @@ private Q_SLOTS:
 
         // Out-of-range values refuse the start and change nothing (the ranges are tst_rules').
         run->SetPacing("40000", "1");
-        QVERIFY(run->Start() == BatchRun::kRowsOutOfRange && !run->watching());
+        QVERIFY(run->Start() == BatchRun::kRowsOutOfRange && !TestSeam<BatchRun>::watching(*run));
 
         // Paused before any start: the first start resumes at row 1.
         run->SetPacing("10", "0.05");
@@ -251,9 +252,9 @@ private Q_SLOTS:
         clock.set(0);
         server->fallback = Page("silent");
         load({"a.com"});
-        XTimerSupport::SetPlatformStartFails(true);
+        Timers::SetPlatformStartFails(true);
         QVERIFY(run->Start().isEmpty());
-        XTimerSupport::SetPlatformStartFails(false);
+        Timers::SetPlatformStartFails(false);
         QVERIFY(WaitUntil([&] { return server->requestCount() == 3; }));
         clock.set(10000); // no poll timer, no limit either
         QVERIFY(quiet(false) && figures(0) == QStringList(6, "..."));

@@ -4,7 +4,7 @@
 
 #include "HTTPPage2.h"
 #include "Markers.h"
-#include "XTimerSupport.h"
+#include "mock/FetchSeams.h"
 #include "mock/MockClock.h"
 #include "support/TestServer.h"
 
@@ -116,8 +116,8 @@ private Q_SLOTS:
         QCOMPARE(events.size(), 1);
         QVERIFY2(events[0] == text, qPrintable(events[0].left(80)));
         QCOMPARE(page.failure(), failure);
-        QTRY_COMPARE(server.openConnections(), 0);   // the fetcher hung up
-        QCOMPARE(XTimerSupport::RunningTimers(), 0); // and polls no more
+        QTRY_COMPARE(server.openConnections(), 0); // the fetcher hung up
+        QCOMPARE(Timers::RunningTimers(), 0);      // and polls no more
         QVERIFY2(!peakKnown || peakKiB() - before < 256 * 1024, qPrintable(QString::number(peakKiB() - before)));
     }
 };

@@ -5,6 +5,7 @@
 #include "BatchModel.h"
 #include "NetworkSettings.h"
 #include "RunPages.h"
+#include "mock/BatchSeams.h"
 #include "support/SitePages.h"
 
 #include <QNetworkProxy>
@@ -137,7 +138,7 @@ private Q_SLOTS:
         run->Start();
         QVERIFY(WaitUntil([&] { return run->resting(); }));
         QVERIFY(!run->paused() || run->pauseReason().isEmpty());
-        QVERIFY(run->restFactor() == 4 && run->restSecondsLeft() == 40); // six blocks: doubled twice
+        QVERIFY(TestSeam<BatchRun>::restFactor(*run) == 4 && run->restSecondsLeft() == 40); // six blocks: doubled twice
         run->SetPacing("4", "20");
         clock.advance(40000);
         QVERIFY(WaitUntil([&] { return !run->resting(); }) && WaitUntil([&] { return run->resting(); }));
@@ -148,7 +149,7 @@ private Q_SLOTS:
         run->Stop();
         run->SetPacing("4", "62");
         run->Start();
-        QCOMPARE(run->restFactor(), 1);
+        QCOMPARE(TestSeam<BatchRun>::restFactor(*run), 1);
         QVERIFY(WaitUntil([&] { return run->resting(); }) && run->restSecondsLeft() == 62);
     }
 

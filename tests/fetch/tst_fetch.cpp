@@ -6,11 +6,10 @@
 #include "TextNumbers.h"
 #include "XTimer.h"
 #include "XTimerSupport.h"
+#include "mock/FetchSeams.h"
 #include "support/TestServer.h"
 
 #include <QtTest>
-
-using namespace XTimerSupport;
 
 constexpr qint64 Fails = std::numeric_limits<qint64>::min();
 constexpr double Refused = -999; // LocaleToDouble leaves its output alone when it fails
@@ -38,13 +37,13 @@ private Q_SLOTS:
     void init() { server.forgetRequests(); }
     void cleanup()
     {
-        SetPlatformStartFails(false);
+        Timers::SetPlatformStartFails(false);
         for (auto &timer : mTimers) {
             timer->Tick = nullptr;
             timer->setEnabled(false);
         }
         mTimers.clear();
-        QCOMPARE(RunningTimers(), 0);
+        QCOMPARE(Timers::RunningTimers(), 0);
     }
 
     void enabledAndIntervalStartOnlyTogether()
@@ -53,20 +52,20 @@ private Q_SLOTS:
         QCOMPARE(timer->TimerID(), 0);
         timer->setInterval(20);
         const qint32 id = timer->TimerID();
-        QVERIFY(PlatformTimerIsRunning(id));
+        QVERIFY(Timers::PlatformTimerIsRunning(id));
         timer->setEnabled(true); // same values: the running timer is left alone
         timer->setInterval(20);
         QCOMPARE(timer->TimerID(), id);
         timer->setInterval(30);
-        QVERIFY(!PlatformTimerIsRunning(id) && PlatformTimerIsRunning(timer->TimerID()));
+        QVERIFY(!Timers::PlatformTimerIsRunning(id) && Timers::PlatformTimerIsRunning(timer->TimerID()));
         timer->setInterval(0);
-        QCOMPARE(RunningTimers(), 0);
+        QCOMPARE(Timers::RunningTimers(), 0);
         // A platform timer with no entry behind it is stopped at its first callback, no other one.
         timer->setInterval(10000);
-        const qint32 raw = StartRawPlatformTimer(10);
-        QVERIFY(PlatformTimerIsRunning(raw));
-        QTRY_VERIFY(!PlatformTimerIsRunning(raw));
-        QVERIFY(PlatformTimerIsRunning(timer->TimerID()));
+        const qint32 raw = Timers::StartRawPlatformTimer(10);
+        QVERIFY(Timers::PlatformTimerIsRunning(raw));
+        QTRY_VERIFY(!Timers::PlatformTimerIsRunning(raw));
+        QVERIFY(Timers::PlatformTimerIsRunning(timer->TimerID()));
     }
 
     // Two timers hand over to each other from inside their ticks, each into
@@ -79,8 +78,10 @@ private Q_SLOTS:
             t[i] = make(10, false, [&, i] {
                 t[i]->setEnabled(false);
                 t[1 - i]->setEnabled(true);
-                trace +=
-                    QStringLiteral("%1%2%3 ").arg(QChar('a' + i)).arg(EntryIndexOf(*t[i])).arg(EntryIndexOf(*t[1 - i]));
+                trace += QStringLiteral("%1%2%3 ")
+                             .arg(QChar('a' + i))
+                             .arg(Timers::EntryIndexOf(*t[i]))
+                             .arg(Timers::EntryIndexOf(*t[1 - i]));
             });
         }
         t[0]->setEnabled(true);
@@ -97,11 +98,11 @@ private Q_SLOTS:
             make(10, true, [&] { throw std::runtime_error(std::to_string(++ticks)); });
         QTRY_COMPARE(ticks, 2);
         QVERIFY(mTimers[0]->Enabled());
-        QCOMPARE(RunningTimers(), 0);
+        QCOMPARE(Timers::RunningTimers(), 0);
         auto later = make(10, true, [&] { ++laterTicks; });
         mTimers[0]->setEnabled(false);
         mTimers.erase(mTimers.begin() + 1);
-        QCOMPARE(EntryIndexOf(*later), 1);
+        QCOMPARE(Timers::EntryIndexOf(*later), 1);
         QTRY_VERIFY(laterTicks >= 3);
         QCOMPARE(ticks, 2);
     }
@@ -118,7 +119,7 @@ private Q_SLOTS:
             if (++ticks > 1)
                 return;
             nested = true;
-            TimerCallback(busy->TimerID());
+            XTimerSupport::TimerCallback(busy->TimerID());
             QTest::qWait(50);
             nested = false;
             ticksAfterNested = ticks;
@@ -133,7 +134,7 @@ private Q_SLOTS:
     {
         int ticks = 0;
         auto byInterval = make(0, true, [&] { ++ticks; }), byEnabling = make(20, false);
-        SetPlatformStartFails(true);
+        Timers::SetPlatformStartFails(true);
         try {
             byInterval->setInterval(20);
             QFAIL("no error");
@@ -145,7 +146,7 @@ private Q_SLOTS:
         for (const auto &timer : {byInterval, byEnabling})
             QVERIFY(timer->Enabled() && timer->Interval() == 20 && timer->TimerID() == 0);
 
-        SetPlatformStartFails(false);
+        Timers::SetPlatformStartFails(false);
         byInterval->setEnabled(true); // no change, no retry
         QCOMPARE(byInterval->TimerID(), 0);
         byInterval->setInterval(25);
@@ -169,7 +170,7 @@ private Q_SLOTS:
     // HttpEvent, the old one released with deleteLater.
     void thousandChainedFetchesLeaveNothingBehind()
     {
-        const int instancesBefore = HTTPPage2::LiveInstances();
+        const int instancesBefore = TestSeam<HTTPPage2>::LiveInstances();
         server.handler = [](const TestServer::Request &r) { return TestServer::page(r.path.toUtf8()); };
         QStringList events, paths;
         for (int i = 0; i < 1000; ++i)
@@ -189,10 +190,10 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(events.size(), 1000, 300000);
         QCOMPARE(events, paths); // each answer is its own path: one request each
         QCOMPARE(server.requestCount(), 1000);
-        QTRY_COMPARE(HTTPPage2::LiveInstances(), instancesBefore); // runs the deferred deletes
+        QTRY_COMPARE(TestSeam<HTTPPage2>::LiveInstances(), instancesBefore); // runs the deferred deletes
         QTRY_COMPARE(HTTPPage2::LiveReplies(), 0);
-        QCOMPARE(RunningTimers(), 0);
-        QVERIFY(TimerCount() <= 10); // entries are reused, not piled up
+        QCOMPARE(Timers::RunningTimers(), 0);
+        QVERIFY(Timers::TimerCount() <= 10); // entries are reused, not piled up
         QTRY_COMPARE(server.openConnections(), 0);
     }
 

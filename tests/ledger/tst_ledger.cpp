@@ -7,6 +7,7 @@
 #include "RunRecorder.h"
 #include "SiteScan.h"
 #include "core/RunPages.h"
+#include "mock/LedgerSeams.h"
 #include "support/SitePages.h"
 
 #include <QDir>
@@ -262,7 +263,7 @@ INSERT INTO scan_keywords VALUES (1, 1, 'seo', '5', '10', '0', 't'), (1, 2, 'gon
         const qint64 run = ledger->BeginRun("typed", Rows(QStringList(200, "full.com")));
         QSignalSpy failed(ledger.get(), &Ledger::writeFailed);
         QSignalSpy resumed(ledger.get(), &Ledger::writesResumed);
-        QSqlQuery limit(QSqlDatabase::database(ledger->connectionName()));
+        QSqlQuery limit(QSqlDatabase::database(TestSeam<Ledger>::connectionName(*ledger)));
         QVERIFY(limit.exec("PRAGMA max_page_count = 1")); // clamps to the current size
         for (int i = 0; i < 200 * FigureCount; ++i)
             ledger->RecordFigure(run, i / FigureCount, i % FigureCount, {QString(200, '9'), CellState::Done});
