@@ -375,7 +375,7 @@ int BatchCommand::Run()
         mLedger ? Cli::Text::tr("--resume goes on from here") : QString());
     BatchRun &run = mLoop->run();
     if (mLedger) {
-        mRecorder = std::make_unique<RunRecorder>(*mLedger, run, nullptr);
+        mRecorder = std::make_unique<RunRecorder>(*mLedger, &run, nullptr);
         // A full disk or a lost server: the figures wait in memory, and the user hears of it.
         connect(mLedger.get(), &Ledger::writeFailed, mLoop.get(), &Cli::RunLoop::Say);
     }
@@ -446,7 +446,6 @@ SiteCommand::~SiteCommand()
 {
     mRecorder.reset();
     mScan.reset();
-    mIdleRun.reset();
 }
 
 int SiteCommand::Run()
@@ -459,10 +458,9 @@ int SiteCommand::Run()
     mLedger = Cli::OpenLedger(mOptions.ledgerPath, QString(), &refusal);
     if (!refusal.isEmpty())
         return Refuse(refusal);
-    mIdleRun = std::make_unique<BatchRun>(mConfig, HTTPPage2::SharedManager());
     mScan = std::make_unique<SiteScan>(mConfig, HTTPPage2::SharedManager());
     if (mLedger)
-        mRecorder = std::make_unique<RunRecorder>(*mLedger, *mIdleRun, mScan.get());
+        mRecorder = std::make_unique<RunRecorder>(*mLedger, nullptr, mScan.get());
     connect(mScan.get(), &SiteScan::runningChanged, &mLoop, [this](bool running) {
         if (!running)
             mLoop.quit();

@@ -222,7 +222,6 @@ private:
     Interrupts *mInterrupts;
     QEventLoop mLoop;
     std::unique_ptr<Ledger> mLedger;
-    std::unique_ptr<BatchRun> mIdleRun; // the recorder's batch side, never started
     std::unique_ptr<SiteScan> mScan;
     std::unique_ptr<RunRecorder> mRecorder;
     std::unique_ptr<ProgressLine> mProgress;

@@ -1,7 +1,9 @@
 #pragma once
 // Feeds the ledger from the controllers: each batch run as it is loaded,
 // every figure as it lands, its end, and each single-site scan as it ends;
-// and brings a stored run back into the batch run.
+// and brings a stored run back into the batch run. Either controller may
+// be missing: a command-line batch run has no scan, a single-site scan no
+// batch run.
 
 #include <QObject>
 #include <QPointer>
@@ -17,14 +19,15 @@ class RunRecorder final : public QObject
     Q_DISABLE_COPY_MOVE(RunRecorder)
 
 public:
-    // scan may be nullptr (a command-line batch run).
-    RunRecorder(Ledger &ledger, BatchRun &run, SiteScan *scan, QObject *parent = nullptr);
+    // Records what the controllers given (either may be nullptr) do.
+    RunRecorder(Ledger &ledger, BatchRun *run, SiteScan *scan, QObject *parent = nullptr);
 
     // The ledger's id of the run on show; 0 before the first list.
     qint64 runId() const { return mRunId; }
 
     // Puts a stored run back into the batch run as it was; its next start
-    // fetches only what is still pending, and it is recorded as the same run.
+    // fetches only what is still pending, and it is recorded as the same
+    // run. Only with a batch run.
     void Restore(const StoredRun &stored);
 
     // The ledger's id of the last scan recorded; 0 before one.
@@ -40,7 +43,7 @@ private:
     void ScanEnded(bool running);
 
     Ledger &mLedger;
-    BatchRun &mRun;
+    QPointer<BatchRun> mRun;
     QPointer<SiteScan> mScan;
     qint64 mRunId = 0;
     bool mRestoring = false;

@@ -40,7 +40,7 @@ void Form1::AttachLedger(Ledger *ledger, const QString &message)
     NotifyWhenShown(message);
     if (!ledger)
         return;
-    mRecorder = new RunRecorder(*ledger, *mBatch, mSite, this);
+    mRecorder = new RunRecorder(*ledger, mBatch, mSite, this);
     mRecent->setEnabled(true);
     mRecentMenu->menuAction()->setEnabled(true);
     connect(mRecentMenu, &QMenu::aboutToShow, this, &Form1::FillRecentMenu, Qt::UniqueConnection);

@@ -300,7 +300,7 @@ INSERT INTO scan_keywords VALUES (1, 1, 'seo', '5', '10', '0', 't'), (1, 2, 'gon
         {
             auto ledger = Ledger::Open(mPath);
             BatchRun run(mConfig, HTTPPage2::SharedManager());
-            RunRecorder recorder(*ledger, run, nullptr);
+            RunRecorder recorder(*ledger, &run, nullptr);
             run.SetPacing("0", "1");
             run.Load(DomainList::RowsFromPieces(
                          QString("d1.com d2.com d3.com d4.com d5.com d6.com d7.com d8.com").split(' ')),
@@ -321,7 +321,7 @@ INSERT INTO scan_keywords VALUES (1, 1, 'seo', '5', '10', '0', 't'), (1, 2, 'gon
         const std::optional<StoredRun> stored = ledger->LastUnfinishedRun();
         QVERIFY(stored && stored->source == "list.txt");
         BatchRun run(mConfig, HTTPPage2::SharedManager());
-        RunRecorder recorder(*ledger, run, nullptr);
+        RunRecorder recorder(*ledger, &run, nullptr);
         recorder.Restore(*stored);
         run.SetPacing("0", "1");
         run.Start();
@@ -345,9 +345,8 @@ INSERT INTO scan_keywords VALUES (1, 1, 'seo', '5', '10', '0', 't'), (1, 2, 'gon
     {
         Serve();
         auto ledger = Ledger::Open(mPath);
-        BatchRun run(mConfig, HTTPPage2::SharedManager());
         SiteScan scan(mConfig, HTTPPage2::SharedManager());
-        RunRecorder recorder(*ledger, run, &scan);
+        RunRecorder recorder(*ledger, nullptr, &scan); // a scan alone, as the command line records it
         SitePages::Serve(*mServer, "s.com", "30", 1);
         scan.Start("s.com");
         QVERIFY(WaitUntil([&] { return !scan.running(); }));
