@@ -19,80 +19,31 @@
 // Times are stored as milliseconds since the epoch, UTC. Ids are given out
 // by the ledger itself: on SQLite from the largest at open, on a server
 // from a counter row each taking is an atomic update of.
+//
+// The parts: LedgerStore (the connection; LedgerDialect is where SQLite
+// and PostgreSQL differ), LedgerWrites (the buffer), LedgerClaims (rows
+// of shared runs) and LedgerHistory (what is read back). Opening, with
+// the lock and the recovery, is in LedgerOpen.cpp.
 
-#include "BatchTypes.h"
-#include "SiteTypes.h"
+#include "LedgerTypes.h"
 #include "TestSeam.h"
 
-#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QLockFile>
 #include <QObject>
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
-#include <QVariant>
 
-#include <array>
-#include <functional>
 #include <memory>
 #include <optional>
 
+class LedgerClaims;
+class LedgerHistory;
+class LedgerStore;
+class LedgerWrites;
 class QSqlError;
-class QSqlQuery;
-
-struct StoredRun
-{
-    qint64 id = 0;
-    QString name;    // empty unless begun by BeginNamedRun
-    QString source;  // "typed", or the path of the imported file
-    QString listKey; // Ledger::ListKey of its domains
-    QDateTime started;
-    QDateTime finished;     // invalid while the run is unfinished
-    QList<Batch::Row> rows; // import order; never-landed cells are "..." pending
-};
-
-// A run as a list of past runs shows it, without its rows.
-struct RunSummary
-{
-    qint64 id = 0;
-    QString name;   // empty unless begun by BeginNamedRun
-    QString source; // "typed", or the path of the imported file
-    QDateTime started;
-    QDateTime finished; // invalid while the run is unfinished
-    int rows = 0;
-    int left = 0;   // rows with a figure still to fetch
-    int failed = 0; // figures whose fetch failed
-};
-
-// One row of a finished run: the figures a domain had at that time.
-struct Check
-{
-    qint64 run = 0;
-    QDateTime time; // when its last figure landed
-    std::array<Batch::Figure, Batch::FigureCount> figures;
-};
-
-struct StoredScan
-{
-    qint64 id = 0;
-    QString domain;
-    QDateTime time;
-    Site::Overview overview;
-    QList<Site::KeywordRow> keywords;
-};
-
-// A keyword in one stored scan of its domain: its rank then, or not ranked.
-struct KeywordRank
-{
-    qint64 scan = 0;
-    QDateTime time;
-    bool ranked = false; // the keyword was among that scan's rows
-    QString rank;
-    QString searchIndex;
-};
 
 class Ledger final : public QObject
 {
@@ -216,66 +167,19 @@ signals:
 private:
     friend struct TestSeam<Ledger>;
     // The Qt SQL connection, for tests that reach past the ledger.
-    QString connectionName() const { return mConnection; }
+    QString connectionName() const;
 
-    struct NewRun
-    {
-        qint64 id;
-        QString name, source, listKey;
-        qint64 started;
-        QList<Batch::Row> rows;
-    };
-    struct Cell
-    {
-        qint64 run;
-        int row, figure;
-        bool operator==(const Cell &o) const { return run == o.run && row == o.row && figure == o.figure; }
-    };
-    friend size_t qHash(const Cell &c, size_t seed) { return qHashMulti(seed, c.run, c.row, c.figure); }
-    struct Landed
-    {
-        Batch::Figure figure;
-        qint64 at;
-    };
-    struct NewScan
-    {
-        StoredScan scan;
-        qint64 at;
-    };
-
-    Ledger(std::unique_ptr<QLockFile> lock, const QString &connection);
+    Ledger(std::unique_ptr<QLockFile> lock, std::unique_ptr<LedgerStore> store);
+    static std::unique_ptr<Ledger> OpenFile(const QString &path, QString *message, OpenStatus *status);
     static std::unique_ptr<Ledger> OpenServer(const QString &location, QString *message, OpenStatus *status);
-    static qint64 Now();
     void Schedule();
-    // Reopens a server connection a failure left in doubt.
-    bool Connected();
-    // The next id of a counter ("runs", "site_scans"); 0 if the server failed.
-    qint64 TakeId(const QString &counter, QSqlError *error);
-    NewRun MakeRun(qint64 id, const QString &name, const QString &source, const QList<Batch::Row> &rows);
-    bool Run(QSqlQuery &q, const QString &sql, const QVariantList &values);
-    QString Literal(const QVariant &value) const;
-    bool InsertRows(const QString &head, const QString &tail, int width, int count,
-                    const std::function<QVariantList(int)> &values, QSqlError *error);
-    void KeepPresetFigures(const NewRun &run);
-    bool InsertRun(const NewRun &run, bool *inserted, QSqlError *error);
-    bool WriteBuffer(QSqlError *error);
-    bool WriteFigures(QSqlError *error);
-    qint64 RunIdByName(const QString &name);
-    std::optional<StoredRun> LoadIfAny(const QString &sql, const QVariant &value);
-    QList<Check> Checks(const QString &domain, qint64 beforeRun);
+    void WriteFailed(const QSqlError &error);
 
-    std::unique_ptr<QLockFile> mLock;
-    QString mConnection;
-    QSqlDatabase mDb;
+    std::unique_ptr<QLockFile> mLock; // SQLite only
+    std::unique_ptr<LedgerStore> mStore;
+    std::unique_ptr<LedgerWrites> mWrites;
+    std::unique_ptr<LedgerClaims> mClaims;
+    std::unique_ptr<LedgerHistory> mHistory;
     QTimer mTimer;
-    qint64 mNextRun = 1, mNextScan = 1; // SQLite only
-    bool mServer = false;
-    bool mReconnect = false;
     bool mFailing = false;
-    QHash<qint64, QString> mOwners; // run -> who claimed rows of it here
-
-    QList<NewRun> mNewRuns;
-    QHash<Cell, Landed> mFigures;
-    QHash<qint64, qint64> mFinishes; // run -> finished at
-    QList<NewScan> mScans;
 };

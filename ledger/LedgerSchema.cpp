@@ -120,8 +120,12 @@ bool RunStep(QSqlDatabase &db, int version, QString *error)
     }
     if (step.then && !step.then(db, error))
         return false;
-    if (!Exec(q, QStringLiteral("UPDATE schema_version SET version = %1").arg(version + 1), error))
+    q.prepare(QStringLiteral("UPDATE schema_version SET version = ?"));
+    q.addBindValue(version + 1);
+    if (!q.exec()) {
+        *error = q.lastError().text();
         return false;
+    }
     if (sqlite && !LedgerSqlite::SetUserVersion(db, version + 1)) {
         *error = QStringLiteral("PRAGMA user_version");
         return false;
@@ -136,6 +140,28 @@ QString RowComplete()
     return QStringLiteral("(SELECT COUNT(*) FROM figures f WHERE f.run = run_rows.run AND f.row_index = "
                           "run_rows.row_index AND f.state <> 0) >= %1")
         .arg(Batch::FigureCount);
+}
+
+int Stored(Batch::CellState state)
+{
+    return state == Batch::CellState::Done ? 1 : state == Batch::CellState::Failed ? 2 : 0;
+}
+
+Batch::CellState StateOf(int stored)
+{
+    switch (stored) {
+    case 1:
+        return Batch::CellState::Done;
+    case 2:
+        return Batch::CellState::Failed;
+    default:
+        return Batch::CellState::Pending;
+    }
+}
+
+QDateTime FromMs(const QVariant &value)
+{
+    return value.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(value.toLongLong(), Qt::UTC);
 }
 
 QString ListKey(const QStringList &domains)
@@ -221,9 +247,10 @@ bool Is(const QSqlDatabase &db)
 
 bool LockMigrations(QSqlDatabase &db, bool lock)
 {
-    return QSqlQuery(db).exec(QStringLiteral("SELECT %1(%2)")
-                                  .arg(lock ? QLatin1String("pg_advisory_lock") : QLatin1String("pg_advisory_unlock"))
-                                  .arg(kMigrationLock));
+    QSqlQuery q(db);
+    q.prepare(lock ? QStringLiteral("SELECT pg_advisory_lock(?)") : QStringLiteral("SELECT pg_advisory_unlock(?)"));
+    q.addBindValue(kMigrationLock);
+    return q.exec();
 }
 
 int Version(QSqlDatabase &db)

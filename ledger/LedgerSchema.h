@@ -2,6 +2,9 @@
 // The ledger's tables and their forward migrations, kept in plain SQL that
 // PostgreSQL also takes, and the few SQLite-only settings in one place.
 
+#include "BatchTypes.h"
+
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
@@ -19,6 +22,11 @@ namespace LedgerSchema {
 constexpr int kCurrent = 4;
 
 QString ListKey(const QStringList &domains);
+// A cell's state as stored (0 pending, 1 done, 2 failed), both ways.
+int Stored(Batch::CellState state);
+Batch::CellState StateOf(int stored);
+// A stored time (milliseconds since the epoch), invalid for NULL.
+QDateTime FromMs(const QVariant &value);
 // True for a run_rows row (in an UPDATE of run_rows) whose every figure landed.
 QString RowComplete();
 
