@@ -158,6 +158,7 @@ private Q_SLOTS:
     void unrecognisedPagesAreKept()
     {
         BatchModel model(*run);
+        QAbstractItemModelTester checkModel(&model); // rows marked as pages land
         const QStringList domains = serve(12);
         const QByteArray changed = "<html><body>新版页面</body></html>";
         for (int i = 0; i < 12; ++i)

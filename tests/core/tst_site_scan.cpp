@@ -85,7 +85,9 @@ private Q_SLOTS:
         QFETCH(int, pages);
         QFETCH(int, cutAt);
         KeywordModel model;
-        QAbstractItemModelTester checkModel(&model);
+        KeywordSortModel sorted(&model);
+        QAbstractItemModelTester checkModel(&model), checkSorted(&sorted);
+        sorted.sort(Site::SearchIndex + 1, Qt::DescendingOrder); // rows reset and land under a sort
         connect(scan.get(), &SiteScan::rowsReset, &model, [&] { model.SetRows(scan->rows()); });
         connect(scan.get(), &SiteScan::rowChanged, &model, [&](int i) { model.SetRow(i, scan->rows()[i]); });
         SitePages::Serve(*server, "www.a.com", count, qMax(pages, 0));
