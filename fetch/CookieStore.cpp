@@ -77,6 +77,7 @@ int CookieStore::AddPasted(const QUrl &service, const QString &header)
 
 int CookieStore::AddNetscape(const QByteArray &text, const QList<QUrl> &services)
 {
+    // The system's time, not Clock's: QNetworkCookieJar judges expiry by it.
     const QDateTime now = QDateTime::currentDateTimeUtc();
     int taken = 0;
     mHolding = true;
