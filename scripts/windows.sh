@@ -145,6 +145,19 @@ fetch_source() { # fetch_source PACKAGE VERSION -> prints the unpacked folder
     fi
     echo "${dir%/}"
 }
+# Debian has no mingw minizip: its reading half is built from zlib's own
+# source, the newest version the archive serves.
+zlib_source() {
+    local v dir
+    dir=$(ls -d "$CACHE/src/zlib-"*/ 2> /dev/null | head -1 || true)
+    if [ -z "$dir" ]; then
+        for v in $(apt-cache showsrc zlib | sed -n 's/^Version: //p' | sort -ruV); do
+            (cd "$CACHE/src" && apt-get source "zlib=$v" > zlib.fetch.log 2>&1) && break
+        done
+        dir=$(ls -d "$CACHE/src/zlib-"*/ | head -1)
+    fi
+    echo "${dir%/}"
+}
 
 # ------------------------------------------------------------ qtbase (the long part)
 if [ ! -f "$QT/.complete" ]; then
