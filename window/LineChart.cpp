@@ -233,21 +233,29 @@ void LineChart::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(rect(), palette().base());
-    const QFontMetrics fm = fontMetrics();
     const Layout layout = Place();
-    const QRectF &plot = layout.plot;
-    const QColor text = palette().color(QPalette::Text);
-    const QColor grid = palette().color(QPalette::Mid).lighter(130);
-
     if (!mTitle.isEmpty()) {
+        const QFontMetrics fm = fontMetrics();
         QFont bold = font();
         bold.setBold(true);
         painter.setFont(bold);
-        painter.setPen(text);
+        painter.setPen(palette().color(QPalette::Text));
         painter.drawText(QRectF(0, kMargin, width(), fm.height() * 1.5), Qt::AlignCenter, mTitle);
         painter.setFont(font());
     }
+    DrawValueAxes(painter, layout);
+    DrawDateAxis(painter, layout);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(layout.plot);
+    DrawSeries(painter, layout);
+}
 
+void LineChart::DrawValueAxes(QPainter &painter, const Layout &layout) const
+{
+    const QFontMetrics fm = fontMetrics();
+    const QRectF &plot = layout.plot;
+    const QColor text = palette().color(QPalette::Text);
+    const QColor grid = palette().color(QPalette::Mid).lighter(130);
     // The value axes: labels at the ticks, grid lines from the first axis in use.
     const bool gridFromLeft = mScales[0].used || !mScales[1].used;
     for (int side = 0; side < 2; ++side) {
@@ -276,7 +284,14 @@ void LineChart::paintEvent(QPaintEvent *)
             painter.restore();
         }
     }
+}
 
+void LineChart::DrawDateAxis(QPainter &painter, const Layout &layout) const
+{
+    const QFontMetrics fm = fontMetrics();
+    const QRectF &plot = layout.plot;
+    const QColor text = palette().color(QPalette::Text);
+    const QColor grid = palette().color(QPalette::Mid).lighter(130);
     // The date axis: whole days (or hours, within two days), as many as fit.
     const QString format = TimeFormat(layout.from, layout.to);
     const bool days = format.size() == 10;
@@ -296,9 +311,11 @@ void LineChart::paintEvent(QPaintEvent *)
         if (box.left() >= 0 && box.right() <= width())
             painter.drawText(box, Qt::AlignCenter, t.toString(format));
     }
-    painter.setPen(palette().color(QPalette::Mid));
-    painter.drawRect(plot);
+}
 
+void LineChart::DrawSeries(QPainter &painter, const Layout &layout) const
+{
+    const QFontMetrics fm = fontMetrics();
     for (int s = 0; s < mSeries.size(); ++s) {
         const Series &series = mSeries[s];
         QPainterPath line;
@@ -323,7 +340,7 @@ void LineChart::paintEvent(QPaintEvent *)
     for (int s = 0; s < mSeries.size(); ++s) {
         painter.setPen(QPen(SeriesColor(s), 3));
         painter.drawLine(QPointF(x, y), QPointF(x + 18, y));
-        painter.setPen(text);
+        painter.setPen(palette().color(QPalette::Text));
         painter.drawText(QPointF(x + 24, y + (fm.ascent() - fm.descent()) / 2.0), mSeries[s].name);
         x += 24 + fm.horizontalAdvance(mSeries[s].name) + 16;
     }

@@ -11,6 +11,8 @@
 
 #include <optional>
 
+class QPainter;
+
 class LineChart final : public QWidget
 {
     Q_OBJECT
@@ -82,6 +84,10 @@ private:
     void Rescale();
     Layout Place() const;
     QPointF Map(const Layout &layout, const Scale &scale, const Point &p) const;
+    // The chart drawn in steps: the value axes and their grid, the dates, the lines and their legend.
+    void DrawValueAxes(QPainter &painter, const Layout &layout) const;
+    void DrawDateAxis(QPainter &painter, const Layout &layout) const;
+    void DrawSeries(QPainter &painter, const Layout &layout) const;
 
     QString mTitle;
     QList<Series> mSeries;

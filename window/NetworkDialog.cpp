@@ -31,8 +31,29 @@ NetworkDialog::NetworkDialog(const Network::Settings &settings, CookieStore &coo
 {
     setWindowTitle(QStringLiteral("网络设置"));
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(ProxyBox(settings));
+    layout->addWidget(BrowserBox(settings));
+    layout->addWidget(CookieBox());
+    mProblem = Named(new QLabel(this), "problem");
+    QPalette red = mProblem->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    mProblem->setPalette(red);
+    mProblem->hide();
+    layout->addWidget(mProblem);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &NetworkDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &NetworkDialog::reject);
+    layout->addWidget(buttons);
 
-    // ---- the proxy ----
+    ShowCounts();
+    Follow();
+    resize(qMax(sizeHint().width(), 560), sizeHint().height());
+}
+
+QGroupBox *NetworkDialog::ProxyBox(const Network::Settings &settings)
+{
     auto *proxyBox = new QGroupBox(QStringLiteral("代理服务器"), this);
     auto *proxyLayout = new QGridLayout(proxyBox);
     mNoProxy = Named(new QRadioButton(QStringLiteral("不使用代理"), proxyBox), "noProxy");
@@ -69,9 +90,12 @@ NetworkDialog::NetworkDialog(const Network::Settings &settings, CookieStore &coo
     proxyLayout->setColumnStretch(1, 1);
     byMode[int(settings.proxy.mode)]->setChecked(true);
     connect(modes, &QButtonGroup::buttonToggled, this, &NetworkDialog::Follow);
-    layout->addWidget(proxyBox);
+    return proxyBox;
+}
 
-    // ---- how the requests look ----
+// How the requests look.
+QGroupBox *NetworkDialog::BrowserBox(const Network::Settings &settings)
+{
     auto *browserBox = new QGroupBox(QStringLiteral("浏览器标识"), this);
     auto *browserLayout = new QGridLayout(browserBox);
     mUserAgent = Named(new QLineEdit(settings.userAgent, browserBox), "userAgent");
@@ -88,9 +112,11 @@ NetworkDialog::NetworkDialog(const Network::Settings &settings, CookieStore &coo
     browserLayout->addWidget(mUserAgent, 0, 1);
     browserLayout->addWidget(defaultAgent, 0, 2);
     browserLayout->addWidget(mHttps, 1, 0, 1, 3);
-    layout->addWidget(browserBox);
+    return browserBox;
+}
 
-    // ---- cookies ----
+QGroupBox *NetworkDialog::CookieBox()
+{
     auto *cookieBox = new QGroupBox(QStringLiteral("Cookie"), this);
     auto *cookieLayout = new QVBoxLayout(cookieBox);
     auto *hint =
@@ -121,24 +147,7 @@ NetworkDialog::NetworkDialog(const Network::Settings &settings, CookieStore &coo
     clearRow->addWidget(mClearCookies);
     clearRow->addStretch(1);
     cookieLayout->addLayout(clearRow);
-    layout->addWidget(cookieBox);
-
-    mProblem = Named(new QLabel(this), "problem");
-    QPalette red = mProblem->palette();
-    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    mProblem->setPalette(red);
-    mProblem->hide();
-    layout->addWidget(mProblem);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &NetworkDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &NetworkDialog::reject);
-    layout->addWidget(buttons);
-
-    ShowCounts();
-    Follow();
-    resize(qMax(sizeHint().width(), 560), sizeHint().height());
+    return cookieBox;
 }
 
 void NetworkDialog::ShowCounts()

@@ -11,6 +11,7 @@
 
 class CookieStore;
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -43,6 +44,10 @@ public:
     void accept() override;
 
 private:
+    // The dialog's three groups: the proxy, how the requests look, the cookies.
+    QGroupBox *ProxyBox(const Network::Settings &settings);
+    QGroupBox *BrowserBox(const Network::Settings &settings);
+    QGroupBox *CookieBox();
     void ShowCounts();
     // The proxy's boxes are open only for a proxy of one's own.
     void Follow();
