@@ -9,6 +9,7 @@
 #include "support/SitePages.h"
 #include "support/TestServer.h"
 #include "support/WaitUntil.h"
+#include "support/WindowControls.h"
 
 #include <benchmark/benchmark.h>
 
@@ -40,14 +41,15 @@ void FortyPageScan(benchmark::State &state)
     config.statsHost = server.hostPort();
     config.updateUrl.clear();
     auto form = Form1::Create(platform, config);
-    form->Timer3->setEnabled(false);
-    form->Text5->setText(QStringLiteral("big.com"));
+    const WindowControls w(*form);
+    w.Timer3->setEnabled(false);
+    w.Text5->setText(QStringLiteral("big.com"));
     for (auto _ : state) {
         const int before = server.requestCount();
-        form->Command11_Click();
+        w.Command11->click();
         const bool done =
             WaitUntil([&] { return server.requestCount() - before == 42 && HTTPPage2::LiveReplies() == 0; }, 20000);
-        if (!done || form->Label5(6)->text() != QStringLiteral("40"))
+        if (!done || w.Label5(6)->text() != QStringLiteral("40"))
             state.SkipWithError("the scan did not finish");
     }
 }
@@ -61,7 +63,8 @@ void Filter(benchmark::State &state)
     Config config = Config::Defaults();
     config.updateUrl.clear();
     auto form = Form1::Create(platform, config);
-    form->Timer3->setEnabled(false);
+    const WindowControls w(*form);
+    w.Timer3->setEnabled(false);
     QList<Site::KeywordRow> rows;
     for (int n = 1; n <= 1000; ++n) {
         Site::KeywordRow row;
@@ -70,12 +73,12 @@ void Filter(benchmark::State &state)
                       QString::number(n * 100), QStringLiteral("title %1").arg(n)};
         rows.append(row);
     }
-    form->keywords().SetRows(rows);
-    form->Combo2->setEditText(QString::fromUtf8(kModes[state.range(0)]));
-    form->Text6->setText(QString::fromUtf8(kValues[state.range(0)]));
+    w.Find<KeywordModel>("keywords")->SetRows(rows);
+    w.Combo2->setEditText(QString::fromUtf8(kModes[state.range(0)]));
+    w.Text6->setText(QString::fromUtf8(kValues[state.range(0)]));
     for (auto _ : state)
-        form->Command13_Click();
-    state.counters["rows"] = form->filtered().rowCount();
+        w.Command13->click();
+    state.counters["rows"] = w.Find<KeywordModel>("filtered")->rowCount();
 }
 BENCHMARK(Filter)->Arg(0)->Arg(1)->Arg(2)->ArgName("mode")->Unit(benchmark::kMillisecond);
 

@@ -332,6 +332,8 @@ void Form1::BuildControls()
     mStatus->setSizeGripEnabled(true);
     mStatusLabel = new ElidedLabel(mStatus);
     mStatus->addWidget(mStatusLabel, 1);
+    mNoteTimer.setParent(this);
+    mNoteTimer.setObjectName(QStringLiteral("noteTimer"));
     mNoteTimer.setSingleShot(true);
     mNoteTimer.setInterval(5000);
     connect(&mNoteTimer, &QTimer::timeout, this, [this] {
@@ -357,6 +359,72 @@ void Form1::BuildControls()
     mStatusTick.setInterval(200);
     resize(DesignSize());
 
+    // Found by their design names: by tests, and by accessibility tools.
+    const std::pair<QObject *, const char *> named[] = {{Frame1, "Frame1"},
+                                                        {Frame2, "Frame2"},
+                                                        {Frame3, "Frame3"},
+                                                        {Frame4, "Frame4"},
+                                                        {Text1, "Text1"},
+                                                        {Text2, "Text2"},
+                                                        {Text3, "Text3"},
+                                                        {Text4, "Text4"},
+                                                        {Text5, "Text5"},
+                                                        {Text6, "Text6"},
+                                                        {Text7, "Text7"},
+                                                        {Command1, "Command1"},
+                                                        {Command2, "Command2"},
+                                                        {Command3, "Command3"},
+                                                        {Command4, "Command4"},
+                                                        {Command5, "Command5"},
+                                                        {Command6, "Command6"},
+                                                        {Command7, "Command7"},
+                                                        {Command8, "Command8"},
+                                                        {Command9, "Command9"},
+                                                        {Command10, "Command10"},
+                                                        {Command11, "Command11"},
+                                                        {Command12, "Command12"},
+                                                        {Command13, "Command13"},
+                                                        {Command14, "Command14"},
+                                                        {Command15, "Command15"},
+                                                        {Command16, "Command16"},
+                                                        {Command17, "Command17"},
+                                                        {Command18, "Command18"},
+                                                        {Command19, "Command19"},
+                                                        {Check1, "Check1"},
+                                                        {Check2, "Check2"},
+                                                        {Check3, "Check3"},
+                                                        {Check4, "Check4"},
+                                                        {Check5, "Check5"},
+                                                        {Combo1, "Combo1"},
+                                                        {Combo2, "Combo2"},
+                                                        {ListView1, "ListView1"},
+                                                        {ListView2, "ListView2"},
+                                                        {ListView3, "ListView3"},
+                                                        {Label2, "Label2"},
+                                                        {Label3, "Label3"},
+                                                        {Timer3, "Timer3"},
+                                                        {mRetry, "retry"},
+                                                        {mExportBatch, "exportBatch"},
+                                                        {mExportKeywords, "exportKeywords"},
+                                                        {mRecent, "recent"},
+                                                        {mRecentMenu, "recentMenu"},
+                                                        {mPauseOnBlock, "pauseOnBlock"},
+                                                        {mStatus, "statusLine"},
+                                                        {mStatusLabel, "statusText"},
+                                                        {mUpdateLink, "updateLink"},
+                                                        {mNetworkButton, "network"},
+                                                        {mLostButton, "lostKeywords"},
+                                                        {mKeywords, "keywords"},
+                                                        {mFiltered, "filtered"}};
+    for (const auto &[control, name] : named)
+        control->setObjectName(QLatin1String(name));
+    for (const auto *array : {&mLabel1, &mLabel4, &mLabel5}) {
+        const QString arrayName = array == &mLabel1   ? QStringLiteral("Label1")
+                                  : array == &mLabel4 ? QStringLiteral("Label4")
+                                                      : QStringLiteral("Label5");
+        for (const auto &[index, label] : *array)
+            label->setObjectName(QStringLiteral("%1(%2)").arg(arrayName).arg(index));
+    }
     mBatchControls = {Frame1, Command12, Text1, Command10, Command9, Command3, Command2, ListView1};
     SetTabOrder();
 }

@@ -20,7 +20,9 @@
 #include "support/SitePages.h"
 #include "support/TestProxy.h"
 #include "support/WaitUntil.h"
+#include "support/WindowControls.h"
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QMenu>
 #include <QRadioButton>
@@ -40,6 +42,8 @@ class TestMainWindow final : public QObject
     std::unique_ptr<FakePlatform> desktop;
     std::unique_ptr<Ledger> ledger; // outlives the window that holds it
     std::unique_ptr<Form1> f;
+    std::unique_ptr<WindowControls> w; // its controls, by their names
+    Config config;
 
     // A window as the program opens it; false when it could not be shown.
     bool Open()
@@ -51,11 +55,19 @@ class TestMainWindow final : public QObject
     // A new window on the same desktop, as a second start of the program.
     bool Reopen()
     {
-        Config config = Config::Defaults();
+        config = Config::Defaults();
         config.statsHost = config.searchHost = server->hostPort();
         config.updateUrl = server->url("/update.htm");
+        w.reset();
         f.reset();
         f = Form1::Create(*desktop, config);
+        w = std::make_unique<WindowControls>(*f);
+        // Every model and proxy the window shows is checked through every test, as the tests change them; not
+        // through the 1,000-row scan, where the testers' walk of every row after each change takes seconds.
+        if (qstrcmp(QTest::currentTestFunction(), "pagesOfToday") != 0) {
+            for (QAbstractItemModel *model : f->findChildren<QAbstractItemModel *>())
+                new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::QtTest, model);
+        }
         f->show();
         return QTest::qWaitForWindowExposed(f.get());
     }
@@ -69,8 +81,8 @@ class TestMainWindow final : public QObject
     }
     void importList(const QStringList &lines)
     {
-        f->Text1->setPlainText(lines.join('\n'));
-        f->Command12->click();
+        w->Text1->setPlainText(lines.join('\n'));
+        w->Command12->click();
     }
     // Clicks, then double-clicks, row r of a table dx pixels into column c, the pointer there.
     void doubleClick(QTreeView *table, int r, int c, int dx)
@@ -81,12 +93,27 @@ class TestMainWindow final : public QObject
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, at);
     }
+    // A click on the header of column c (0-based).
+    static void headerClick(const QTreeView *table, int c)
+    {
+        QHeaderView *header = table->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {header->sectionViewportPosition(c) + 5, 5});
+    }
+    // The entry of a table's context menu with this text.
+    static void trigger(const QWidget *table, const QString &text)
+    {
+        QAction *found = nullptr;
+        for (QAction *a : table->actions())
+            found = a->text() == text ? a : found;
+        QVERIFY2(found, qPrintable(text));
+        found->trigger();
+    }
     bool runToTheEnd(int rows, QPushButton *start)
     {
-        f->Combo1->setEditText("0");
-        f->Text4->setText("0");
+        w->Combo1->setEditText("0");
+        w->Text4->setText("0");
         start->click();
-        return WaitUntil([&] { return f->batch().confirmedRows() == rows && HTTPPage2::LiveReplies() == 0; });
+        return WaitUntil([&] { return w->batch->confirmedRows() == rows && HTTPPage2::LiveReplies() == 0; });
     }
 
     // The widgets Tab reaches from `first`, in order, until it is back there.
@@ -112,6 +139,7 @@ private Q_SLOTS:
     }
     void cleanup()
     {
+        w.reset();
         f.reset();
         ledger.reset();
         desktop.reset();
@@ -120,38 +148,38 @@ private Q_SLOTS:
 
     void freshWindow()
     {
-        QVERIFY(f->Frame2->isVisible() && f->Frame1->isHidden() && f->ListView3->isHidden());
-        for (QPushButton *b : {f->Command2, f->Command3, f->Command9, f->Command10})
+        QVERIFY(w->Frame2->isVisible() && w->Frame1->isHidden() && w->ListView3->isHidden());
+        for (QPushButton *b : {w->Command2, w->Command3, w->Command9, w->Command10})
             QVERIFY(!b->isEnabled());
-        QVERIFY(f->ListView1->model()->columnCount() == 8 && f->Timer3->IsRunning());
+        QVERIFY(w->ListView1->model()->columnCount() == 8 && w->Timer3->IsRunning());
         for (int i = 0; i <= 6; ++i)
-            QVERIFY(f->Label5(i)->text() == "0" && f->Label5(i)->palette().color(QPalette::WindowText) == Qt::red);
+            QVERIFY(w->Label5(i)->text() == "0" && w->Label5(i)->palette().color(QPalette::WindowText) == Qt::red);
         // The single-site view lies over the batch view; the flags lie under
         // text boxes where nobody can see or reach them.
-        QVERIFY(f->Frame2->isAncestorOf(f->childAt(f->Command3->geometry().center())));
-        QCOMPARE(f->Frame1->childAt(f->Check1->geometry().center()), f->Text3);
-        QCOMPARE(f->Frame3->childAt(f->Check4->geometry().center()), f->Text5);
-        f->Label5(5)->setText("40000"); // any figure stays readable, and the legend around it ends after it
-        QVERIFY(f->Label5(5)->width() >= f->Label5(5)->sizeHint().width() &&
-                f->Label4(1)->geometry().right() > f->Label5(5)->geometry().right());
+        QVERIFY(w->Frame2->isAncestorOf(f->childAt(w->Command3->geometry().center())));
+        QCOMPARE(w->Frame1->childAt(w->Check1->geometry().center()), w->Text3);
+        QCOMPARE(w->Frame3->childAt(w->Check4->geometry().center()), w->Text5);
+        w->Label5(5)->setText("40000"); // any figure stays readable, and the legend around it ends after it
+        QVERIFY(w->Label5(5)->width() >= w->Label5(5)->sizeHint().width() &&
+                w->Label4(1)->geometry().right() > w->Label5(5)->geometry().right());
 
         // The update check it starts: the notice waits in the status line; the box being typed in keeps the keys.
         server->route("/update.htm", TestServer::page(RunPages::Gbk("新版 Morvane12")));
-        f->Text5->setFocus();
-        f->Timer3_Timer();
-        QVERIFY(!f->Timer3->IsRunning());
-        QVERIFY(WaitUntil([&] { return f->updateLink()->isVisible(); }));
-        QVERIFY(desktop->prompts.isEmpty() && QApplication::focusWidget() == f->Text5);
-        Q_EMIT f->updateLink()->linkActivated("notice");
+        w->Text5->setFocus();
+        Q_EMIT w->Timer3->Timer();
+        QVERIFY(!w->Timer3->IsRunning());
+        QVERIFY(WaitUntil([&] { return w->updateLink->isVisible(); }));
+        QVERIFY(desktop->prompts.isEmpty() && QApplication::focusWidget() == w->Text5);
+        Q_EMIT w->updateLink->linkActivated("notice");
         QVERIFY(desktop->prompts.value(0).contains("有最新版本更新"));
         // A long status is cut in the middle, whole on hover, and stays clear of the link.
-        f->Text5->setText(QString("long").repeated(60) + ".com");
-        f->Command11->click();
-        const QString whole = f->StatusText(), shown = f->statusText()->shownText();
-        QVERIFY2(whole.contains(f->Text5->text()) && f->statusText()->toolTip() == whole && shown.contains("…") &&
+        w->Text5->setText(QString("long").repeated(60) + ".com");
+        w->Command11->click();
+        const QString whole = w->status(), shown = w->statusText->shownText();
+        QVERIFY2(whole.contains(w->Text5->text()) && w->statusText->toolTip() == whole && shown.contains("…") &&
                      shown.startsWith(whole.left(8)) && shown.endsWith(whole.right(4)),
                  qPrintable(shown));
-        QVERIFY(f->statusText()->geometry().right() < f->updateLink()->geometry().left());
+        QVERIFY(w->statusText->geometry().right() < w->updateLink->geometry().left());
     }
 
     // The list comes from the box or a file. Header clicks sort descending first, then alternate per
@@ -159,59 +187,57 @@ private Q_SLOTS:
     void batchImportSortAndSave()
     {
         const QString path = dir.filePath("结果.txt");
-        f->Text3->setText(path);
-        f->Command8->click(); // an empty table: nothing written
+        w->Text3->setText(path);
+        w->Command8->click(); // an empty table: nothing written
         QVERIFY(!QFile::exists(path));
-        f->Command12->click(); // the example list, as it opens
-        QCOMPARE(f->Label3->text(), "3");
-        QVERIFY(f->Command2->isEnabled() && f->Command3->isEnabled());
-        QVERIFY(!f->Command9->isEnabled() && !f->Command10->isEnabled()); // nothing runs yet
-        f->Command2->click();                                             // clears the text only
-        QVERIFY(f->Text1->toPlainText().isEmpty() && f->Label3->text() == "3");
-        f->Text1->setPlainText(QString("d.com\n").repeated(32768));
-        f->Command12->click();
+        w->Command12->click(); // the example list, as it opens
+        QCOMPARE(w->Label3->text(), "3");
+        QVERIFY(w->Command2->isEnabled() && w->Command3->isEnabled());
+        QVERIFY(!w->Command9->isEnabled() && !w->Command10->isEnabled()); // nothing runs yet
+        w->Command2->click();                                             // clears the text only
+        QVERIFY(w->Text1->toPlainText().isEmpty() && w->Label3->text() == "3");
+        w->Text1->setPlainText(QString("d.com\n").repeated(32768));
+        w->Command12->click();
         QCOMPARE(desktop->prompts, (QStringList{Form1::kNothingToSave, "导入的网址不能超过32767条，请分批导入！"}));
-        QCOMPARE(f->Label3->text(), "3");
+        QCOMPARE(w->Label3->text(), "3");
 
         QFile list(dir.filePath("网址.txt"));
         QVERIFY(list.open(QIODevice::WriteOnly) && list.write("a.com\r\n\r\nb.com\r\n") > 0);
         list.close();
-        f->Text2->setText(list.fileName());
-        f->Command6->click();
-        QCOMPARE(column(f->ListView1, 0), (QStringList{"1", "3"}));
+        w->Text2->setText(list.fileName());
+        w->Command6->click();
+        QCOMPARE(column(w->ListView1, 0), (QStringList{"1", "3"}));
 
-        f->Command14_Click();
-        QCOMPARE(f->StatusText(), "共导入 2 条，点击“开始”查询");
+        w->Command14->click();
+        QCOMPARE(w->status(), "共导入 2 条，点击“开始”查询");
         importList({"a.com", "HTTP://A.com/x", "b.com", " a．com "}); // rows as typed, counted by host
-        QCOMPARE(column(f->ListView1, 1), (QStringList{"a.com", "HTTP://A.com/x", "b.com", " a．com "}));
-        QCOMPARE(f->StatusText(), "共导入 4 条，重复 2 行，点击“开始”查询");
-        const auto click = [header = f->ListView1->header()](int c) {
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {header->sectionViewportPosition(c) + 5, 5});
-        };
+        QCOMPARE(column(w->ListView1, 1), (QStringList{"a.com", "HTTP://A.com/x", "b.com", " a．com "}));
+        QCOMPARE(w->status(), "共导入 4 条，重复 2 行，点击“开始”查询");
+        const auto click = [&](int c) { headerClick(w->ListView1, c); };
         importList(QStringList(12, "d.com"));
         click(0); // 序号: compared as numbers
-        QCOMPARE(column(f->ListView1, 0).mid(0, 4), (QStringList{"12", "11", "10", "9"}));
+        QCOMPARE(column(w->ListView1, 0).mid(0, 4), (QStringList{"12", "11", "10", "9"}));
         click(1);
         click(0); // its own alternation: ascending now
-        QCOMPARE(column(f->ListView1, 0).first(), "1");
+        QCOMPARE(column(w->ListView1, 0).first(), "1");
         importList({"a|b.com", "b.com"});
         click(1); // descending again: b.com first
-        f->Command8->click();
-        f->Check3->setChecked(true);
-        f->Command8->click();
+        w->Command8->click();
+        w->Check3->setChecked(true);
+        w->Command8->click();
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("b.com\r\na|b.com\r\nb.com|...|...|...|...|...|...\r\n"
                                             "a|b.com|...|...|...|...|...|...\r\n"));
-        f->Text3->setText("/nonexistent-folder/结果.txt");
-        f->Command8->click();
+        w->Text3->setText("/nonexistent-folder/结果.txt");
+        w->Command8->click();
         const QString saved = Form1::SavedMessage(path, 2);
         QCOMPARE(desktop->prompts.mid(2, 2), (QStringList{saved, saved}));
         QVERIFY(saved.contains(path) && saved.contains(" 2 行") && desktop->prompts.value(4).startsWith("保存失败！"));
         // The domain column takes the width its longest domain needs.
         const QString longest = QString("sub.").repeated(12) + "example.com";
         importList({"a.com", longest});
-        QVERIFY(f->ListView1->header()->sectionSize(1) > f->ListView1->fontMetrics().horizontalAdvance(longest));
+        QVERIFY(w->ListView1->header()->sectionSize(1) > w->ListView1->fontMetrics().horizontalAdvance(longest));
     }
 
     // A run through the buttons: the flags, the buttons and the status line follow it, and the rest counts down on the
@@ -221,50 +247,50 @@ private Q_SLOTS:
         MockClock clock; // the rests' and probes' clock
         server->handler = RunPages::AllSites(TestServer::page(SitePages::Overview("2", "9")));
         server->route("/baidu/b.com/", TestServer::page("")); // an empty answer: failed
-        f->Command14->click();
-        f->Combo1->setEditText("5");
-        f->Text4->setText("3");
+        w->Command14->click();
+        w->Combo1->setEditText("5");
+        w->Text4->setText("3");
         importList({"a.com", "b.com", "c.com", "d.com"});
-        f->Command3->click();
-        QVERIFY(!f->Command3->isEnabled() && f->Command9->isEnabled() && f->Command10->isEnabled());
-        QVERIFY(f->StatusText().startsWith("正在查询第 1 条；已完成 0 / 4 条"));
+        w->Command3->click();
+        QVERIFY(!w->Command3->isEnabled() && w->Command9->isEnabled() && w->Command10->isEnabled());
+        QVERIFY(w->status().startsWith("正在查询第 1 条；已完成 0 / 4 条"));
         desktop->nextAnswer = Platform::Cancel;
         QVERIFY(!f->close());                                       // running
-        QVERIFY(WaitUntil([&] { return f->Check2->isChecked(); })); // the rest after two rows
-        QVERIFY(f->Label2->text() == "2" && f->Check1->isChecked());
+        QVERIFY(WaitUntil([&] { return w->Check2->isChecked(); })); // the rest after two rows
+        QVERIFY(w->Label2->text() == "2" && w->Check1->isChecked());
         // The pace as the command line shows it: rows per minute and the time left.
-        QVERIFY2(f->StatusText().startsWith("休息中，剩余 5 秒；已完成 2 / 4 条，失败 4 项；每分钟 ") &&
-                     f->StatusText().contains(" 条，约剩 "),
-                 qPrintable(f->StatusText()));
-        QVERIFY(f->Command3->isEnabled() && f->Command9->isEnabled()); // 开始 goes on at once
+        QVERIFY2(w->status().startsWith("休息中，剩余 5 秒；已完成 2 / 4 条，失败 4 项；每分钟 ") &&
+                     w->status().contains(" 条，约剩 "),
+                 qPrintable(w->status()));
+        QVERIFY(w->Command3->isEnabled() && w->Command9->isEnabled()); // 开始 goes on at once
         clock.advance(2500);
-        QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("休息中，剩余 3 秒"); }));
-        f->Command9->click(); // a pause drops the rest
-        QVERIFY(f->StatusText().startsWith("已暂停；") && !f->Command9->isEnabled());
-        f->Command3->click();
-        QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已完成，用时 "); }));
+        QVERIFY(WaitUntil([&] { return w->status().startsWith("休息中，剩余 3 秒"); }));
+        w->Command9->click(); // a pause drops the rest
+        QVERIFY(w->status().startsWith("已暂停；") && !w->Command9->isEnabled());
+        w->Command3->click();
+        QVERIFY(WaitUntil([&] { return w->status().startsWith("已完成，用时 "); }));
         QCOMPARE(Form1::Took(5999) + Form1::Took(125000) + Form1::Took(90061000), "5 秒2 分 05 秒25 小时 01 分 01 秒");
-        QCOMPARE(f->Label2->text(), "4");
-        QVERIFY(!f->Check1->isChecked() && !f->Check2->isChecked() && f->StatusText().endsWith("共 4 条，失败 4 项"));
-        QVERIFY(f->Command3->isEnabled() && !f->Command9->isEnabled() && !f->Command10->isEnabled());
-        QCOMPARE(column(f->ListView1, 2), (QStringList{"2", "失败", "2", "2"}));
+        QCOMPARE(w->Label2->text(), "4");
+        QVERIFY(!w->Check1->isChecked() && !w->Check2->isChecked() && w->status().endsWith("共 4 条，失败 4 项"));
+        QVERIFY(w->Command3->isEnabled() && !w->Command9->isEnabled() && !w->Command10->isEnabled());
+        QCOMPARE(column(w->ListView1, 2), (QStringList{"2", "失败", "2", "2"}));
         // 重试失败 is a run of its own, paused and resumed like one; it asks only for what failed, once.
         server->route("/baidu/b.com/", RunPages::Page(SitePages::Overview("2", "9"), 200, 300));
-        f->retryButton()->click();
-        QVERIFY(!f->Command3->isEnabled() && f->Command9->isEnabled() && f->Command10->isEnabled());
-        f->Command9->click();
-        QVERIFY(f->Command3->isEnabled() && !f->Command9->isEnabled() && f->batch().paused());
-        f->Command3->click();
-        QVERIFY(WaitUntil([&] { return !f->batch().underway(); }) && f->batch().failedCells() == 0);
+        w->retry->click();
+        QVERIFY(!w->Command3->isEnabled() && w->Command9->isEnabled() && w->Command10->isEnabled());
+        w->Command9->click();
+        QVERIFY(w->Command3->isEnabled() && !w->Command9->isEnabled() && w->batch->paused());
+        w->Command3->click();
+        QVERIFY(WaitUntil([&] { return !w->batch->underway(); }) && w->batch->failedCells() == 0);
         const QList<TestServer::Request> all = server->requests(); // b.com once in the run, once in the retry
         QCOMPARE(std::count_if(all.cbegin(), all.cend(), [](const auto &r) { return r.path == "/baidu/b.com/"; }), 2);
-        f->Text4->setText("40000");
-        f->Command3->click();
+        w->Text4->setText("40000");
+        w->Command3->click();
         QVERIFY(!f->close()); // results not saved
         QCOMPARE(desktop->prompts, (QStringList{"真的退出吗?", BatchRun::kRowsOutOfRange, "真的退出吗?"}));
         QVERIFY(desktop->kinds[0] == std::pair(true, Platform::Icon::Question));
         desktop->chosenFile = dir.filePath("run.csv");
-        f->exportBatchButton()->click(); // an export is a save
+        w->exportBatch->click(); // an export is a save
         QVERIFY(f->close());
         QCOMPARE(desktop->prompts.size(), 3);
     }
@@ -272,76 +298,76 @@ private Q_SLOTS:
     // The boxes, the scan, the filter, the copy and the save of the single-site view, and a batch halt.
     void singleSiteRun()
     {
-        f->Command13->click(); // filtering an empty table says so
+        w->Command13->click(); // filtering an empty table says so
         // A click clears the example domain and the keyword prompt, never what the user typed.
-        QTest::mouseClick(f->Text5, Qt::LeftButton);
-        QTest::mouseClick(f->Text6, Qt::LeftButton);
-        QVERIFY(f->Text5->text().isEmpty() && f->Text6->text().isEmpty());
-        f->Text5->setText("www.a.com");
-        QTest::mouseClick(f->Text5, Qt::LeftButton);
+        QTest::mouseClick(w->Text5, Qt::LeftButton);
+        QTest::mouseClick(w->Text6, Qt::LeftButton);
+        QVERIFY(w->Text5->text().isEmpty() && w->Text6->text().isEmpty());
+        w->Text5->setText("www.a.com");
+        QTest::mouseClick(w->Text5, Qt::LeftButton);
         SitePages::Serve(*server, "www.a.com", "26", 1);
-        f->Command11->click();
-        QVERIFY(f->ListView3->isHidden() && f->Check4->isChecked());
-        QVERIFY(WaitUntil([&] { return !f->Check4->isChecked(); }));
-        QVERIFY(f->Label5(0)->text() == "3" && f->Label5(4)->text() == "34567" && f->Label5(6)->text() == "1");
-        QCOMPARE(column(f->ListView2, 1).mid(24), (QStringList{"kw25", "..."}));
+        w->Command11->click();
+        QVERIFY(w->ListView3->isHidden() && w->Check4->isChecked());
+        QVERIFY(WaitUntil([&] { return !w->Check4->isChecked(); }));
+        QVERIFY(w->Label5(0)->text() == "3" && w->Label5(4)->text() == "34567" && w->Label5(6)->text() == "1");
+        QCOMPARE(column(w->ListView2, 1).mid(24), (QStringList{"kw25", "..."}));
 
         // The filter: a threshold that is no number is refused; the tested column in red.
-        f->Combo2->setCurrentIndex(1);
-        Q_EMIT f->Combo2->activated(1);
-        QCOMPARE(f->Text6->text(), "100");
-        f->Text6->setText("abc");
-        f->Command13->click();
-        QVERIFY(f->ListView3->isHidden());
+        w->Combo2->setCurrentIndex(1);
+        Q_EMIT w->Combo2->activated(1);
+        QCOMPARE(w->Text6->text(), "100");
+        w->Text6->setText("abc");
+        w->Command13->click();
+        QVERIFY(w->ListView3->isHidden());
         QCOMPARE(desktop->prompts, (QStringList{"当前数据为空，请先查询！", "过滤值必须是数字，请重新填写！"}));
-        f->Text6->setText("200");
-        f->Command13->click();
-        QVERIFY(f->ListView3->isVisible());
-        QCOMPARE(column(f->ListView3, 0), (QStringList{"20", "21", "22", "23", "24", "25"}));
-        const QAbstractItemModel *shown = f->ListView3->model();
+        w->Text6->setText("200");
+        w->Command13->click();
+        QVERIFY(w->ListView3->isVisible());
+        QCOMPARE(column(w->ListView3, 0), (QStringList{"20", "21", "22", "23", "24", "25"}));
+        const QAbstractItemModel *shown = w->ListView3->model();
         QVERIFY(shown->index(0, 3).data(Qt::ForegroundRole).value<QColor>() == Qt::red &&
                 !shown->index(0, 1).data(Qt::ForegroundRole).isValid());
 
         // Copy: a double click on the keyword column of the row the first click selected.
-        doubleClick(f->ListView3, 1, 1, 10);
-        QCOMPARE(desktop->clipboard + ' ' + f->StatusText(), "kw21 关键词复制成功，您可以粘贴到任意处！");
-        f->Command15->click();
-        QVERIFY(f->ListView3->isHidden());
+        doubleClick(w->ListView3, 1, 1, 10);
+        QCOMPARE(desktop->clipboard + ' ' + w->status(), "kw21 关键词复制成功，您可以粘贴到任意处！");
+        w->Command15->click();
+        QVERIFY(w->ListView3->isHidden());
 
         // Save: the whole keyword table, whatever the filter shows.
-        f->Text7->setText(dir.filePath("单条结果.txt"));
-        f->Command16->click();
-        QFile file(f->Text7->text());
+        w->Text7->setText(dir.filePath("单条结果.txt"));
+        w->Command16->click();
+        QFile file(w->Text7->text());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray saved = file.readAll();
         QVERIFY(saved.startsWith("kw1\r\nkw2\r\n") && saved.endsWith("kw25\r\n...\r\n"));
         // The export is a spreadsheet: every column and the check date, whatever Check5 says; it replaces.
         desktop->chosenFile = dir.filePath("kw.csv");
         for (const QString says : {"已导出 26 行到文件：", "已导出 26 行，替换了文件："}) {
-            f->exportKeywordsButton()->click();
-            QVERIFY2(f->StatusText().startsWith(says), qPrintable(f->StatusText()));
+            w->exportKeywords->click();
+            QVERIFY2(w->status().startsWith(says), qPrintable(w->status()));
         }
         QFile csv(desktop->chosenFile);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         QVERIFY(csv.readLine().endsWith(",网页标题,查询时间\r\n") && csv.readLine().startsWith("1,kw1,"));
         // A header click sorts the keywords, the rank as a place in the results; a save writes them as shown.
-        f->ListView2_ColumnClick(3);
-        QCOMPARE(column(f->ListView2, 2).mid(0, 2) + column(f->ListView2, 2).mid(24),
+        headerClick(w->ListView2, 2);
+        QCOMPARE(column(w->ListView2, 2).mid(0, 2) + column(w->ListView2, 2).mid(24),
                  (QStringList{"25", "24", "1", "..."}));
-        f->Command16->click();
+        w->Command16->click();
         QVERIFY(file.seek(saved.size()) && file.readAll().startsWith("kw25\r\nkw24\r\n"));
 
         // A batch stop ends a running scan at its next page.
         SitePages::Serve(*server, "t.com", "250", 10, 40);
         server->fallback = RunPages::Page("silent");
         importList({"a.com"});
-        f->Command3->click();
-        f->Text5->setText("t.com");
-        f->Command11->click();
-        QVERIFY(WaitUntil([&] { return f->Label5(6)->text() == "2"; }));
-        f->Command10->click();
-        QVERIFY(WaitUntil([&] { return !f->Check4->isChecked(); }));
-        QCOMPARE(f->Label5(6)->text(), "3");
+        w->Command3->click();
+        w->Text5->setText("t.com");
+        w->Command11->click();
+        QVERIFY(WaitUntil([&] { return w->Label5(6)->text() == "2"; }));
+        w->Command10->click();
+        QVERIFY(WaitUntil([&] { return !w->Check4->isChecked(); }));
+        QCOMPARE(w->Label5(6)->text(), "3");
     }
 
     // Each path box has its own choose and view buttons. The dialog starts where the box points and
@@ -351,9 +377,9 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.path()).mkdir("子目录") &&
                 QFile(dir.filePath("子目录/网址 列表.txt")).open(QIODevice::WriteOnly));
         const QString missing = dir.filePath("missing.txt"), chosen = dir.filePath("子目录/网址 列表.txt");
-        QLineEdit *boxes[] = {f->Text2, f->Text3, f->Text7};
-        QPushButton *choose[] = {f->Command1, f->Command4, f->Command18},
-                    *view[] = {f->Command5, f->Command7, f->Command17};
+        QLineEdit *boxes[] = {w->Text2, w->Text3, w->Text7};
+        QPushButton *choose[] = {w->Command1, w->Command4, w->Command18},
+                    *view[] = {w->Command5, w->Command7, w->Command17};
         desktop->chosenFile = chosen;
         for (int b = 0; b < 3; ++b) {
             for (QLineEdit *box : boxes)
@@ -365,11 +391,11 @@ private Q_SLOTS:
         }
         QCOMPARE(desktop->opened, QStringList(3, chosen));
         desktop->chosenFile.clear();
-        f->Command1->click(); // cancelled: the box keeps its missing file, which the view does not open
-        QCOMPARE(f->Text2->text(), missing);
-        f->Command5->click();
-        f->Text2->setText(dir.filePath("子目录"));
-        f->Command5->click(); // nor a folder
+        w->Command1->click(); // cancelled: the box keeps its missing file, which the view does not open
+        QCOMPARE(w->Text2->text(), missing);
+        w->Command5->click();
+        w->Text2->setText(dir.filePath("子目录"));
+        w->Command5->click(); // nor a folder
         QCOMPARE(desktop->opened.size(), 3);
         QCOMPARE(desktop->dialogTitles, (QStringList{"打开文件", "保存文件", "保存文件", "打开文件"}));
         QCOMPARE(desktop->dialogFilters, QStringList(4, "文本文件 (*.txt);;所有文件 (*)"));
@@ -381,20 +407,20 @@ private Q_SLOTS:
     {
         MockClock clock; // the rests' and probes' clock
         server->handler = RunPages::AllSites(TestServer::page(SitePages::Overview("2", "9")));
-        f->Command14->click();
+        w->Command14->click();
         importList({"a.com", "b.com", "c.com"});
         server->stop();
-        f->Command3->click();
-        QVERIFY(WaitUntil([&] { return f->batch().waitingForNetwork(); }));
-        QVERIFY2(f->StatusText().startsWith("已暂停：网络中断：连接被拒绝（") &&
-                     f->StatusText().contains("起），恢复后自动继续，点击“开始”继续；已完成 0 / 3 条，失败 0 项"),
-                 qPrintable(f->StatusText()));
-        QVERIFY(f->Command3->isEnabled() && f->Command9->isEnabled() && f->Command10->isEnabled());
+        w->Command3->click();
+        QVERIFY(WaitUntil([&] { return w->batch->waitingForNetwork(); }));
+        QVERIFY2(w->status().startsWith("已暂停：网络中断：连接被拒绝（") &&
+                     w->status().contains("起），恢复后自动继续，点击“开始”继续；已完成 0 / 3 条，失败 0 项"),
+                 qPrintable(w->status()));
+        QVERIFY(w->Command3->isEnabled() && w->Command9->isEnabled() && w->Command10->isEnabled());
         QVERIFY(server->start());
         clock.advance(BatchRun::kFirstProbeMs);
-        QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已完成，用时 "); }));
-        QVERIFY2(f->StatusText().endsWith("恢复，已自动继续") && f->StatusText().contains("失败 0 项；网络于 "),
-                 qPrintable(f->StatusText()));
+        QVERIFY(WaitUntil([&] { return w->status().startsWith("已完成，用时 "); }));
+        QVERIFY2(w->status().endsWith("恢复，已自动继续") && w->status().contains("失败 0 项；网络于 "),
+                 qPrintable(w->status()));
     }
 
     // The unfinished run comes back and the retry button fetches what failed; the list checked again shows the
@@ -413,16 +439,16 @@ private Q_SLOTS:
         ledger = Ledger::Open(dir.filePath("ledger.sqlite"));
         ledger->BeginRun("typed", rows);
         f->AttachLedger(ledger.get(), QString());
-        QCOMPARE(column(f->ListView1, 2), (QStringList{"7", "失败", "..."}));
-        QVERIFY(f->StatusText().contains("已恢复"));
-        QVERIFY(runToTheEnd(3, f->Command3)); // what a resume and a retry fetch is the run's own rule
-        QCOMPARE(column(f->ListView1, 2), (QStringList{"7", "失败", "失败"}));
-        QVERIFY(runToTheEnd(3, f->retryButton()));
-        QCOMPARE(column(f->ListView1, 2), (QStringList{"7", "4", "失败"}));
+        QCOMPARE(column(w->ListView1, 2), (QStringList{"7", "失败", "..."}));
+        QVERIFY(w->status().contains("已恢复"));
+        QVERIFY(runToTheEnd(3, w->Command3)); // what a resume and a retry fetch is the run's own rule
+        QCOMPARE(column(w->ListView1, 2), (QStringList{"7", "失败", "失败"}));
+        QVERIFY(runToTheEnd(3, w->retry));
+        QCOMPARE(column(w->ListView1, 2), (QStringList{"7", "4", "失败"}));
 
         server->handler = RunPages::AllSites(TestServer::page(SitePages::Overview("6", "30")));
-        QVERIFY(runToTheEnd(3, f->Command3));
-        const QModelIndex cell = f->ListView1->model()->index(1, 2);
+        QVERIFY(runToTheEnd(3, w->Command3));
+        const QModelIndex cell = w->ListView1->model()->index(1, 2);
         QCOMPARE(cell.data().toString(), "6");
         QVERIFY(cell.data(Qt::ToolTipRole).toString().startsWith("上次 4，"));
         QCOMPARE(cell.data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
@@ -432,8 +458,8 @@ private Q_SLOTS:
         QCOMPARE(desktop->prompts.value(0), "真的退出吗?");
 
         // The domain's history: both checks in the chart, by time.
-        f->ListView1->setCurrentIndex(cell);
-        f->ShowHistory();
+        w->ListView1->setCurrentIndex(cell);
+        trigger(w->ListView1, "查看历史记录…");
         auto *history = f->findChild<HistoryDialog *>();
         QVERIFY(history && history->isVisible() && history->findChild<LineChart *>());
         const LineChart *chart = history->findChild<LineChart *>();
@@ -444,28 +470,27 @@ private Q_SLOTS:
         history->close();
 
         desktop->chosenFile = dir.filePath("out.csv");
-        f->exportBatchButton()->click();
+        w->exportBatch->click();
         QFile csv(desktop->chosenFile);
         QVERIFY(csv.open(QIODevice::ReadOnly) && csv.readAll().contains("d2.com,6,30,"));
         desktop->chosenFile = dir.filePath("out"); // no suffix: a workbook
-        f->exportBatchButton()->click();
+        w->exportBatch->click();
         QVERIFY(QFile(dir.filePath("out.xlsx")).size() > 0);
 
         // 最近的查询: the runs newest first, the one shown ticked; an older one reopens as it was stored.
-        f->FillRecentMenu();
-        const QList<QAction *> recent = f->recentMenu()->actions();
+        Q_EMIT w->recentMenu->aboutToShow();
+        const QList<QAction *> recent = w->recentMenu->actions();
         QCOMPARE(recent.size(), 2);
         QVERIFY(recent[0]->isChecked() && !recent[1]->isChecked());
         QVERIFY2(recent[0]->text().endsWith("  手动输入  3 条，失败 4 项"), qPrintable(recent[0]->text()));
         recent[1]->trigger();
-        QCOMPARE(column(f->ListView1, 2), (QStringList{"7", "4", "失败"}));
-        QVERIFY2(f->StatusText().startsWith("已打开 ") && f->StatusText().endsWith("的查询：3 条，失败 4 项"),
-                 qPrintable(f->StatusText()));
-        f->noteTimer().start(0); // the note gone, the status line says how far the run had got
-        QVERIFY2(WaitUntil([&] { return f->StatusText() == "共 3 条，已完成 3 条，失败 4 项"; }),
-                 qPrintable(f->StatusText()));
-        f->FillRecentMenu();
-        QVERIFY(f->recentMenu()->actions()[1]->isChecked());
+        QCOMPARE(column(w->ListView1, 2), (QStringList{"7", "4", "失败"}));
+        QVERIFY2(w->status().startsWith("已打开 ") && w->status().endsWith("的查询：3 条，失败 4 项"),
+                 qPrintable(w->status()));
+        w->noteTimer->start(0); // the note gone, the status line says how far the run had got
+        QVERIFY2(WaitUntil([&] { return w->status() == "共 3 条，已完成 3 条，失败 4 项"; }), qPrintable(w->status()));
+        Q_EMIT w->recentMenu->aboutToShow();
+        QVERIFY(w->recentMenu->actions()[1]->isChecked());
         QVERIFY(f->close()); // exported, then a stored run reopened: nothing to lose
         QCOMPARE(desktop->prompts.size(), 1);
     }
@@ -474,9 +499,9 @@ private Q_SLOTS:
     void ledgerLocation()
     {
         desktop->answerText = "postgresql://team@127.0.0.1/morvane";
-        f->ChooseLedger();
+        trigger(w->ListView1, "记录库位置…");
         desktop->answerText.reset();
-        f->ChooseLedger(); // cancelled
+        trigger(w->ListView1, "记录库位置…"); // cancelled
         QCOMPARE(LedgerLocation(*desktop), "postgresql://team@127.0.0.1/morvane");
         f->AttachLedger(nullptr, "另一个 Morvane 正在使用记录库，本次运行不保存记录。");
         QVERIFY(WaitUntil([&] { return desktop->prompts.value(0).contains("另一个 Morvane"); }));
@@ -485,20 +510,19 @@ private Q_SLOTS:
     // Tab walks the view shown in reading order and never enters the other.
     void tabOrder()
     {
-        QCOMPARE(tabWalk(f->Text5),
-                 (QList<QWidget *>{f->Text5, f->Command11, f->Command14, f->exportKeywordsButton(), f->Check5,
-                                   f->Combo2, f->Text6, f->Command13, f->Command15, f->Text7, f->Command18,
-                                   f->Command17, f->Command16, f->ListView2, f->networkButton()}));
-        f->Command14->click();
+        QCOMPARE(tabWalk(w->Text5),
+                 (QList<QWidget *>{w->Text5, w->Command11, w->Command14, w->exportKeywords, w->Check5, w->Combo2,
+                                   w->Text6, w->Command13, w->Command15, w->Text7, w->Command18, w->Command17,
+                                   w->Command16, w->ListView2, w->network}));
+        w->Command14->click();
         importList({"a.com"});
         const QList<QWidget *> batch =
-            QList<QWidget *>{f->Text1,    f->Command2, f->Command12, f->Command3, f->Text2,
-                             f->Command1, f->Command5, f->Command6,  f->Text3,    f->Command4} +
-            QList<QWidget *>{f->Command7,       f->Command8, f->pauseOnBlockBox(), f->exportBatchButton(), f->Check3,
-                             f->Text4,          f->Combo1,   f->retryButton(),     f->Command19,           f->ListView1,
-                             f->networkButton()};
-        QCOMPARE(tabWalk(f->Text1), batch);
-        QCOMPARE(f->Text1->toPlainText(), "a.com"); // no tab typed into the list
+            QList<QWidget *>{w->Text1,    w->Command2, w->Command12, w->Command3, w->Text2,
+                             w->Command1, w->Command5, w->Command6,  w->Text3,    w->Command4} +
+            QList<QWidget *>{w->Command7, w->Command8, w->pauseOnBlock, w->exportBatch, w->Check3, w->Text4,
+                             w->Combo1,   w->retry,    w->Command19,    w->ListView1,   w->network};
+        QCOMPARE(tabWalk(w->Text1), batch);
+        QCOMPARE(w->Text1->toPlainText(), "a.com"); // no tab typed into the list
     }
 
     // 网络设置…: an incomplete proxy is refused in the dialog; an HTTP proxy with a login carries the requests at
@@ -510,7 +534,7 @@ private Q_SLOTS:
         proxy.user = "u", proxy.password = "pw";
         QVERIFY(proxy.start());
         f->KeepCookies(dir.filePath("cookies.txt"));
-        f->networkButton()->click();
+        w->network->click();
         auto *dialog = f->findChild<NetworkDialog *>();
         const auto box = [&](const char *name) { return dialog->findChild<QLineEdit *>(name); };
         QVERIFY(dialog && dialog->isVisible() && !box("host")->isEnabled());
@@ -523,20 +547,20 @@ private Q_SLOTS:
         QTest::keyClicks(box("password"), "pw");
         box("paste0")->setText("Cookie: sid=SECRET-2");
         dialog->accept();
-        QVERIFY(dialog->isHidden() && f->StatusText() == "网络设置已保存，收到 1 个 Cookie");
+        QVERIFY(dialog->isHidden() && w->status() == "网络设置已保存，收到 1 个 Cookie");
 
         SitePages::Serve(*server, "n.com", "30", 1);
         const int before = server->requestCount();
-        f->Text5->setText("n.com");
-        f->Command11->click();
-        QVERIFY(WaitUntil([&] { return !f->site().running(); }));
+        w->Text5->setText("n.com");
+        w->Command11->click();
+        QVERIFY(WaitUntil([&] { return !w->site->running(); }));
         QVERIFY(server->requestCount() > before && proxy.asked.size() == server->requestCount() - before);
         QVERIFY(server->requests().last().head.contains("\r\nCookie: sid=SECRET-2\r\n"));
         QFile settings(desktop->home.filePath("settings.ini"));
         QVERIFY(settings.open(QIODevice::ReadOnly) && settings.readAll().contains("proxy=http"));
         QVERIFY(QFile::exists(desktop->home.filePath("proxy-password")));
 
-        f->networkButton()->click();
+        w->network->click();
         dialog = f->findChildren<NetworkDialog *>().last();
         QLabel *count = dialog->findChild<QLabel *>("count0");
         QCOMPARE(count->text(), "爱站（127.0.0.1）：已保存 1 个 Cookie");
@@ -550,60 +574,60 @@ private Q_SLOTS:
     // and starts the scan in the domain box, whose state the status line shows, to the page that failed.
     void keys()
     {
-        f->Command14->click();
-        f->Combo1->setFocus();
-        f->Combo1->lineEdit()->clear();
-        QTest::keyClicks(f->Combo1, "5");
-        QTest::keyClick(f->Combo1, Qt::Key_Return);
-        QVERIFY(f->Combo1->currentText() == "5" && f->Combo1->count() == 10);
-        f->Command19->setFocus();
-        QTest::keyClick(f->Command19, Qt::Key_Return);
-        QVERIFY(!f->batchShown());
+        w->Command14->click();
+        w->Combo1->setFocus();
+        w->Combo1->lineEdit()->clear();
+        QTest::keyClicks(w->Combo1, "5");
+        QTest::keyClick(w->Combo1, Qt::Key_Return);
+        QVERIFY(w->Combo1->currentText() == "5" && w->Combo1->count() == 10);
+        w->Command19->setFocus();
+        QTest::keyClick(w->Command19, Qt::Key_Return);
+        QVERIFY(!w->Frame1->isVisible());
         SitePages::Serve(*server, "p.com", "60", 0);
-        f->Text5->setText("p.com");
-        QTest::keyClick(f->Text5, Qt::Key_Return);
-        QVERIFY(f->site().running() && f->StatusText().startsWith("正在查询 p.com"));
-        QVERIFY(WaitUntil([&] { return !f->site().running(); }));
-        QCOMPARE(f->StatusText(), "第 2 页获取失败，已完成 1 / 3 页");
+        w->Text5->setText("p.com");
+        QTest::keyClick(w->Text5, Qt::Key_Return);
+        QVERIFY(w->site->running() && w->status().startsWith("正在查询 p.com"));
+        QVERIFY(WaitUntil([&] { return !w->site->running(); }));
+        QCOMPARE(w->status(), "第 2 页获取失败，已完成 1 / 3 页");
     }
 
     // Ctrl+C copies the selected rows as cells; the menu copies domains and opens a search; a double click
     // copies the domain or opens a search, by the column under the pointer, in the row shown there.
     void copying()
     {
-        f->Command14->click();
+        w->Command14->click();
         importList({" a.com ", "b\tx.com", "c.com"});
-        const QAbstractItemModel *model = f->ListView1->model();
-        QItemSelectionModel *selection = f->ListView1->selectionModel();
+        const QAbstractItemModel *model = w->ListView1->model();
+        QItemSelectionModel *selection = w->ListView1->selectionModel();
         for (int row : {1, 2})
             selection->select(model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         selection->setCurrentIndex(model->index(2, 0), QItemSelectionModel::NoUpdate);
-        f->ListView1->setFocus();
-        QTest::keyClick(f->ListView1, Qt::Key_C, Qt::ControlModifier);
+        w->ListView1->setFocus();
+        QTest::keyClick(w->ListView1, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(desktop->clipboard,
                  "2\tb x.com\t...\t...\t...\t...\t...\t...\n3\tc.com\t...\t...\t...\t...\t...\t...");
-        QCOMPARE(f->StatusText(), "已复制 2 行，可粘贴到表格软件中");
-        f->ListView1->actions().at(1)->trigger();
+        QCOMPARE(w->status(), "已复制 2 行，可粘贴到表格软件中");
+        w->ListView1->actions().at(1)->trigger();
         QCOMPARE(desktop->clipboard, "b x.com\nc.com");
-        f->ListView1->actions().at(2)->trigger();
+        w->ListView1->actions().at(2)->trigger();
 
         desktop->clipboard.clear();
-        f->ListView1_ColumnClick(1); // 序号 descending: " a.com " shown last
-        const auto doubleClick = [&](int column, int dx) { this->doubleClick(f->ListView1, 2, column, dx); };
+        headerClick(w->ListView1, 0); // 序号 descending: " a.com " shown last
+        const auto doubleClick = [&](int column, int dx) { this->doubleClick(w->ListView1, 2, column, dx); };
         doubleClick(1, 0); // the left edge of the domain is still the number
         doubleClick(2, 5); // the weight: nothing
         QVERIFY(desktop->clipboard.isEmpty());
         desktop->clipboardWorks = false;
         doubleClick(1, 5);
-        QVERIFY(f->StatusText() != "复制成功，您可以粘贴到任意处！");
+        QVERIFY(w->status() != "复制成功，您可以粘贴到任意处！");
         desktop->clipboardWorks = true;
         doubleClick(1, 5);
-        QVERIFY(desktop->clipboard == " a.com " && f->StatusText() == "复制成功，您可以粘贴到任意处！");
+        QVERIFY(desktop->clipboard == " a.com " && w->status() == "复制成功，您可以粘贴到任意处！");
         doubleClick(5, 5);
         doubleClick(6, 5);
-        const QString search = f->config().searchBase() + "/s?wd=%1%3Aa.com"; // the host, as the run asks
-        QCOMPARE(desktop->opened, (QStringList{f->config().searchBase() + "/s?wd=site%3Ac.com", search.arg("site"),
-                                               search.arg("domain")}));
+        const QString search = config.searchBase() + "/s?wd=%1%3Aa.com"; // the host, as the run asks
+        QCOMPARE(desktop->opened,
+                 (QStringList{config.searchBase() + "/s?wd=site%3Ac.com", search.arg("site"), search.arg("domain")}));
         QVERIFY(desktop->prompts.isEmpty()); // no box for a routine copy: the status line says it
     }
 
@@ -614,24 +638,24 @@ private Q_SLOTS:
         server->handler = RunPages::AllSites(RunPages::Page(SitePages::Overview("2", "9"), 200, 10));
         server->route("/s?wd=domain:b.com", TestServer::page(RunPages::Gbk("百度安全验证")));
         server->route("/baidu/c.com/", TestServer::page("<html>新版</html>"));
-        f->Command14->click();
-        f->Combo1->setEditText("0");
+        w->Command14->click();
+        w->Combo1->setEditText("0");
         importList(QStringList{"a.com", "b.com", "c.com"} + QStringList(77, "d.com"));
-        f->Command3->click();
-        QVERIFY(WaitUntil([&] { return f->Check2->isChecked(); }));
-        QVERIFY2(f->StatusText().startsWith("已暂停：百度于 ") &&
-                     f->StatusText().contains("拦截了查询，点击“开始”继续；已完成 "),
-                 qPrintable(f->StatusText()));
-        QVERIFY(f->Command3->isEnabled() && !f->Command9->isEnabled());
-        QScrollBar *bar = f->ListView1->verticalScrollBar();
-        f->Command3->click();
-        QVERIFY(WaitUntil([&] { return f->batch().currentRow() >= 40; }) && bar->value() > 0);
+        w->Command3->click();
+        QVERIFY(WaitUntil([&] { return w->Check2->isChecked(); }));
+        QVERIFY2(w->status().startsWith("已暂停：百度于 ") &&
+                     w->status().contains("拦截了查询，点击“开始”继续；已完成 "),
+                 qPrintable(w->status()));
+        QVERIFY(w->Command3->isEnabled() && !w->Command9->isEnabled());
+        QScrollBar *bar = w->ListView1->verticalScrollBar();
+        w->Command3->click();
+        QVERIFY(WaitUntil([&] { return w->batch->currentRow() >= 40; }) && bar->value() > 0);
         bar->setValue(0); // the user looks at the top
-        QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已完成，用时 "); }, 10000));
+        QVERIFY(WaitUntil([&] { return w->status().startsWith("已完成，用时 "); }, 10000));
         QCOMPARE(bar->value(), 0);
-        QVERIFY2(f->StatusText().contains("；百度于 ") && f->StatusText().endsWith("；无法识别的页面 1 个"),
-                 qPrintable(f->StatusText()));
-        const QModelIndex changed = f->ListView1->model()->index(2, 3), plain = changed.siblingAtRow(0);
+        QVERIFY2(w->status().contains("；百度于 ") && w->status().endsWith("；无法识别的页面 1 个"),
+                 qPrintable(w->status()));
+        const QModelIndex changed = w->ListView1->model()->index(2, 3), plain = changed.siblingAtRow(0);
         QCOMPARE(changed.data(Qt::BackgroundRole).value<QColor>(), QColor(255, 236, 179));
         QVERIFY(changed.data(Qt::ToolTipRole).toString().startsWith("爱站的概况页无法识别"));
         QVERIFY(!plain.data(Qt::BackgroundRole).isValid() && !plain.data(Qt::ToolTipRole).isValid());
@@ -653,37 +677,37 @@ private Q_SLOTS:
                                                                       : "baidu-noresult-2020.html");
         };
         importList({"a.cn"});
-        QVERIFY(runToTheEnd(1, f->Command3));
-        QCOMPARE(QStringList(column(f->ListView1, 0).mid(0, 1)
-                             << column(f->ListView1, 2) << column(f->ListView1, 3) << column(f->ListView1, 4)
-                             << column(f->ListView1, 5) << column(f->ListView1, 6))
+        QVERIFY(runToTheEnd(1, w->Command3));
+        QCOMPARE(QStringList(column(w->ListView1, 0).mid(0, 1)
+                             << column(w->ListView1, 2) << column(w->ListView1, 3) << column(w->ListView1, 4)
+                             << column(w->ListView1, 5) << column(w->ListView1, 6))
                      .join('|'),
                  "1|5|26,837|7,730 ~ 17,083|1,230|0");
 
-        f->Text5->setText("a.cn");
-        f->Command11->click();
-        QVERIFY(WaitUntil([&] { return !f->Check4->isChecked(); }, 20000));
-        QCOMPARE(f->Label5(6)->text(), "40");
+        w->Text5->setText("a.cn");
+        w->Command11->click();
+        QVERIFY(WaitUntil([&] { return !w->Check4->isChecked(); }, 20000));
+        QCOMPARE(w->Label5(6)->text(), "40");
         QStringList labels;
         for (int i = 0; i <= 4; ++i)
-            labels << f->Label5(i)->text();
+            labels << w->Label5(i)->text();
         QCOMPARE(labels.join('|'), "5|26,837|7,730 ~ 17,083|0|1,330,000");
-        QCOMPARE(f->ListView2->model()->rowCount(), 1000);
+        QCOMPARE(w->ListView2->model()->rowCount(), 1000);
         QStringList first;
         for (int c = 1; c <= 5; ++c)
-            first << f->ListView2->model()->index(1, c).data().toString();
+            first << w->ListView2->model()->index(1, c).data().toString();
         QCOMPARE(first.join('|'), "例子网|第1页 第2位|<10|0|例子网_例子网 - 第2页");
-        QVERIFY(f->StatusText().isEmpty() || !f->StatusText().contains("拦截"));
+        QVERIFY(w->status().isEmpty() || !w->status().contains("拦截"));
 
         server->handler = [&](const TestServer::Request &r) {
             return served(r.path.startsWith(QLatin1String("/baidu/")) ? "baidurank-2020.html"
                                                                       : "baidu-captcha-2021.html");
         };
-        f->Command14->click(); // the batch view
+        w->Command14->click(); // the batch view
         importList({"a.cn", "b.cn"});
-        f->Command3->click();
-        QVERIFY(WaitUntil([&] { return f->StatusText().startsWith("已暂停：百度于 "); }));
-        QVERIFY(f->Check2->isChecked());
+        w->Command3->click();
+        QVERIFY(WaitUntil([&] { return w->status().startsWith("已暂停：百度于 "); }));
+        QVERIFY(w->Check2->isChecked());
     }
 
     // Two scans of a domain whose ranks changed: the rank green when it rose, red when it fell, blue for a new
@@ -701,22 +725,21 @@ private Q_SLOTS:
         ledger = Ledger::Open(dir.filePath("ledger.sqlite"));
         f->AttachLedger(ledger.get(), QString());
         const auto scan = [&] {
-            f->Text5->setText("m.cn");
-            f->Command11->click();
-            return WaitUntil([&] { return !f->Check4->isChecked(); });
+            w->Text5->setText("m.cn");
+            w->Command11->click();
+            return WaitUntil([&] { return !w->Check4->isChecked(); });
         };
         serve("3", {"a=1", "b=5", "c=第2页 第3位", "d=2"});
         QVERIFY(scan());
-        QVERIFY2(f->StatusText().endsWith("；首次记录此域名，下次查询后可看排名变化"), qPrintable(f->StatusText()));
-        QVERIFY(f->lostKeywordsButton()->isHidden());
+        QVERIFY2(w->status().endsWith("；首次记录此域名，下次查询后可看排名变化"), qPrintable(w->status()));
+        QVERIFY(w->lostKeywords->isHidden());
         serve("4", {"a=3", "b=2", "c=13", "e=1"});
         QVERIFY(scan());
-        QVERIFY2(
-            f->StatusText().endsWith("：上升 1，下降 1，新增 1，失去 1 个关键词；关键词数 4（±0）；权重 4（上次 3）"),
-            qPrintable(f->StatusText()));
+        QVERIFY2(w->status().endsWith("：上升 1，下降 1，新增 1，失去 1 个关键词；关键词数 4（±0）；权重 4（上次 3）"),
+                 qPrintable(w->status()));
 
-        const QAbstractItemModel *table = f->ListView2->model();
-        QCOMPARE(column(f->ListView2, 2), (QStringList{"3", "2", "13", "1"})); // the text as the page has it
+        const QAbstractItemModel *table = w->ListView2->model();
+        QCOMPARE(column(w->ListView2, 2), (QStringList{"3", "2", "13", "1"})); // the text as the page has it
         const auto colour = [&](int row, int c) {
             return table->index(row, c).data(Qt::ForegroundRole).value<QColor>();
         };
@@ -729,9 +752,9 @@ private Q_SLOTS:
         QVERIFY2(tip.startsWith("上次排名 5（") && tip.endsWith("），↑3"), qPrintable(tip));
         QVERIFY(table->index(3, 2).data(Qt::ToolTipRole).toString().startsWith("新关键词："));
 
-        QVERIFY(f->lostKeywordsButton()->isVisible());
-        QCOMPARE(f->lostKeywordsButton()->text(), "失去 1 个关键词");
-        f->lostKeywordsButton()->click();
+        QVERIFY(w->lostKeywords->isVisible());
+        QCOMPARE(w->lostKeywords->text(), "失去 1 个关键词");
+        w->lostKeywords->click();
         auto *lost = f->findChild<LostKeywordsDialog *>();
         QVERIFY(lost && lost->isVisible());
         const QTableWidget *lostTable = lost->findChild<QTableWidget *>();
@@ -740,12 +763,8 @@ private Q_SLOTS:
         lost->close();
 
         // 查看排名历史… on "b": both scans, places 5 then 2, the better place higher up.
-        f->ListView2->setCurrentIndex(table->index(1, 1));
-        QAction *history = nullptr;
-        for (QAction *a : f->ListView2->actions())
-            history = a->text() == "查看排名历史…" ? a : history;
-        QVERIFY(history);
-        history->trigger();
+        w->ListView2->setCurrentIndex(table->index(1, 1));
+        trigger(w->ListView2, "查看排名历史…");
         auto *dialog = f->findChild<KeywordHistoryDialog *>();
         QVERIFY(dialog && dialog->isVisible());
         const LineChart *chart = dialog->findChild<LineChart *>();
@@ -757,12 +776,11 @@ private Q_SLOTS:
         dialog->close();
 
         // 打开最近一次扫描: the last stored scan back in the table with its movement, as after a scheduled scan.
-        f->Text5->setText("m.cn");
-        f->ShowStoredScan();
-        QVERIFY2(f->StatusText().startsWith("m.cn 于 ") &&
-                     f->StatusText().contains("的扫描（记录库）；比上次：上升 1，"),
-                 qPrintable(f->StatusText()));
-        QCOMPARE(column(f->ListView2, 1), (QStringList{"a", "b", "c", "e"}));
+        w->Text5->setText("m.cn");
+        trigger(w->ListView2, "打开最近一次扫描");
+        QVERIFY2(w->status().startsWith("m.cn 于 ") && w->status().contains("的扫描（记录库）；比上次：上升 1，"),
+                 qPrintable(w->status()));
+        QCOMPARE(column(w->ListView2, 1), (QStringList{"a", "b", "c", "e"}));
         QCOMPARE(colour(1, 2), QColor(0, 128, 0));
 
         // A new scan forgets the comparison until it ends.
@@ -771,9 +789,9 @@ private Q_SLOTS:
             r.delayMs = 300;
             return r;
         }());
-        f->Command11->click();
-        QVERIFY(!table->index(0, 2).data(Qt::ForegroundRole).isValid() && f->lostKeywordsButton()->isHidden());
-        QVERIFY(WaitUntil([&] { return !f->Check4->isChecked(); }));
+        w->Command11->click();
+        QVERIFY(!table->index(0, 2).data(Qt::ForegroundRole).isValid() && w->lostKeywords->isHidden());
+        QVERIFY(WaitUntil([&] { return !w->Check4->isChecked(); }));
     }
 
     // Axis values are round numbers that cover the data, never more than asked for.
@@ -832,30 +850,31 @@ private Q_SLOTS:
     // SIGTERM, which asks nothing even while a run goes and stores the ledger's pending figures.
     void settingsAndScreen()
     {
-        QCOMPARE(QFileInfo(f->Text3->text()).absolutePath(), desktop->home.path()); // first start: documents
-        QCOMPARE(f->Text3->cursorPosition(), f->Text3->text().size());              // the file name in sight
-        f->Command14->click();
-        f->Text2->setText("/data/网址.txt");
-        f->Text4->setText("7");
-        f->Combo1->setEditText("3");
-        f->Check3->setChecked(true);
-        f->Check5->setChecked(true);
-        f->pauseOnBlockBox()->setChecked(false);
-        QVERIFY(!f->batch().pauseOnBlock());
-        f->Text5->setText("kept.com");
-        f->Command11->click();
+        QCOMPARE(QFileInfo(w->Text3->text()).absolutePath(), desktop->home.path()); // first start: documents
+        QCOMPARE(w->Text3->cursorPosition(), w->Text3->text().size());              // the file name in sight
+        w->Command14->click();
+        w->Text2->setText("/data/网址.txt");
+        w->Text4->setText("7");
+        w->Combo1->setEditText("3");
+        w->Check3->setChecked(true);
+        w->Check5->setChecked(true);
+        w->pauseOnBlock->setChecked(false);
+        QVERIFY(!w->batch->pauseOnBlock());
+        w->Text5->setText("kept.com");
+        w->Command11->click();
+        w.reset();
         f.reset(); // killed: no close
         QVERIFY(Reopen());
-        QCOMPARE(f->Text2->text() + f->Text4->text() + f->Combo1->currentText(), "/data/网址.txt73");
-        QVERIFY(f->Check5->isChecked() && f->Check3->isChecked() && f->batchShown());
-        QVERIFY(!f->pauseOnBlockBox()->isChecked() && !f->batch().pauseOnBlock());
-        QCOMPARE(f->Text5->text(), "kept.com");
-        f->Text1->setPlainText("x.com\ny.com");
+        QCOMPARE(w->Text2->text() + w->Text4->text() + w->Combo1->currentText(), "/data/网址.txt73");
+        QVERIFY(w->Check5->isChecked() && w->Check3->isChecked() && w->Frame1->isVisible());
+        QVERIFY(!w->pauseOnBlock->isChecked() && !w->batch->pauseOnBlock());
+        QCOMPARE(w->Text5->text(), "kept.com");
+        w->Text1->setPlainText("x.com\ny.com");
         const QRect geometry = f->geometry();
         QVERIFY(f->close() && desktop->prompts.isEmpty()); // nothing would be lost: no question
         QVERIFY(Reopen());
         QCOMPARE(f->geometry(), geometry);
-        QCOMPARE(f->Text1->toPlainText(), "x.com\ny.com");
+        QCOMPARE(w->Text1->toPlainText(), "x.com\ny.com");
 
         // On a screen narrower than the design (800 x 800 offscreen) the window
         // stays on it; larger, the tables and the list grow, the rest stays put.
@@ -866,19 +885,19 @@ private Q_SLOTS:
         // What the screen has no room for scrolls: every control stays within reach.
         const QScrollArea *scroll = f->findChild<QScrollArea *>();
         QCOMPARE(scroll->horizontalScrollBar()->maximum(), Form1::ClientWidth - f->width());
-        const QRect button = f->Command3->geometry(), code = f->Command8->geometry();
-        const QPoint settings = f->Frame1->pos();
+        const QRect button = w->Command3->geometry(), code = w->Command8->geometry();
+        const QPoint settings = w->Frame1->pos();
         f->resize(1200, 900);
-        QVERIFY(f->Command3->geometry() == button && f->Frame1->pos() == settings && f->Command8->geometry() == code);
+        QVERIFY(w->Command3->geometry() == button && w->Frame1->pos() == settings && w->Command8->geometry() == code);
         // The panels above the tables span them.
-        QCOMPARE(f->Frame1->geometry().right(), f->ListView1->geometry().right());
-        QVERIFY(f->Frame3->width() == f->ListView2->width() && f->Frame4->width() == f->ListView2->width());
-        QCOMPARE(f->ListView1->width(), Px(12375) + 1200 - Form1::ClientWidth);
-        QCOMPARE(f->ListView1->geometry().bottom() + 1, Px(2520 + 6855) + 900 - f->DesignSize().height());
-        QCOMPARE(f->statusLine()->geometry().bottom(), 899);
-        QVERIFY(f->Text1->height() > Px(2295) && f->ListView2->height() > Px(7575));
-        f->Text1->setPlainText(QString("a.com\n").repeated(100));
-        QTRY_VERIFY(f->Text1->verticalScrollBar()->isVisible());
+        QCOMPARE(w->Frame1->geometry().right(), w->ListView1->geometry().right());
+        QVERIFY(w->Frame3->width() == w->ListView2->width() && w->Frame4->width() == w->ListView2->width());
+        QCOMPARE(w->ListView1->width(), Px(12375) + 1200 - Form1::ClientWidth);
+        QCOMPARE(w->ListView1->geometry().bottom() + 1, Px(2520 + 6855) + 900 - f->DesignSize().height());
+        QCOMPARE(w->statusLine->geometry().bottom(), 899);
+        QVERIFY(w->Text1->height() > Px(2295) && w->ListView2->height() > Px(7575));
+        w->Text1->setPlainText(QString("a.com\n").repeated(100));
+        QTRY_VERIFY(w->Text1->verticalScrollBar()->isVisible());
         // Qt's own texts in Chinese, as the rest of the window.
         QVERIFY(Texts::InstallChineseQtTexts(*qApp));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "取消");
@@ -888,9 +907,9 @@ private Q_SLOTS:
         server->fallback = RunPages::Page("silent");
         server->route("/baidu/a.com/", TestServer::page(SitePages::Overview("5", "30")));
         importList({"a.com", "b.com"});
-        f->Text1->setPlainText("pasted.com");
-        f->Command3->click();
-        QVERIFY(WaitUntil([&] { return f->batch().rows().at(0).state(Batch::Weight) == Batch::CellState::Done; }));
+        w->Text1->setPlainText("pasted.com");
+        w->Command3->click();
+        QVERIFY(WaitUntil([&] { return w->batch->rows().at(0).state(Batch::Weight) == Batch::CellState::Done; }));
         f->EndBySignal();
         QVERIFY(f->isHidden() && desktop->prompts.isEmpty() && ledger->pendingWrites() == 0);
         QCOMPARE(ledger->LastUnfinishedRun().value_or(StoredRun()).rows.value(0).figure(Batch::Weight).text, "5");
