@@ -8,6 +8,7 @@
 #include "NetworkDialog.h"
 #include "Platform.h"
 #include "SiteScan.h"
+#include "StatusLine.h"
 
 #include <QNetworkAccessManager>
 #include <QSettings>
@@ -17,7 +18,7 @@ void Form1::KeepCookies(const QString &path)
     auto *store = new CookieStore(path, mNam);
     const QString why = store->Load();
     if (!why.isEmpty() && mStatus)
-        Note(QStringLiteral("无法读取保存的 Cookie（%1）").arg(why));
+        mStatus->Note(QStringLiteral("无法读取保存的 Cookie（%1）").arg(why));
     mNam->setCookieJar(store);
 }
 
@@ -54,12 +55,12 @@ void Form1::ShowNetworkSettings()
             taken += pasted[i].trimmed().isEmpty() ? 0 : cookies().AddPasted(services[i].url, pasted[i]);
         }
         if (!unsaved.isEmpty())
-            Warn(QStringLiteral("代理密码无法保存（%1），本次运行仍然使用。").arg(unsaved));
+            mStatus->Warn(QStringLiteral("代理密码无法保存（%1），本次运行仍然使用。").arg(unsaved));
         else if (tried && taken == 0)
-            Warn(QStringLiteral("粘贴的文字中没有 Cookie，请复制请求头中 Cookie: 之后的整行。"));
+            mStatus->Warn(QStringLiteral("粘贴的文字中没有 Cookie，请复制请求头中 Cookie: 之后的整行。"));
         else
-            Note(taken > 0 ? QStringLiteral("网络设置已保存，收到 %1 个 Cookie").arg(taken)
-                           : QStringLiteral("网络设置已保存"));
+            mStatus->Note(taken > 0 ? QStringLiteral("网络设置已保存，收到 %1 个 Cookie").arg(taken)
+                                    : QStringLiteral("网络设置已保存"));
     });
     dialog->open();
 }

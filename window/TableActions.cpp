@@ -1,14 +1,15 @@
-// The tables' context menus and Ctrl+C: the selected rows as tab-separated
-// lines a spreadsheet pastes as cells, one column of them, and the search
-// result page of the row under the menu.
+#include "TableActions.h"
 
-#include "BatchModel.h"
+#include "BatchTable.h"
 #include "Endpoints.h"
-#include "Form1.h"
 #include "Platform.h"
+#include "StatusLine.h"
 
 #include <QAction>
-#include <QMenu>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
 
 namespace {
 
@@ -33,9 +34,18 @@ QString Field(const QAbstractItemModel *model, int row, int column)
     return text;
 }
 
-} // namespace
+void CopyLines(const QStringList &lines, const QString &said, Platform &platform, StatusLine &status)
+{
+    if (lines.isEmpty())
+        return;
+    if (platform.SetClipboardText(lines.join(QLatin1Char('\n'))))
+        status.Note(said.arg(lines.size()));
+    else
+        status.Note(QStringLiteral("复制失败：剪贴板不可用"));
+}
 
-void Form1::CopyRows(QTreeView *table)
+// The selected rows, top to bottom, as tab-separated lines.
+void CopyRows(QTreeView *table, Platform &platform, StatusLine &status)
 {
     const QAbstractItemModel *model = table->model();
     QStringList lines;
@@ -45,69 +55,82 @@ void Form1::CopyRows(QTreeView *table)
             fields << Field(model, row, c);
         lines << fields.join(QLatin1Char('\t'));
     }
-    if (lines.isEmpty())
-        return;
-    if (mPlatform.SetClipboardText(lines.join(QLatin1Char('\n'))))
-        Note(QStringLiteral("已复制 %1 行，可粘贴到表格软件中").arg(lines.size()));
-    else
-        Note(QStringLiteral("复制失败：剪贴板不可用"));
+    CopyLines(lines, QStringLiteral("已复制 %1 行，可粘贴到表格软件中"), platform, status);
 }
 
-void Form1::CopyColumn(QTreeView *table, int column)
+} // namespace
+
+namespace TableActions {
+
+void Start(QTreeView *table, Platform &platform, StatusLine &status)
+{
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table->setContextMenuPolicy(Qt::ActionsContextMenu);
+    QAction *copy =
+        Add(table, QStringLiteral("复制选中行"), [table, &platform, &status] { CopyRows(table, platform, status); });
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+}
+
+void SortOnClick(QTreeView *table, QAbstractItemModel &sorted, QStringList &tags, int column)
+{
+    const int columns = sorted.columnCount();
+    if (sorted.rowCount() < 2 || column < 1 || column > columns)
+        return;
+    tags.resize(columns);
+    const BatchTable::SortStep step = BatchTable::NextSort(tags.value(column - 1));
+    tags[column - 1] = QString::number(step.nextTag);
+    sorted.sort(column - 1, step.order);
+    table->header()->setSortIndicator(column - 1, step.order);
+    table->header()->setSortIndicatorShown(true);
+}
+
+QAction *Add(QTreeView *table, const QString &caption, std::function<void()> action)
+{
+    auto *entry = new QAction(caption, table);
+    QObject::connect(entry, &QAction::triggered, table, std::move(action));
+    table->addAction(entry);
+    return entry;
+}
+
+void CopyColumn(QTreeView *table, int column, Platform &platform, StatusLine &status)
 {
     QStringList lines;
     for (int row : SelectedRows(table))
         lines << Field(table->model(), row, column);
-    if (lines.isEmpty())
-        return;
-    if (mPlatform.SetClipboardText(lines.join(QLatin1Char('\n'))))
-        Note(QStringLiteral("已复制 %1 项").arg(lines.size()));
-    else
-        Note(QStringLiteral("复制失败：剪贴板不可用"));
+    CopyLines(lines, QStringLiteral("已复制 %1 项"), platform, status);
 }
 
-void Form1::OpenSearch(QTreeView *table, int column, const QString &op)
+void OpenSearch(QTreeView *table, int column, const QString &op, Platform &platform, const QString &searchBase)
 {
     const QModelIndex current = table->currentIndex();
     if (!current.isValid())
         return;
     const QString text = current.siblingAtColumn(column).data().toString();
-    mPlatform.ShellOpen(op.isEmpty() ? mConfig.searchBase() + QStringLiteral("/s?wd=") + Endpoints::QueryValue(text)
-                                     : Endpoints::SearchUrl(mConfig.searchBase(), op, text));
+    platform.ShellOpen(op.isEmpty() ? searchBase + QStringLiteral("/s?wd=") + Endpoints::QueryValue(text)
+                                    : Endpoints::SearchUrl(searchBase, op, text));
 }
 
-void Form1::WireTables()
+std::optional<TableExport::Target> ChooseExport(Platform &platform, QWidget *owner, const QString &near,
+                                                const QString &name)
 {
-    const auto add = [this](QTreeView *table, const QString &caption, std::function<void()> action) {
-        auto *entry = new QAction(caption, table);
-        connect(entry, &QAction::triggered, this, std::move(action));
-        table->addAction(entry);
-        return entry;
-    };
-    for (QTreeView *table : {ListView1, ListView2, ListView3}) {
-        table->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        table->setContextMenuPolicy(Qt::ActionsContextMenu);
-        QAction *copy = add(table, QStringLiteral("复制选中行"), [this, table] { CopyRows(table); });
-        copy->setShortcut(QKeySequence::Copy);
-        copy->setShortcutContext(Qt::WidgetShortcut);
-        if (table == ListView1) {
-            add(table, QStringLiteral("复制域名"), [this, table] { CopyColumn(table, BatchModel::Domain); });
-            add(table, QStringLiteral("打开百度收录结果页 (site:)"),
-                [this, table] { OpenSearch(table, BatchModel::Domain, QStringLiteral("site")); });
-            add(table, QStringLiteral("打开百度反链结果页 (domain:)"),
-                [this, table] { OpenSearch(table, BatchModel::Domain, QStringLiteral("domain")); });
-            add(table, QStringLiteral("重试失败的项目"), [this] { RetryFailed(); });
-            table->addAction(mRecentMenu->menuAction());
-            add(table, QStringLiteral("查看历史记录…"), [this] { ShowHistory(); });
-            add(table, QStringLiteral("清除历史记录…"), [this] { ClearHistory(); });
-            add(table, QStringLiteral("记录库位置…"), [this] { ChooseLedger(); });
-            add(table, QStringLiteral("导出为表格…"), [this] { ExportBatch(); });
-        } else {
-            add(table, QStringLiteral("复制关键词"), [this, table] { CopyColumn(table, 1); });
-            add(table, QStringLiteral("打开搜索结果页"), [this, table] { OpenSearch(table, 1, QString()); });
-            add(table, QStringLiteral("查看排名历史…"), [this, table] { ShowKeywordHistory(table); });
-            add(table, QStringLiteral("打开最近一次扫描"), [this] { ShowStoredScan(); });
-            add(table, QStringLiteral("导出为表格…"), [this] { ExportKeywords(); });
-        }
-    }
+    const QString start = QFileInfo(near).absoluteDir().exists() ? QFileInfo(near).absoluteDir().filePath(name)
+                                                                 : QDir(platform.DocumentsFolder()).filePath(name);
+    QString chosen = platform.ChooseSaveFile(owner, QStringLiteral("导出为表格"), start,
+                                             QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    const QString suffix = QFileInfo(chosen).suffix().toLower();
+    if (suffix != QLatin1String("xlsx") && suffix != QLatin1String("csv"))
+        chosen += QStringLiteral(".xlsx");
+    return TableExport::Target{chosen, TableExport::FormatOfPath(chosen), false};
 }
+
+QString ExportedNote(const QString &saved, const Sheets::WriteResult &written)
+{
+    if (written.cutCells == 0)
+        return saved;
+    return saved + QStringLiteral("；%1 个单元格超过 32767 个字符，已截断（CSV 文件保留全文）").arg(written.cutCells);
+}
+
+} // namespace TableActions

@@ -13,6 +13,7 @@
 #include "MovementDialogs.h"
 #include "NetworkDialog.h"
 #include "SiteScan.h"
+#include "StatusLine.h"
 #include "Texts.h"
 #include "core/RunPages.h"
 #include "mock/FakePlatform.h"
@@ -198,7 +199,7 @@ private Q_SLOTS:
         QVERIFY(w->Text1->toPlainText().isEmpty() && w->Label3->text() == "3");
         w->Text1->setPlainText(QString("d.com\n").repeated(32768));
         w->Command12->click();
-        QCOMPARE(desktop->prompts, (QStringList{Form1::kNothingToSave, "导入的网址不能超过32767条，请分批导入！"}));
+        QCOMPARE(desktop->prompts, (QStringList{Said::kNothingToSave, "导入的网址不能超过32767条，请分批导入！"}));
         QCOMPARE(w->Label3->text(), "3");
 
         QFile list(dir.filePath("网址.txt"));
@@ -231,7 +232,7 @@ private Q_SLOTS:
                                             "a|b.com|...|...|...|...|...|...\r\n"));
         w->Text3->setText("/nonexistent-folder/结果.txt");
         w->Command8->click();
-        const QString saved = Form1::SavedMessage(path, 2);
+        const QString saved = Said::Saved(path, 2);
         QCOMPARE(desktop->prompts.mid(2, 2), (QStringList{saved, saved}));
         QVERIFY(saved.contains(path) && saved.contains(" 2 行") && desktop->prompts.value(4).startsWith("保存失败！"));
         // The domain column takes the width its longest domain needs.
@@ -269,7 +270,7 @@ private Q_SLOTS:
         QVERIFY(w->status().startsWith("已暂停；") && !w->Command9->isEnabled());
         w->Command3->click();
         QVERIFY(WaitUntil([&] { return w->status().startsWith("已完成，用时 "); }));
-        QCOMPARE(Form1::Took(5999) + Form1::Took(125000) + Form1::Took(90061000), "5 秒2 分 05 秒25 小时 01 分 01 秒");
+        QCOMPARE(Said::Took(5999) + Said::Took(125000) + Said::Took(90061000), "5 秒2 分 05 秒25 小时 01 分 01 秒");
         QCOMPARE(w->Label2->text(), "4");
         QVERIFY(!w->Check1->isChecked() && !w->Check2->isChecked() && w->status().endsWith("共 4 条，失败 4 项"));
         QVERIFY(w->Command3->isEnabled() && !w->Command9->isEnabled() && !w->Command10->isEnabled());
@@ -566,7 +567,8 @@ private Q_SLOTS:
         QCOMPARE(count->text(), "爱站（127.0.0.1）：已保存 1 个 Cookie");
         dialog->findChild<QPushButton *>("clearCookies")->click();
         QVERIFY(count->text().endsWith("已保存 0 个 Cookie") && !QFile::exists(dir.filePath("cookies.txt")));
-        QCOMPARE(f->cookies().CountFor(QUrl(server->url("/"))), 0);
+        QCOMPARE(static_cast<CookieStore *>(HTTPPage2::SharedManager()->cookieJar())->CountFor(QUrl(server->url("/"))),
+                 0);
         dialog->reject();
     }
 
