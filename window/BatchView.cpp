@@ -200,7 +200,7 @@ void BatchView::WireRun()
     connect(&mRun, &BatchRun::figureChanged, this, [this](int row, int figure) {
         mUnsaved = true;
         if (row < mCheckedAt.size() && mRun.rows().at(row).state(figure) != Batch::CellState::Pending)
-            mCheckedAt[row] = QDateTime::currentDateTime();
+            mCheckedAt[row] = Clock::now();
     });
     connect(&mRun, &BatchRun::completed, this, [this] {
         mRunTookMs = mRunClock.isValid() ? mRunClock.elapsed() : 0;

@@ -4,10 +4,10 @@
 // handler per event into the batch run. It shows the run's state and says
 // it for the status line; the ledger's side of it is LedgerView's.
 
+#include "Clock.h"
 #include "Controls.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 
@@ -137,14 +137,15 @@ private:
     QMenu *mRecentMenu = nullptr;
     QList<QWidget *> mControls; // on the area, Frame1 among them: shown and hidden together
 
-    QStringList mSortTags;    // per column: the tag that picks the next direction
-    QElapsedTimer mRunClock;  // since the user's start of a run from its first row
-    qint64 mRunTookMs = -1;   // the finished run's time, -1 when none
-    QElapsedTimer mRateClock; // since the user's last start or retry, for rows per minute
-    int mRateFrom = 0;        // rows confirmed at that moment
-    int mFollowedRow = -1;    // the row last scrolled into view
-    int mDuplicateRows = 0;   // rows of the list whose host an earlier row names
-    bool mUnsaved = false;    // figures landed since the last save
+    QStringList mSortTags; // per column: the tag that picks the next direction
+    // On the program's one clock, which tests move on.
+    Stopwatch mRunClock;    // since the user's start of a run from its first row
+    qint64 mRunTookMs = -1; // the finished run's time, -1 when none
+    Stopwatch mRateClock;   // since the user's last start or retry, for rows per minute
+    int mRateFrom = 0;      // rows confirmed at that moment
+    int mFollowedRow = -1;  // the row last scrolled into view
+    int mDuplicateRows = 0; // rows of the list whose host an earlier row names
+    bool mUnsaved = false;  // figures landed since the last save
     // When each row's last figure landed: for the exports' check date.
     QList<QDateTime> mCheckedAt;
 };

@@ -4,6 +4,7 @@
 
 #include "BatchRun.h"
 #include "Build.h"
+#include "Clock.h"
 #include "Config.h"
 #include "KeywordExport.h"
 #include "KeywordFilter.h"
@@ -134,7 +135,7 @@ void SiteView::ExportKeywords()
     // text file's 保存关键词+结果 says.
     const bool replaced = QFileInfo::exists(target->path);
     const Sheets::WriteResult written =
-        TableExport::WriteKeywords(*target, mSorted->DisplayRows(), false, QDateTime::currentDateTime());
+        TableExport::WriteKeywords(*target, mSorted->DisplayRows(), false, Clock::now());
     if (written.ok) {
         mUnsaved = false;
         mStatus.Note(
