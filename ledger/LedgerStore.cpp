@@ -22,7 +22,7 @@ public:
     }
     bool shared() const override { return false; }
     // One single-row statement used again is SQLite's quickest.
-    int rowsPerInsert() const override { return 1; }
+    bool columnArrays() const override { return false; }
     QLatin1String skipLocked() const override { return {}; }
     qint64 TakeId(LedgerStore &, const QString &counter, QSqlError *) override
     {
@@ -39,8 +39,7 @@ class PostgresDialect final : public LedgerDialect
 {
 public:
     bool shared() const override { return true; }
-    // Many rows a round trip.
-    int rowsPerInsert() const override { return 512; }
+    bool columnArrays() const override { return true; }
     QLatin1String skipLocked() const override { return QLatin1String(" FOR UPDATE SKIP LOCKED"); }
     qint64 TakeId(LedgerStore &store, const QString &counter, QSqlError *error) override
     {
@@ -64,6 +63,19 @@ public:
     bool Full(const QSqlError &) const override { return false; }
     void Compact(QSqlDatabase &) const override {}
 };
+
+// A value as an element of an array's text: a string quoted, its quotes
+// and backslashes escaped; the array is then bound like any value.
+QString ArrayElement(const QVariant &value)
+{
+    if (value.isNull())
+        return QStringLiteral("NULL");
+    if (value.typeId() != QMetaType::QString)
+        return value.toString();
+    QString text = value.toString();
+    text.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
 
 } // namespace
 
@@ -145,29 +157,35 @@ QSqlQuery *LedgerStore::Select(const QString &sql, const QVariantList &values, Q
     return Run(q, values, error) ? q : nullptr;
 }
 
-// In chunks of a power of two rows, so that a few statements, each
-// prepared once, serve every count.
-bool LedgerStore::InsertRows(const QString &head, const QString &tail, int width, int count,
+bool LedgerStore::InsertRows(const QString &head, const QStringList &types, const QString &tail, int count,
                              const std::function<QVariantList(int)> &values, QSqlError *error)
 {
-    const QString group =
-        QLatin1Char('(') + QStringList(width, QStringLiteral("?")).join(QLatin1String(", ")) + QLatin1Char(')');
-    QSqlQuery *q = nullptr;
-    int chunk = 0; // the rows q takes; chunks only get smaller
-    for (int start = 0; start < count; start += chunk) {
-        int rows = 1;
-        while (rows * 2 <= std::min(count - start, mDialect->rowsPerInsert()))
-            rows *= 2;
-        if (rows != chunk) {
-            chunk = rows;
-            q = Statement(head + QStringLiteral(" VALUES ") + QStringList(rows, group).join(QLatin1Char(',')) + tail,
-                          error);
+    if (count == 0)
+        return true;
+    const qsizetype width = types.size();
+    if (mDialect->columnArrays()) {
+        QList<QStringList> columns(width);
+        for (int i = 0; i < count; ++i) {
+            const QVariantList row = values(i);
+            for (qsizetype c = 0; c < width; ++c)
+                columns[c] << ArrayElement(row[c]);
         }
-        QVariantList bound;
-        bound.reserve(rows * width);
-        for (int i = start; i < start + rows; ++i)
-            bound += values(i);
-        const bool ran = Run(q, bound, error);
+        QStringList casts;
+        QVariantList arrays;
+        for (qsizetype c = 0; c < width; ++c) {
+            casts << QStringLiteral("CAST(? AS %1[])").arg(types[c]);
+            arrays << QVariant(QLatin1Char('{') + columns[c].join(QLatin1Char(',')) + QLatin1Char('}'));
+        }
+        return Exec(head + QStringLiteral(" SELECT * FROM unnest(") + casts.join(QLatin1String(", ")) +
+                        QLatin1Char(')') + tail,
+                    arrays, error);
+    }
+    QSqlQuery *q =
+        Statement(head + QStringLiteral(" VALUES (") +
+                      QStringList(width, QStringLiteral("?")).join(QLatin1String(", ")) + QLatin1Char(')') + tail,
+                  error);
+    for (int i = 0; i < count; ++i) {
+        const bool ran = Run(q, values(i), error);
         if (q)
             q->finish();
         if (!ran)

@@ -2,7 +2,7 @@
 // The ledger's database connection, and the one place where SQLite and
 // PostgreSQL part ways while it runs: the dialect. Every value is bound;
 // statements that come again are kept prepared while the connection
-// lives, so a server sees one round trip for each, as it would for text.
+// lives, and a server takes many rows in one statement.
 
 #include <QHash>
 #include <QSqlDatabase>
@@ -24,8 +24,10 @@ public:
     // A server many programs share: a failed statement leaves the
     // connection in doubt, to be opened afresh before the next use.
     virtual bool shared() const = 0;
-    // The most rows one INSERT carries.
-    virtual int rowsPerInsert() const = 0;
+    // Whether an INSERT of many rows takes one array per column: one
+    // statement and one round trip, whatever the count. Else one single-row
+    // statement is used again for each row.
+    virtual bool columnArrays() const = 0;
     // Said after the rows a claim picks: rows another claimer is taking
     // right now are skipped, not waited for.
     virtual QLatin1String skipLocked() const = 0;
@@ -67,9 +69,9 @@ public:
     // The same for a statement that gives rows: the query to read them
     // from (finish() it when done), or nullptr.
     QSqlQuery *Select(const QString &sql, const QVariantList &values, QSqlError *error = nullptr);
-    // Inserts count rows of width values each: head names the table and
-    // its columns, tail follows the VALUES.
-    bool InsertRows(const QString &head, const QString &tail, int width, int count,
+    // Inserts count rows: head names the table and its columns, types are
+    // the columns' SQL types, tail follows the rows.
+    bool InsertRows(const QString &head, const QStringList &types, const QString &tail, int count,
                     const std::function<QVariantList(int)> &values, QSqlError *error);
 
     // One transaction; the caller rolls back what fails.

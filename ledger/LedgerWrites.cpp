@@ -16,6 +16,8 @@ namespace {
 // Rows whose completeness one statement updates; a short list repeats its
 // last row, so one statement serves every list.
 constexpr int kRowsPerUpdate = 64;
+// The columns' types, for a server's arrays.
+const QString kBigint = QStringLiteral("bigint"), kInteger = QStringLiteral("integer"), kText = QStringLiteral("text");
 } // namespace
 
 LedgerWrites::NewRun LedgerWrites::MakeRun(qint64 id, const QString &name, const QString &source,
@@ -75,7 +77,8 @@ bool LedgerWrites::InsertRun(LedgerStore &store, const NewRun &run, bool *insert
     if (!*inserted)
         return true;
     return store.InsertRows(
-        QStringLiteral("INSERT INTO run_rows (run, row_index, number, domain, done)"), {}, 5, int(run.rows.size()),
+        QStringLiteral("INSERT INTO run_rows (run, row_index, number, domain, done)"),
+        {kBigint, kInteger, kInteger, kText, kInteger}, {}, int(run.rows.size()),
         [&](int i) {
             const Batch::Row &row = run.rows[i];
             return QVariantList{run.id, i, row.number, row.domain(), row.complete() ? 1 : 0};
@@ -106,9 +109,10 @@ bool LedgerWrites::WriteFigures(LedgerStore &store, LedgerClaims &claims, QSqlEr
     const QList<Cell> cells = mFigures.keys();
     const bool written = store.InsertRows(
         QStringLiteral("INSERT INTO figures (run, row_index, figure, text, state, landed)"),
+        {kBigint, kInteger, kInteger, kText, kInteger, kBigint},
         QStringLiteral(" ON CONFLICT (run, row_index, figure) DO UPDATE "
                        "SET text = excluded.text, state = excluded.state, landed = excluded.landed"),
-        6, int(cells.size()),
+        int(cells.size()),
         [&](int i) {
             const Cell &c = cells[i];
             const Landed &landed = *mFigures.constFind(c);
@@ -163,7 +167,8 @@ bool LedgerWrites::WriteScans(LedgerStore &store, QSqlError *error)
         const bool rows = store.InsertRows(
             QStringLiteral("INSERT INTO scan_keywords (scan, number, keyword, rank, search_index, indexed_count, "
                            "title)"),
-            QStringLiteral(" ON CONFLICT DO NOTHING"), 2 + Site::KeywordFieldCount, int(scan.scan.keywords.size()),
+            QStringList{kBigint, kInteger} + QStringList(Site::KeywordFieldCount, kText),
+            QStringLiteral(" ON CONFLICT DO NOTHING"), int(scan.scan.keywords.size()),
             [&](int i) {
                 const Site::KeywordRow &k = scan.scan.keywords[i];
                 QVariantList values{id, k.number};

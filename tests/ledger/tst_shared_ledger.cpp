@@ -35,7 +35,7 @@ class TestSharedLedger final : public QObject
     static void Land(Ledger &ledger, qint64 run, int row)
     {
         for (int f = 0; f < Batch::FigureCount; ++f)
-            ledger.RecordFigure(run, row, f, {QStringLiteral("约%1 '%2'\\").arg(row).arg(f), CellState::Done});
+            ledger.RecordFigure(run, row, f, {QStringLiteral("约%1 '%2'\\\"{,}").arg(row).arg(f), CellState::Done});
     }
 
 private slots:
@@ -97,7 +97,7 @@ private slots:
 
         const QList<Batch::Row> stored = a->LoadRun(run).rows;
         QVERIFY(stored[5].complete() && !stored[6].complete() && stored[6].figure(Batch::Weight).text == "1");
-        QCOMPARE(stored[5].figure(Batch::Snapshot).text, "约5 '5'\\"); // as b sent it, quotes and all
+        QCOMPARE(stored[5].figure(Batch::Snapshot).text, "约5 '5'\\\"{,}"); // as b sent it, quotes and all
         // Ids come from the database, so two programs never hand out the same.
         const qint64 odd = b->BeginNamedRun("odd", "typed", Rows(6)); // list lines 1, 3, 5
         QCOMPARE(odd, run + 1);
