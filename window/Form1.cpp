@@ -84,6 +84,7 @@ void Form1::Wire()
     connect(mStatus, &StatusLine::noteEnded, this, &Form1::RefreshStatus);
     connect(mStatus, &StatusLine::networkAsked, this, &Form1::ShowNetworkSettings);
     connect(mStatus, &StatusLine::lostAsked, mSiteView, &SiteView::ShowLostKeywords);
+    connect(mSiteView, &SiteView::lostCounted, mStatus, &StatusLine::SetLostText);
     connect(mBatch, &BatchRun::haltRaised, mSite, &SiteScan::Halt);
     connect(mUpdate, &UpdateCheck::announced, mStatus, &StatusLine::Announce);
 }
@@ -108,7 +109,7 @@ void Form1::ShowView(bool batch)
 void Form1::RefreshStatus()
 {
     mStatus->Show(mBatchShown ? mBatchView->Status() : mSiteView->Status());
-    mStatus->ShowLost(!mBatchShown && !mSite->running() ? mSiteView->LostText() : QString());
+    mStatus->ShowLost(!mBatchShown && !mSite->running() && mSiteView->HasLost());
     mBatchView->FollowCurrentRow();
     const bool active = mBatchView->Active() || mSite->running();
     if (active && !mStatusTick.isActive())

@@ -214,6 +214,7 @@ void SiteView::ShowComparison(const QString &domain, const QList<Site::KeywordRo
     mMovementSummary = QStringLiteral("；比上次：") + KeywordMovement::Summary(*comparison, overview, before->overview);
     mMovement->SetComparison(comparison, before->time);
     mMovementFiltered->SetComparison(comparison, before->time);
+    Q_EMIT lostCounted(QStringLiteral("失去 %1 个关键词").arg(mLost.size()));
     Q_EMIT changed();
 }
 
@@ -236,11 +237,6 @@ void SiteView::ShowStored(const QString &domain, const StoredScan &scan)
     ShowOverview(scan.overview);
     mStoredScanShown = QStringLiteral("%1 于 %2 的扫描（记录库）")
                            .arg(domain, scan.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
-}
-
-QString SiteView::LostText() const
-{
-    return mLost.isEmpty() ? QString() : QStringLiteral("失去 %1 个关键词").arg(mLost.size());
 }
 
 void SiteView::ShowLostKeywords()

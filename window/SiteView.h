@@ -48,8 +48,8 @@ public:
     void KeepAsTheyChange(const std::function<void(const QString &, const QVariant &)> &keep);
     // What the status line says of the scan.
     QString Status() const;
-    // 失去 N 个关键词, or "" when none were lost.
-    QString LostText() const;
+    // Keywords the scan before had and the scan on show has not.
+    bool HasLost() const { return !mLost.isEmpty(); }
     bool WouldLoseWork() const;
     // ---- what the ledger found ----
     // A scan against the domain's scan before it (none: the first one kept).
@@ -65,6 +65,8 @@ Q_SIGNALS:
     void batchAsked();
     void keywordHistoryAsked(const QString &domain, const QString &keyword);
     void storedScanAsked(const QString &domain);
+    // 失去 N 个关键词, once a scan is compared.
+    void lostCounted(const QString &text);
 
 private:
     void Build(QWidget *canvas);

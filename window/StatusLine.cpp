@@ -87,10 +87,14 @@ void StatusLine::Announce(const QString &notice)
     mUpdateLink->show();
 }
 
-void StatusLine::ShowLost(const QString &text)
+void StatusLine::SetLostText(const QString &text)
 {
     mLost->setText(text);
-    mLost->setVisible(!text.isEmpty());
+}
+
+void StatusLine::ShowLost(bool shown)
+{
+    mLost->setVisible(shown);
 }
 
 namespace Said {

@@ -31,8 +31,9 @@ public:
     // The update notice waits behind a link, so that no box takes the
     // keyboard from a box the user is typing in.
     void Announce(const QString &notice);
-    // 失去 N 个关键词: hidden when text is "".
-    void ShowLost(const QString &text);
+    // 失去 N 个关键词: its text kept while hidden, as it sizes the line.
+    void SetLostText(const QString &text);
+    void ShowLost(bool shown);
 
 Q_SIGNALS:
     void noteEnded();
