@@ -384,7 +384,7 @@ void BatchRun::pr1_HttpEvent(const QString &HereReturnCode)
     }
     if (HoldForNetwork(0, pr1))
         return;
-    if (mNetwork.releasing != 0)
+    if (mNetwork.releasing != 0 && Reached(pr1))
         ReleaseHolds(0);
     mAnswered[0] = true;
     const PageRules &rules = mConfig.pageRules();
@@ -410,6 +410,7 @@ void BatchRun::pr1_HttpEvent(const QString &HereReturnCode)
         ++nIndex[0];
         RequestSiteOverview();
     }
+    SettleHolds();
 }
 
 void BatchRun::Request(Chain &chain)
@@ -448,7 +449,7 @@ void BatchRun::Answer(Chain &chain, const QString &HereReturnCode)
     }
     if (HoldForNetwork(chain.cursor, *chain.fetcher))
         return;
-    if (mNetwork.releasing != chain.cursor)
+    if (mNetwork.releasing != chain.cursor && Reached(*chain.fetcher))
         ReleaseHolds(chain.cursor);
     mAnswered[chain.cursor] = true;
     qint16 &cursor = nIndex[chain.cursor];
@@ -464,6 +465,7 @@ void BatchRun::Answer(Chain &chain, const QString &HereReturnCode)
         ++cursor;
         (this->*chain.request)();
     }
+    SettleHolds();
 }
 
 bool BatchRun::Asked(int chain, const HTTPPage2 *fetcher) const
@@ -579,10 +581,29 @@ bool BatchRun::HoldForNetwork(int chain, const HTTPPage2 *fetcher)
     if (!mNetwork.lostAt.isValid())
         mNetwork.lostAt = Clock::now();
     // Once no chain has an answer on its way, none of them reached its service.
-    const bool busy = std::any_of(std::begin(mNetwork.inFlight), std::end(mNetwork.inFlight), [](bool b) { return b; });
-    if (!busy && !mNetwork.checking && !mNetwork.waiting && !(mHalted && !resting()))
+    if (Idle() && !(mHalted && !resting()))
         Decide();
     return true;
+}
+
+bool BatchRun::Reached(const HTTPPage2 *fetcher)
+{
+    return fetcher && !HTTPPage2::IsConnectionFailure(fetcher->failure());
+}
+
+bool BatchRun::Idle() const
+{
+    const auto any = [](const bool(&flags)[3]) { return std::any_of(flags, flags + 3, [](bool b) { return b; }); };
+    return !any(mNetwork.inFlight) && !mNetwork.checking && !mNetwork.waiting;
+}
+
+void BatchRun::SettleHolds()
+{
+    // A row kept while the other chains' last answers were on their way, sent
+    // before it: no answer is left to release it.
+    const bool kept = std::any_of(std::begin(mNetwork.holding), std::end(mNetwork.holding), [](bool b) { return b; });
+    if (kept && !mHalted && Idle())
+        Decide();
 }
 
 void BatchRun::Decide()

@@ -191,6 +191,12 @@ private:
     // No chain at work and rows kept: probes ask both services whether the
     // network is there before the run waits for it.
     void Decide();
+    // Whether the fetcher's answer came from its service: a connection that
+    // failed says nothing of the network.
+    static bool Reached(const HTTPPage2 *fetcher);
+    bool Idle() const;
+    // A chain went quiet while rows are kept: the probes decide.
+    void SettleHolds();
     // An answer came through: the rows other chains kept fail as before.
     void ReleaseHolds(int chain);
     void FailKeptRow(int chain, bool serviceDown);

@@ -223,23 +223,33 @@ private Q_SLOTS:
             QCOMPARE(figures(i).join('|'), "2|9|1200 ~ 1500|3|3|2024-05-01");
     }
 
-    // One service out of reach while the network is there fails its cells,
-    // as before, and the run goes on; so does a run the user paused.
+    // One service out of reach while the network is there fails its cells, as before, and the run goes on; so does
+    // a run the user paused. A search answer asked for after the refusal says the network is there, else a probe.
+    void oneServiceAway_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("probes");
+        QTest::newRow("a later search answer tells") << 5 << 0;
+        QTest::newRow("the last row: a probe tells") << 1 << 1;
+    }
     void oneServiceAway()
     {
+        QFETCH(int, rows);
+        QFETCH(int, probes);
         serve(4);
+        server->handler = AllSites(Page(SitePages::Overview("2", "9"), 200, 100)); // slow: the refusal comes first
         Config config = Config::Defaults();
         config.searchHost = server->hostPort();
         config.statsHost = QUrl(TestServer::closedUrl()).authority();
         BatchRun alone(config, HTTPPage2::SharedManager());
         alone.SetPacing("0", "1");
-        alone.Load(DomainList::RowsFromPieces({"a.com", "b.com", "c.com", "d.com", "e.com"}));
+        alone.Load(DomainList::RowsFromPieces(QStringList{"a.com", "b.com", "c.com", "d.com", "e.com"}.mid(0, rows)));
         alone.Start();
-        QVERIFY(WaitUntil([&] { return alone.confirmedRows() == 5; }));
+        QVERIFY(WaitUntil([&] { return alone.confirmedRows() == rows; }));
         QVERIFY(!alone.paused() && !alone.waitingForNetwork());
-        QCOMPARE(alone.failedCells(), 20); // four overview figures a row
-        QCOMPARE(asked("/s?wd=site:").size(), 5);
-        QCOMPARE(asked("/").size(), 10 + 1); // the searches, and one probe that found the network there
+        QCOMPARE(alone.failedCells(), 4 * rows); // four overview figures a row
+        QCOMPARE(asked("/s?wd=site:").size(), rows);
+        QCOMPARE(asked("/").size(), 2 * rows + probes);
 
         run->Start();
         run->Pause();
