@@ -289,7 +289,8 @@ QStringList RunsTable(const QList<RunSummary> &runs)
     QStringList lines{line(Cli::Text::tr("id"), Cli::Text::tr("started"), Cli::Text::tr("rows"),
                            Cli::Text::tr("failed"), Cli::Text::tr("left"), Cli::Text::tr("list"))};
     for (const RunSummary &run : runs) {
-        QString list = run.source == QLatin1String("typed") ? Cli::Text::tr("(typed)") : run.source;
+        QString list =
+            run.source == QLatin1String("typed") ? Cli::Text::tr("(typed)") : QDir::toNativeSeparators(run.source);
         if (!run.name.isEmpty())
             list = Cli::Text::tr("run %1: %2").arg(run.name, list);
         lines << line(QString::number(run.id), run.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),

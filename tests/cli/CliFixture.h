@@ -113,10 +113,19 @@ protected:
     {
         const bool ended = WaitUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs);
         // The console's code page on Windows (936 for Chinese), UTF-8 elsewhere.
-        err = QString::fromLocal8Bit(process.readAllStandardError()).toUtf8();
+        err = Lf(QString::fromLocal8Bit(process.readAllStandardError()).toUtf8());
         return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
     int finish(int timeoutMs = 30000) { return finish(*child, timeoutMs); }
+    QByteArray out() const { return Lf(child->readAllStandardOutput()); }
+    // Windows' C runtime prints CR LF for "\n"; a lone CR (a line drawn over) stays.
+    static QByteArray Lf(QByteArray text)
+    {
+#ifdef Q_OS_WIN
+        text.replace("\r\n", "\n");
+#endif
+        return text;
+    }
     int run(const QStringList &args, const QByteArray &input = {}, const QString &outFile = {})
     {
         start(args, outFile);

@@ -9,6 +9,7 @@
 #include "support/TestProxy.h"
 
 #ifdef Q_OS_WIN
+#include <QScopeGuard>
 #include <windows.h>
 #else
 #include <csignal>
@@ -68,9 +69,9 @@ private Q_SLOTS:
             err);
         QCOMPARE(run({"batch", "-", "--out", path("out.xlsx")}, read("list.txt")), 0);
         QVERIFY(read("out.xlsx").startsWith("PK\x03\x04"));
-        QCOMPARE(run({"batch", path("list.txt"), "-q", "--no-ledger", "--out", "/dev/full"}), 2);
-        QVERIFY2(err.contains("morvane: cannot write /dev/full: "), err);
-        QCOMPARE(run({"batch", path("list.txt"), "-q", "--no-ledger", "--out", "-"}, {}, "/dev/full"), 2);
+        QCOMPARE(run({"batch", path("list.txt"), "-q", "--no-ledger", "--out", MORVANE_DEV_FULL}), 2);
+        QVERIFY2(err.contains("morvane: cannot write " MORVANE_DEV_FULL ": "), err);
+        QCOMPARE(run({"batch", path("list.txt"), "-q", "--no-ledger", "--out", "-"}, {}, MORVANE_DEV_FULL), 2);
         QVERIFY2(err.contains("morvane: cannot write -: "), err);
         SitePages::Serve(*server, "k.com", "30", 1);
         QCOMPARE(run({"site", "k.com", "--out", path("k.csv")}), 0);
@@ -176,12 +177,12 @@ private Q_SLOTS:
     void help()
     {
         QCOMPARE(run({"--help"}), 0);
-        const QString english = QString::fromUtf8(child->readAllStandardOutput());
+        const QString english = QString::fromLocal8Bit(out());
         QVERIFY2(english.contains("; 3 the run\nstopped itself") && english.contains("--rest-every <rows>"),
                  qPrintable(english));
         locales = QStringList{"zh_CN.UTF-8"};
         QCOMPARE(run({"help"}), 0);
-        const QString chinese = QString::fromUtf8(child->readAllStandardOutput());
+        const QString chinese = QString::fromLocal8Bit(out()); // the console's code page on Windows
         QVERIFY2(chinese.contains("；3 查询自行停止") && chinese.contains("--rest-every <条数>") &&
                      !chinese.contains("Displays"),
                  qPrintable(chinese));
@@ -272,7 +273,20 @@ private Q_SLOTS:
         QCOMPARE(proxy.asked.size(), 9);
         QVERIFY(server->requests().last().head.contains("\r\nUser-Agent: Probe/3\r\n"));
         QCOMPARE(run({"batch", table, "--no-proxy"}), 0);
+#ifdef Q_OS_WIN
+        // In the user's registry on Windows: the test's settings go there for this run, and the user's come back.
+        QSettings window(QSettings::NativeFormat, QSettings::UserScope, "Morvane", "Morvane");
+        QVariantMap kept;
+        for (const QString &key : window.allKeys())
+            kept.insert(key, window.value(key));
+        const auto restore = qScopeGuard([&] {
+            window.clear();
+            for (auto it = kept.cbegin(); it != kept.cend(); ++it)
+                window.setValue(it.key(), it.value());
+        });
+#else
         QSettings window(path(".config/Morvane/Morvane.conf"), QSettings::IniFormat);
+#endif
         Network::Settings settings;
         settings.proxy = {Network::Proxy::Mode::Http, "127.0.0.1", proxy.port(), {}, {}};
         QCOMPARE(settings.Save(window), "");
@@ -293,7 +307,7 @@ private Q_SLOTS:
         QCOMPARE(run({"batch", table, "--no-proxy", "--cookie-file", cookies.fileName()}), 0);
         QCOMPARE(cookieOf(before), QByteArrayList(9, "sid"));
         QCOMPARE(run({"cookies"}), 0);
-        QCOMPARE(child->readAllStandardOutput(), "127.0.0.1\t1\n");
+        QCOMPARE(out(), "127.0.0.1\t1\n");
         QVERIFY(!err.contains("SECRET") && !read("cookies.txt").contains("other"));
         before = server->requestCount();
         run({"site", "d10.com", "--no-proxy"}); // kept: sent again
@@ -316,7 +330,7 @@ private Q_SLOTS:
         start({"batch", path("list.txt"), "--out", path("out.txt")});
         QByteArray said;
         const auto saying = [&](const char *words) {
-            return WaitUntil([&] { return (said += child->readAllStandardError()).contains(words); }, 10000);
+            return WaitUntil([&] { return (said = Lf(said + child->readAllStandardError())).contains(words); }, 10000);
         };
         QVERIFY(WaitUntil([&] { return server->requestCount() >= 6; }, 10000));
         server->stop();
@@ -396,7 +410,7 @@ private Q_SLOTS:
         page.close();
         start({"rules", "check", page.fileName()});
         QCOMPARE(finish(), 0);
-        QVERIFY(child->readAllStandardOutput().contains("layout baidurank-2020: applies, reads the page"));
+        QVERIFY(out().contains("layout baidurank-2020: applies, reads the page"));
         QCOMPARE(run({"rules", "check", page.fileName(), "--kind", "search"}), 3);
         QCOMPARE(run({"rules", "check", page.fileName(), "--kind", "pages"}), 2);
     }
@@ -464,9 +478,10 @@ private Q_SLOTS:
 
         // The runs kept, and a run without a name written again by its number or as the newest.
         QCOMPARE(run({"runs"}), 0);
-        const QStringList runs = QString::fromLocal8Bit(child->readAllStandardOutput()).split('\n');
+        const QStringList runs = QString::fromLocal8Bit(out()).split('\n');
         QCOMPARE(runs.size(), 3); // the header, the one run (the retry went into it), the last line's end
-        QVERIFY2(runs[1].startsWith("     1  ") && runs[1].endsWith("      6       0      0  " + path("list.txt")),
+        QVERIFY2(runs[1].startsWith("     1  ") &&
+                     runs[1].endsWith("      6       0      0  " + QDir::toNativeSeparators(path("list.txt"))),
                  qPrintable(runs[1]));
         QCOMPARE(run({"export", "--last", "--out", path("last.txt")}), 0);
         QCOMPARE(run({"export", "--id", "1", "--out", path("one.txt")}), 0);
