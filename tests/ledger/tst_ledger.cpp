@@ -8,6 +8,7 @@
 #include "SiteScan.h"
 #include "core/RunPages.h"
 #include "mock/LedgerSeams.h"
+#include "support/OwnerOnly.h"
 #include "support/SitePages.h"
 
 #include <QDir>
@@ -184,7 +185,7 @@ INSERT INTO scan_keywords VALUES (1, 1, 'seo', '5', '10', '0', 't'), (1, 2, 'gon
         QCOMPARE(mStatus, Ledger::OpenStatus::Fresh);
         QCOMPARE(Sql(mPath, {"SELECT version FROM schema_version"}).toInt(), Ledger::kSchemaVersion);
         QCOMPARE(Sql(mPath, {"PRAGMA journal_mode"}).toString(), "wal");
-        QCOMPARE(int(QFile::permissions(mPath) & 0x0fff), int(QFile::ReadUser | QFile::WriteUser));
+        QVERIFY(OwnerOnly(mPath));
         const qint64 id = ledger->BeginRun("/tmp/list.txt", rows);
         const auto record = [&](int row, int figure, const QString &text, CellState state) {
             ledger->RecordFigure(id, row, figure, {text, state});
@@ -279,7 +280,7 @@ INSERT INTO scan_keywords VALUES (1, 1, 'seo', '5', '10', '0', 't'), (1, 2, 'gon
     void killedProcessLosesNothingFlushed()
     {
         QProcess helper;
-        helper.start(LEDGER_CRASH_HELPER, {mPath, "300"});
+        helper.start(LEDGER_CRASH_HELPER, {mPath, "300"}, QIODevice::ReadOnly | QIODevice::Text); // "\r\n" on Windows
         QVERIFY(helper.waitForReadyRead(10000));
         QCOMPARE(helper.readAllStandardOutput(), "flushed\n");
         QVERIFY(!Open() && mStatus == Ledger::OpenStatus::Locked);

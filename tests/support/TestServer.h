@@ -46,6 +46,10 @@ public:
     // TrustTestCertificate() makes every later request trust.
     explicit TestServer(bool tls = false);
     static void TrustTestCertificate();
+    // Whether https can be served here (fetching it works everywhere).
+    static bool TlsServes();
+    static constexpr const char *kNoTlsServer = "under Wine, Qt's schannel backend cannot serve https (Wine 8's "
+                                                "PFXImportCertStore and CertFindChainInStore fall short)";
     bool start();
     // The server goes away, as a host off the network does: new connections
     // are refused and the open ones reset. start() brings it back on its port.
