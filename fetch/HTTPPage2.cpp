@@ -135,12 +135,23 @@ HTTPPage2::~HTTPPage2()
     --gLiveInstances;
 }
 
-QNetworkAccessManager *HTTPPage2::SharedManager()
+static QPointer<QNetworkAccessManager> &SharedManagerSlot()
 {
     static QPointer<QNetworkAccessManager> shared;
+    return shared;
+}
+
+QNetworkAccessManager *HTTPPage2::SharedManager()
+{
+    QPointer<QNetworkAccessManager> &shared = SharedManagerSlot();
     if (!shared) {
-        shared = new QNetworkAccessManager(QCoreApplication::instance());
+        shared = new QNetworkAccessManager;
         shared->setAutoDeleteReplies(false);
+        // Freed first thing in the application's teardown. Left to it as a
+        // child, it would go after the application has begun closing, and a
+        // request still in its HTTP thread then leaks what Qt made for it
+        // there (the thread's data, the request, its delegate).
+        qAddPostRoutine([] { delete SharedManagerSlot().data(); });
     }
     return shared.data();
 }
