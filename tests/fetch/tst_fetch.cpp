@@ -120,7 +120,8 @@ private Q_SLOTS:
                 return;
             nested = true;
             XTimerSupport::TimerCallback(busy->TimerID());
-            QTest::qWait(50);
+            // Pumps until the other timer has ticked twice, however slow the machine.
+            QTest::qWaitFor([&] { return otherDuringNested >= 2; }, 10000);
             nested = false;
             ticksAfterNested = ticks;
         });
