@@ -105,7 +105,8 @@ key_exists() { wine64 reg query "$1" > /dev/null 2>&1; }
 
 # ------------------------------------------------------------ 1. the installer
 echo "== the installer, for this user"
-rm -rf "$C/users/Public/Desktop/Morvane.lnk" "$PROFILE/AppData/Local/Morvane"
+# The window's save appends: a result file left by an earlier run goes first.
+rm -rf "$C/users/Public/Desktop/Morvane.lnk" "$PROFILE/AppData/Local/Morvane" "$PROFILE/Documents/批量结果.txt"
 wine64 reg delete 'HKCU\Software\Morvane' /f > /dev/null 2>&1 || true
 UNINSTALL='Software\Microsoft\Windows\CurrentVersion\Uninstall\Morvane'
 wine64 "$SETUP" /S /CurrentUser
@@ -204,7 +205,8 @@ same_code() { # same_code EXPECTED ARGS...
     [ "$windows" = "$expected" ]
 }
 check "batch: 0 when every cell was fetched" same_code 0 batch list.txt --out 表格.xlsx --no-ledger --rest-every=0 -q
-check "batch: an XLSX table" eval 'unzip -l "$PORTABLE_DIR/表格.xlsx" | grep -q xl/worksheets/sheet1.xml'
+# grep reads the whole list: with -q, pipefail would catch unzip's broken pipe.
+check "batch: an XLSX table" eval 'unzip -l "$PORTABLE_DIR/表格.xlsx" | grep xl/worksheets/sheet1.xml > /dev/null'
 check "batch: 2 for a list that is not there" same_code 2 batch missing.txt --no-ledger -q
 check "batch: 2 for a word it does not know" same_code 2 batch list.txt --no-such-option
 printf 'www.sina.com.cn\r\nblocked.example.cn\r\nwww.163.com\r\n' > "$PORTABLE_DIR/blocked.txt"
