@@ -121,7 +121,7 @@ private Q_SLOTS:
             nested = true;
             XTimerSupport::TimerCallback(busy->TimerID());
             // Pumps until the other timer has ticked twice, however slow the machine.
-            QTest::qWaitFor([&] { return otherDuringNested >= 2; }, 10000);
+            (void)QTest::qWaitFor([&] { return otherDuringNested >= 2; }, 10000);
             nested = false;
             ticksAfterNested = ticks;
         });
