@@ -420,11 +420,7 @@ private Q_SLOTS:
     void compare()
     {
         const auto serve = [&](const QString &weight, const QStringList &ranks) {
-            server->route("/baidu/m.cn", TestServer::page(SitePages::Overview(weight, "4")));
-            QStringList rows;
-            for (const QString &r : ranks)
-                rows << SitePages::Row(r.section('=', 0, 0), r.section('=', 1), "10", "0", "t");
-            server->route("/baidu/m.cn/0/", TestServer::page(SitePages::Page(rows)));
+            SitePages::ServeRanks(*server, weight, ranks);
         };
         const auto report = [&](const char *name) {
             return Charset::Decode(read(name), "gbk").value_or(QString()).split("\r\n");

@@ -57,4 +57,15 @@ inline void Serve(TestServer &server, const QString &domain, const QString &keyw
     }
 }
 
+// One page of m.cn's keywords, each "keyword=rank", under the given weight: two scans
+// of it with other ranks are how movement between scans is tested.
+inline void ServeRanks(TestServer &server, const QString &weight, const QStringList &ranks)
+{
+    server.route("/baidu/m.cn", TestServer::page(Overview(weight, "4")));
+    QStringList rows;
+    for (const QString &r : ranks)
+        rows << Row(r.section('=', 0, 0), r.section('=', 1), "10", "0", "t");
+    server.route("/baidu/m.cn/0/", TestServer::page(Page(rows)));
+}
+
 } // namespace SitePages

@@ -725,11 +725,7 @@ private Q_SLOTS:
     void keywordMovement()
     {
         const auto serve = [&](const QString &weight, const QStringList &ranks) {
-            server->route("/baidu/m.cn", TestServer::page(SitePages::Overview(weight, "4")));
-            QStringList rows;
-            for (const QString &r : ranks)
-                rows << SitePages::Row(r.section('=', 0, 0), r.section('=', 1), "10", "0", "t");
-            server->route("/baidu/m.cn/0/", TestServer::page(SitePages::Page(rows)));
+            SitePages::ServeRanks(*server, weight, ranks);
         };
         ledger = Ledger::Open(dir.filePath("ledger.sqlite"));
         f->AttachLedger(ledger.get(), QString());
